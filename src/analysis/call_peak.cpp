@@ -1,0 +1,3 @@
+#include "analysis/call_peak.h"
+
+CCallPeak CallPeak;

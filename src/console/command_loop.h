@@ -1,0 +1,18 @@
+// The console: start-up, the command loop and shut-down.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+// Prints the five menu lines.
+void PrintMenu();
+
+// Runs the program against `input`: banner, program directory, default data
+// source, the peak checker's session, menu; then one command word at a time
+// until a word beginning with 'q' or the end of `input`; then closes the
+// checker's session and the trace log. Returns the exit status, 0.
+int RunConsole(std::FILE* input);
+
+// Reads the next word of `input` (a run of characters without white space,
+// of any length) into `word`. False at the end of input with no word read.
+bool ReadWord(std::FILE* input, std::string& word);

@@ -1,0 +1,257 @@
+#include "db/osql.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "console/settings.h"
+#include "platform/text.h"
+#include "trace/trace.h"
+
+namespace {
+
+// The line numbers under which the session's reports appear in the trace.
+enum ReportLine {
+  kLineEnvironment = 96,
+  kLineVersion = 104,
+  kLineConnectionAlloc = 111,
+  kLineConnect = 120,
+  kLineStatementAlloc = 127,
+  kLineConnected = 132,
+  kLineDisconnected = 168,
+  kLineFreshStatement = 194,
+  kLineFreshExecute = 213,
+  kLineFreshDiagnostic = 217,
+  kLineExecute = 252,
+  kLineNoColumn = 277,
+  kLineBind = 289,
+  kLineDiagnostic = 458,
+};
+
+constexpr char kDiagnosticFormat[] = "SQL Error Message: Diag:%d, SQLSTATE:%s, NativeError:%d, ErrMsg:%s\r\n";
+constexpr char kExecuteFailed[] = "Failed to execute a sql statement, %d";
+constexpr SQLSMALLINT kMessageSize = 1024;
+
+SQLCHAR* Text(const char* text) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)); }
+
+// Walks the diagnostic records of `statement`; `report` gets each record's
+// number, state, native error and message.
+template <typename Report>
+void ForEachDiagnostic(SQLHSTMT statement, Report report) {
+  for (SQLSMALLINT n = 1;; ++n) {
+    SQLCHAR state[6] = {};
+    SQLINTEGER nativeError = 0;
+    SQLCHAR message[kMessageSize] = {};
+    SQLRETURN result = SQLGetDiagRec(SQL_HANDLE_STMT, statement, n, state, &nativeError, message, kMessageSize, nullptr);
+    // Only SQL_NO_DATA ends the walk by the rules; an invalid handle or an
+    // error would repeat forever, so those end it as well.
+    if (result == SQL_NO_DATA || result == SQL_INVALID_HANDLE || result == SQL_ERROR) return;
+    report(n, reinterpret_cast<const char*>(state), static_cast<int>(nativeError), reinterpret_cast<const char*>(message));
+  }
+}
+
+}  // namespace
+
+int OSql::Connect(const char* dsn, const char* user, const char* password) {
+  if (!HasText(dsn) || user == nullptr || password == nullptr) return 0;
+  if (connectionHandle != SQL_NULL_HDBC) return 1;
+  try {
+    SQLRETURN result = SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environmentHandle);
+    if (!SqlSucceeded(result)) {
+      Trace(kOSqlModule, kLineEnvironment, "Failed to allocate a SQL handle for environment, %d", result);
+      environmentHandle = SQL_NULL_HENV;
+      return 0;
+    }
+    result = SQLSetEnvAttr(environmentHandle, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    if (!SqlSucceeded(result)) {
+      Trace(kOSqlModule, kLineVersion, "Failed to set SQL version, %d", result);
+      return FailConnect();
+    }
+    result = SQLAllocHandle(SQL_HANDLE_DBC, environmentHandle, &connectionHandle);
+    if (!SqlSucceeded(result)) {
+      Trace(kOSqlModule, kLineConnectionAlloc, "Failed to allocate a SQL handle for DBC, %d", result);
+      return FailConnect();
+    }
+    SQLSetConnectAttr(connectionHandle, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(5), 0);
+    result = SQLConnect(connectionHandle, Text(dsn), SQL_NTS, Text(user), SQL_NTS, Text(password), SQL_NTS);
+    if (!SqlSucceeded(result)) {
+      Trace(kOSqlModule, kLineConnect, "Failed to connect with database, %d", result);
+      return FailConnect();
+    }
+    ++connectStage;
+    result = SQLAllocHandle(SQL_HANDLE_STMT, connectionHandle, &statementHandle);
+    if (!SqlSucceeded(result)) {
+      Trace(kOSqlModule, kLineStatementAlloc, "Failed to allocate a handle for statement, %d", result);
+      statementHandle = SQL_NULL_HSTMT;
+      return FailConnect();
+    }
+    ++connectStage;
+    Trace(kOSqlModule, kLineConnected, "Connected with ODBC %s:%s", dsn, user);
+    return 1;
+  } catch (...) {
+    return FailConnect();
+  }
+}
+
+int OSql::FailConnect() {
+  if (connectionHandle != SQL_NULL_HDBC) {
+    if (connectStage >= 1) SQLDisconnect(connectionHandle);
+    SQLFreeHandle(SQL_HANDLE_DBC, connectionHandle);
+    connectionHandle = SQL_NULL_HDBC;
+  }
+  if (environmentHandle != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, environmentHandle);
+  environmentHandle = SQL_NULL_HENV;
+  statementHandle = SQL_NULL_HSTMT;
+  connectStage = 0;
+  return 0;
+}
+
+void OSql::Disconnect() {
+  if (statementHandle != SQL_NULL_HSTMT) SQLFreeHandle(SQL_HANDLE_STMT, statementHandle);
+  statementHandle = SQL_NULL_HSTMT;
+  if (connectionHandle != SQL_NULL_HDBC) {
+    if (connectStage >= 1) SQLDisconnect(connectionHandle);
+    SQLFreeHandle(SQL_HANDLE_DBC, connectionHandle);
+    connectionHandle = SQL_NULL_HDBC;
+    Trace(kOSqlModule, kLineDisconnected, "Disconnected from ODBC server");
+  }
+  if (environmentHandle != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, environmentHandle);
+  environmentHandle = SQL_NULL_HENV;
+  connectStage = 0;
+}
+
+int OSql::OpenDatabase() {
+  if (Connect(DsnName, "", "") == 0) {
+    std::printf("Failed to open database %s\n", DsnName);
+    return 0;
+  }
+  return 1;
+}
+
+int OSql::Execute(const char* sql) {
+  if (connectionHandle == SQL_NULL_HDBC || sql == nullptr || statementHandle == SQL_NULL_HSTMT) return 0;
+  try {
+    SQLRETURN result = SQLExecDirect(statementHandle, Text(sql), SQL_NTS);
+    if (SqlSucceeded(result)) return 1;
+    if (result == SQL_NO_DATA) return 0;
+    Trace(kOSqlModule, kLineExecute, kExecuteFailed, result);
+    ReportDiagnostics();
+    return 0;
+  } catch (...) {
+    return 0;
+  }
+}
+
+int OSql::ExecuteOnNewStatement(const char* text, int32_t length) {
+  if (connectionHandle == SQL_NULL_HDBC || text == nullptr || length <= 0) return -1;
+  SQLHSTMT fresh = SQL_NULL_HSTMT;
+  try {
+    SQLRETURN result = SQLAllocHandle(SQL_HANDLE_STMT, connectionHandle, &fresh);
+    if (result == SQL_ERROR || result == SQL_INVALID_HANDLE) {
+      Trace(kOSqlModule, kLineFreshStatement, "Fail to Alloc STMT handle");
+      return -1;
+    }
+  } catch (...) {
+    return -1;
+  }
+  int outcome = 1;
+  try {
+    SQLRETURN result = SQLExecDirect(fresh, Text(text), length);
+    if (SqlSucceeded(result)) {
+      outcome = 0;
+    } else if (result != SQL_NO_DATA) {
+      Trace(kOSqlModule, kLineFreshExecute, kExecuteFailed, result);
+      ForEachDiagnostic(fresh, [](int n, const char* state, int nativeError, const char* message) {
+        Trace(kOSqlModule, kLineFreshDiagnostic, kDiagnosticFormat, n, state, nativeError, message);
+      });
+    }
+  } catch (...) {
+    outcome = 1;
+  }
+  SQLFreeHandle(SQL_HANDLE_STMT, fresh);
+  return outcome;
+}
+
+int OSql::BindAllColumns() {
+  if (statementHandle == SQL_NULL_HSTMT) return 0;
+  columnCount = 0;
+  std::memset(columnText, 0, sizeof columnText);
+  std::memset(columnIndicator, 0, sizeof columnIndicator);
+  SQLSMALLINT n = 0;
+  SQLNumResultCols(statementHandle, &n);
+  if (n <= 0) {
+    Trace(kOSqlModule, kLineNoColumn, "No column is selected");
+    return 0;
+  }
+  if (n > kMaxColumns) n = kMaxColumns;
+  columnCount = n;
+  for (SQLSMALLINT i = 0; i < n; ++i) {
+    // One byte short of the buffer, so its last byte always stays zero.
+    SQLRETURN result = SQLBindCol(statementHandle, static_cast<SQLUSMALLINT>(i + 1), SQL_C_CHAR, columnText[i],
+                                  kColumnTextSize - 1, &columnIndicator[i]);
+    if (result != SQL_SUCCESS) {
+      Trace(kOSqlModule, kLineBind, "Failed to bind column %d", static_cast<int>(i));
+      return 0;
+    }
+  }
+  return 1;
+}
+
+int OSql::Fetch() {
+  if (statementHandle == SQL_NULL_HSTMT) return 0;
+  return SqlSucceeded(SQLFetch(statementHandle)) ? 1 : 0;
+}
+
+void OSql::CloseCursor() {
+  if (statementHandle != SQL_NULL_HSTMT) SQLCloseCursor(statementHandle);
+}
+
+void OSql::ReportDiagnostics() {
+  ForEachDiagnostic(statementHandle, [](int n, const char* state, int nativeError, const char* message) {
+    Trace(kOSqlModule, kLineDiagnostic, kDiagnosticFormat, n, state, nativeError, message);
+    std::printf(kDiagnosticFormat, n, state, nativeError, message);
+  });
+}
+
+int OSql::QueryText(const char* sql, char* out) {
+  char buffer[260] = {};
+  SQLLEN indicator = 0;
+  if (Execute(sql) == 0) return 0;
+  if (SQLBindCol(statementHandle, 1, SQL_C_CHAR, buffer, sizeof buffer - 1, &indicator) != SQL_SUCCESS) {
+    FinishLocalRead();
+    return 0;
+  }
+  if (SQLFetch(statementHandle) != SQL_SUCCESS) {
+    ReportDiagnostics();
+    FinishLocalRead();
+    return 0;
+  }
+  FinishLocalRead();
+  // Exactly 8 bytes: the value padded with NULs, or its first 8 characters.
+  size_t length = strnlen(buffer, 8);
+  std::memcpy(out, buffer, length);
+  std::memset(out + length, 0, 8 - length);
+  return 1;
+}
+
+int OSql::QueryMinutes(const char* sql, int32_t* outMinutes) {
+  *outMinutes = 0;
+  SQLINTEGER value = 0;
+  SQLLEN indicator = 0;
+  if (Execute(sql) == 0) return 0;
+  if (SQLBindCol(statementHandle, 1, SQL_C_LONG, &value, sizeof value, &indicator) != SQL_SUCCESS) {
+    FinishLocalRead();
+    return 0;
+  }
+  while (SqlSucceeded(SQLFetch(statementHandle))) {
+    *outMinutes = static_cast<int32_t>(static_cast<uint32_t>(value) / 60u);
+  }
+  FinishLocalRead();
+  return 1;
+}
+
+void OSql::FinishLocalRead() {
+  CloseCursor();
+  // The columns were bound to buffers on the caller's stack: drop those
+  // bindings so no later fetch can write through them.
+  if (statementHandle != SQL_NULL_HSTMT) SQLFreeStmt(statementHandle, SQL_UNBIND);
+}

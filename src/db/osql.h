@@ -1,0 +1,118 @@
+// OSql: one ODBC session. It owns an ODBC 3 environment, one connection to a
+// data source and one statement handle (the "own statement") that lives as
+// long as the connection. It runs SQL text, binds result columns, fetches
+// rows, and reports every failure, with the driver's diagnostic records,
+// through Trace() under the module name "OSql".
+//
+// Calling order: Connect (or OpenDatabase); then any number of statements,
+// each an Execute followed by the reading of its rows (BindAllColumns and
+// Fetch, or one of the query operations that execute by themselves), then
+// CloseCursor before the own statement runs again; Disconnect last.
+//
+// Operations return 1 for success and 0 for failure unless stated otherwise.
+// The destructor does nothing: the owner must call Disconnect. A session is
+// used by one thread at a time; sessions share nothing.
+#pragma once
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <cstdint>
+
+class CRecordProcessor;
+
+class OSql {
+ public:
+  static constexpr int kMaxColumns = 32;
+  static constexpr int kColumnTextSize = 64;
+
+  OSql() = default;
+  OSql(const OSql&) = delete;
+  OSql& operator=(const OSql&) = delete;
+
+  // Opens the session on data source `dsn`. Returns 0 without any call when
+  // `dsn` is empty or `user`/`password` is null; returns 1 at once when the
+  // session is open already (the arguments are not compared).
+  int Connect(const char* dsn, const char* user, const char* password);
+
+  // Frees the statement, disconnects and frees the connection and the
+  // environment. Makes no call on a closed session.
+  void Disconnect();
+
+  // Connect on the process-wide DsnName with an empty user and password; on
+  // failure prints "Failed to open database %s\n" and returns 0.
+  int OpenDatabase();
+  void CloseDatabase() { Disconnect(); }
+
+  // Runs `sql` on the own statement. 0 also for SQL_NO_DATA (a searched
+  // UPDATE or DELETE that touched no row), which is not reported.
+  int Execute(const char* sql);
+
+  // Runs `length` bytes of `text` (no terminator needed) on a statement of
+  // its own that is freed again. Returns 0 executed, 1 executed with
+  // SQL_NO_DATA or failed, -1 not attempted (closed session, null text,
+  // length <= 0, statement not allocated). The own statement is untouched.
+  int ExecuteOnNewStatement(const char* text, int32_t length);
+
+  // Binds result columns 1..min(n, 32) of the own statement as text into
+  // columnText and columnIndicator and sets columnCount.
+  int BindAllColumns();
+
+  // 1 when a row was fetched into the bound buffers; 0 at the end or on error.
+  int Fetch();
+
+  // Closes the own statement's cursor, if any.
+  void CloseCursor();
+
+  // Closes the cursor and drops every column binding of the own statement;
+  // for reads that bound columns to buffers of their own.
+  void FinishLocalRead();
+
+  // Reports each diagnostic record of the own statement through Trace and
+  // prints it on standard output.
+  void ReportDiagnostics();
+
+  // Copies the first column of the first row of `sql`'s result into `out`
+  // as exactly 8 bytes (the text padded with NULs; an 8-character value
+  // leaves no terminator, so `out` must be a zero-filled buffer of more than
+  // 8 bytes). A NULL value gives 8 NULs. The cursor is closed on every path.
+  int QueryText(const char* sql, char* out);
+
+  // Reads an integer count of seconds from column 1 of `sql`'s last row and
+  // stores it divided by 60 (as an unsigned 32-bit value) at `outMinutes`;
+  // no row or a NULL value gives 0. Returns 0 only when `sql` failed to run
+  // or its column could not be bound.
+  int QueryMinutes(const char* sql, int32_t* outMinutes);
+
+  // Runs a six-column call select and hands every row to `processor`;
+  // defined with the call-record analysis.
+  int ScanCalls(const char* sql, CRecordProcessor* processor);
+
+  // The trunk-minutes report on this session; defined with the report.
+  int CheckTrunkMinutes(int withoutSipTie);
+  int CheckMonthTrunkMinutes(int year, int month);
+  int CheckMonthTrunkMinutesWithoutSipTie(int year, int month);
+
+  bool IsOpen() const { return connectionHandle != SQL_NULL_HDBC; }
+
+  // Result columns of the current row, valid after BindAllColumns and each
+  // successful Fetch. A value arrives as at most 62 characters and a NUL.
+  int32_t columnCount = 0;
+  char columnText[kMaxColumns][kColumnTextSize];
+  SQLLEN columnIndicator[kMaxColumns];  // byte length, or SQL_NULL_DATA
+
+  SQLHENV environmentHandle = SQL_NULL_HENV;
+  SQLHDBC connectionHandle = SQL_NULL_HDBC;
+  SQLHSTMT statementHandle = SQL_NULL_HSTMT;
+  // 1 after SQLConnect succeeded, 2 once the own statement exists.
+  int32_t connectStage = 0;
+
+ private:
+  int FailConnect();
+};
+
+// The module name under which the session reports.
+inline constexpr char kOSqlModule[] = "OSql";
+
+// True for SQL_SUCCESS and SQL_SUCCESS_WITH_INFO.
+inline bool SqlSucceeded(SQLRETURN result) { return result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO; }

@@ -1,0 +1,43 @@
+// Plain file access through handles that are null while no file is open.
+// Every call reports failure through its result and never throws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+struct PlatformFile;
+using FileHandle = PlatformFile*;
+
+// Opens `path` for writing, creating it when it does not exist and keeping its
+// content when it does; other processes may read it meanwhile. The position
+// is the start of the file. Null on failure.
+FileHandle OpenFileForWriting(const char* path);
+
+// Opens an existing file for reading, at its start. Null on failure.
+FileHandle OpenExistingFileForReading(const char* path);
+
+// Closes the file; null is ignored.
+void CloseFile(FileHandle file);
+
+// Size in bytes, or -1 on failure.
+int64_t FileSizeOf(FileHandle file);
+
+// Moves the position to the start or the end of the file.
+bool SeekToStart(FileHandle file);
+bool SeekToEnd(FileHandle file);
+
+// Writes all `size` bytes at the position; returns the count written.
+size_t WriteToFile(FileHandle file, const void* data, size_t size);
+
+// Reads up to `size` bytes at the position; returns the count read.
+size_t ReadFromFile(FileHandle file, void* data, size_t size);
+
+// Removes a file. False when it could not be removed.
+bool DeleteFilePath(const char* path);
+
+// Renames `from` to `to`. Fails, changing nothing, when `to` exists.
+bool MoveFilePath(const char* from, const char* to);
+
+// Copies `from` to `to`; with `failIfExists` the copy fails, changing
+// nothing, when `to` exists. A copy that fails midway leaves no target.
+bool CopyFilePath(const char* from, const char* to, bool failIfExists);

@@ -1,0 +1,197 @@
+#include "support/backend.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "support/raw_odbc.h"
+
+namespace {
+
+constexpr char kSqliteDriver[] = "SQLite3";
+constexpr char kPostgresDriver[] = "PostgreSQL ANSI";
+
+const char* Env(const char* name) {
+  const char* value = std::getenv(name);
+  return (value != nullptr && value[0] != '\0') ? value : nullptr;
+}
+
+bool PostgresAvailable() { return Env("NORTESK_PG_HOST") != nullptr && Env("NORTESK_PG_PORT") != nullptr; }
+
+std::string PostgresConnection(const std::string& database) {
+  return std::string("Driver=") + kPostgresDriver + ";Servername=" + Env("NORTESK_PG_HOST") +
+         ";Port=" + Env("NORTESK_PG_PORT") + ";Database=" + database + ";Username=postgres";
+}
+
+std::string PostgresSection(const std::string& dsn, const std::string& database, const std::string& host) {
+  return "[" + dsn + "]\nDriver=" + kPostgresDriver + "\nServername=" + host + "\nPort=" + Env("NORTESK_PG_PORT") +
+         "\nDatabase=" + database + "\nUsername=postgres\n";
+}
+
+std::string SqliteSection(const std::string& dsn, const std::string& file) {
+  return "[" + dsn + "]\nDriver=" + kSqliteDriver + "\nDatabase=" + file + "\nTimeout=5000\n";
+}
+
+struct Scratch {
+  std::string dir;
+  int counter = 0;
+  std::map<std::string, std::string> postgresDatabases;  // dsn -> database, one per process
+  Scratch() {
+    char pattern[] = "/tmp/nortesk-test-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    dir = made != nullptr ? made : "/tmp";
+  }
+  ~Scratch() {
+    if (PostgresAvailable() && !postgresDatabases.empty()) {
+      RawConnection admin(PostgresConnection("postgres"));
+      for (const auto& [dsn, database] : postgresDatabases) admin.Exec("DROP DATABASE IF EXISTS " + database);
+    }
+    std::error_code ignored;
+    if (dir != "/tmp") std::filesystem::remove_all(dir, ignored);
+  }
+};
+
+Scratch& TheScratch() {
+  static Scratch scratch;
+  return scratch;
+}
+
+// Connection string of the database behind data source `dsn`, read back from
+// the sections this process wrote.
+std::map<std::string, std::string>& ConnectionStrings() {
+  static std::map<std::string, std::string> strings;
+  return strings;
+}
+
+}  // namespace
+
+std::vector<std::string> AllBackends() { return {"SQLite", "PostgreSQL"}; }
+
+void BackendTest::SetUp() {
+  if (IsPostgres() && !PostgresAvailable()) {
+    if (Env("NORTESK_REQUIRE_PG") != nullptr) FAIL() << "PostgreSQL cluster required but NORTESK_PG_HOST/PORT unset";
+    GTEST_SKIP() << "no PostgreSQL cluster (run through scripts/test)";
+  }
+  sections_.clear();
+}
+
+void BackendTest::TearDown() { unsetenv("ODBCINI"); }
+
+const std::string& BackendTest::ScratchDir() const { return TheScratch().dir; }
+
+void BackendTest::WriteOdbcIni() {
+  Scratch& scratch = TheScratch();
+  std::string path = scratch.dir + "/odbc-" + std::to_string(++scratch.counter) + ".ini";
+  std::ofstream out(path);
+  for (const std::string& section : sections_) out << section << "\n";
+  out.close();
+  setenv("ODBCINI", path.c_str(), 1);
+}
+
+void BackendTest::AddDataSource(const std::string& dsn) {
+  Scratch& scratch = TheScratch();
+  if (IsPostgres()) {
+    auto found = scratch.postgresDatabases.find(dsn);
+    std::string database;
+    if (found == scratch.postgresDatabases.end()) {
+      database = "nortesk_" + std::to_string(getpid()) + "_" + std::to_string(scratch.postgresDatabases.size());
+      RawConnection admin(PostgresConnection("postgres"));
+      ASSERT_TRUE(admin.ok()) << admin.error();
+      admin.Exec("DROP DATABASE IF EXISTS " + database);
+      ASSERT_TRUE(admin.Exec("CREATE DATABASE " + database)) << admin.error();
+      scratch.postgresDatabases[dsn] = database;
+    } else {
+      database = found->second;
+    }
+    ConnectionStrings()[dsn] = PostgresConnection(database);
+    RawConnection db(ConnectionStrings()[dsn]);
+    ASSERT_TRUE(db.ok()) << db.error();
+    ASSERT_TRUE(db.Exec("DROP SCHEMA public CASCADE")) << db.error();
+    ASSERT_TRUE(db.Exec("CREATE SCHEMA public")) << db.error();
+    sections_.push_back(PostgresSection(dsn, database, Env("NORTESK_PG_HOST")));
+  } else {
+    std::string file = scratch.dir + "/db-" + std::to_string(++scratch.counter) + ".sqlite";
+    ConnectionStrings()[dsn] = std::string("Driver=") + kSqliteDriver + ";Database=" + file;
+    sections_.push_back(SqliteSection(dsn, file));
+  }
+  WriteOdbcIni();
+}
+
+void BackendTest::AddUnreachableDataSource(const std::string& dsn) {
+  if (IsPostgres()) {
+    sections_.push_back(PostgresSection(dsn, "nosuchdb", ScratchDir() + "/no-such-socket-dir"));
+  } else {
+    sections_.push_back(SqliteSection(dsn, ScratchDir() + "/no/such/folder/db.sqlite"));
+  }
+  WriteOdbcIni();
+}
+
+void BackendTest::Exec(const std::string& dsn, const std::string& sql) {
+  RawConnection db(ConnectionStrings()[dsn]);
+  ASSERT_TRUE(db.ok()) << db.error();
+  std::stringstream all(sql);
+  std::string statement;
+  while (std::getline(all, statement, ';')) {
+    if (statement.find_first_not_of(" \t\r\n") == std::string::npos) continue;
+    ASSERT_TRUE(db.Exec(statement)) << statement << "\n" << db.error();
+  }
+}
+
+bool BackendTest::TryExec(const std::string& dsn, const std::string& sql) {
+  RawConnection db(ConnectionStrings()[dsn]);
+  return db.ok() && db.Exec(sql);
+}
+
+std::vector<Row> BackendTest::Query(const std::string& dsn, const std::string& sql) {
+  RawConnection db(ConnectionStrings()[dsn]);
+  std::vector<Row> rows;
+  EXPECT_TRUE(db.ok()) << db.error();
+  EXPECT_TRUE(db.Query(sql, &rows, kNullText)) << sql << "\n" << db.error();
+  return rows;
+}
+
+void BackendTest::CreateCdrTable(const std::string& dsn) {
+  RawConnection db(ConnectionStrings()[dsn]);
+  ASSERT_TRUE(db.ok()) << db.error();
+  for (const std::string& statement : ProjectSqlStatements("tools/cdrmain.sql")) {
+    ASSERT_TRUE(db.Exec(statement)) << statement << "\n" << db.error();
+  }
+}
+
+void BackendTest::InsertCall(const std::string& dsn, const Call& call) {
+  std::ostringstream sql;
+  sql << "INSERT INTO CDRMAIN (StartTime, EndTime, SessionID, CallerNum, TargetNum, ExitState, CallerType, "
+         "TargetType, Direction, LocalDay) VALUES ("
+      << call.startTime << ", " << call.endTime << ", " << call.sessionId << ", '" << call.callerNum << "', '"
+      << call.targetNum << "', " << call.exitState << ", " << call.callerType << ", " << call.targetType << ", "
+      << call.direction << ", " << (call.localDay.empty() ? "NULL" : "'" + call.localDay + "'") << ")";
+  Exec(dsn, sql.str());
+}
+
+std::string ReadWholeFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+std::vector<std::string> ProjectSqlStatements(const std::string& relativePath) {
+  std::istringstream lines(ReadWholeFile(std::string(NORTESK_SOURCE_DIR) + "/" + relativePath));
+  std::string text, line;
+  while (std::getline(lines, line)) {
+    if (line.rfind("--", 0) == 0) continue;
+    text += line + "\n";
+  }
+  std::vector<std::string> statements;
+  std::stringstream all(text);
+  std::string statement;
+  while (std::getline(all, statement, ';')) {
+    if (statement.find_first_not_of(" \t\r\n") != std::string::npos) statements.push_back(statement);
+  }
+  return statements;
+}

@@ -1,0 +1,53 @@
+// A scripted stand-in for the ODBC driver manager, linked into the seam test
+// programs in place of the real one. Each call is recorded by name and
+// answers as the script says; handles are fixed fake values.
+#pragma once
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <string>
+#include <vector>
+
+namespace fake_odbc {
+
+struct Diagnostic {
+  std::string state;
+  int nativeError = 0;
+  std::string message;
+};
+
+struct Script {
+  SQLRETURN allocEnv = SQL_SUCCESS;
+  SQLRETURN setEnvAttr = SQL_SUCCESS;
+  SQLRETURN allocDbc = SQL_SUCCESS;
+  SQLRETURN connect = SQL_SUCCESS;
+  SQLRETURN allocStmt = SQL_SUCCESS;
+  SQLRETURN execDirect = SQL_SUCCESS;
+  SQLRETURN bindCol = SQL_SUCCESS;
+  int failBindAtColumn = 0;  // 1-based column whose bind fails with bindCol; 0 = all
+  SQLSMALLINT resultColumns = 1;
+  int rows = 0;                     // rows that SQLFetch delivers before SQL_NO_DATA
+  SQLRETURN rowResult = SQL_SUCCESS;
+  SQLRETURN endResult = SQL_NO_DATA;  // what SQLFetch answers after the rows
+  std::vector<std::string> rowText;   // text bound SQL_C_CHAR columns get per row (cycled)
+  SQLINTEGER rowLong = 0;             // value bound SQL_C_LONG columns get
+  std::vector<Diagnostic> diagnostics;  // records of any statement handle
+};
+
+// The script in force; Reset() restores the defaults and clears the log.
+Script& TheScript();
+void Reset();
+
+// Every call made, in order, by function name ("SQLConnect", ...).
+const std::vector<std::string>& Calls();
+int CountCalls(const std::string& name);
+
+// Lengths passed to SQLExecDirect, and the texts (of exactly that length).
+const std::vector<std::string>& ExecutedTexts();
+const std::vector<SQLINTEGER>& ExecutedLengths();
+
+// Handles freed, by handle type.
+int FreedHandles(SQLSMALLINT type);
+
+}  // namespace fake_odbc
