@@ -15,22 +15,31 @@ void FillFields(const std::tm& tm, uint16_t milliseconds, SYSTEMTIME* out) {
   out->wMilliseconds = milliseconds;
 }
 
+int64_t (*testClock)() = nullptr;
+
+int64_t NowMilliseconds() {
+  if (testClock != nullptr) return testClock();
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0 && (a < 0) != (b < 0)) ? 1 : 0); }
+
 }  // namespace
 
+void SetClockForTesting(int64_t (*now)()) { testClock = now; }
+
 void GetLocalTime(SYSTEMTIME* out) {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
+  int64_t milliseconds = NowMilliseconds();
+  int64_t seconds = FloorDiv(milliseconds, 1000);
   std::tm tm{};
-  time_t seconds = now.tv_sec;
-  localtime_r(&seconds, &tm);
-  FillFields(tm, static_cast<uint16_t>(now.tv_nsec / 1000000), out);
+  time_t t = static_cast<time_t>(seconds);
+  localtime_r(&t, &tm);
+  FillFields(tm, static_cast<uint16_t>(milliseconds - seconds * 1000), out);
 }
 
-int64_t CurrentEpochSeconds() {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  return now.tv_sec;
-}
+int64_t CurrentEpochSeconds() { return FloorDiv(NowMilliseconds(), 1000); }
 
 bool EpochToUtcFields(int64_t epochSeconds, SYSTEMTIME* out) {
   std::tm tm{};

@@ -33,6 +33,11 @@ bool EpochToUtcFields(int64_t epochSeconds, SYSTEMTIME* out);
 // Returns false (leaving `out` unchanged) when the value cannot be converted.
 bool EpochToLocalFields(int64_t epochSeconds, SYSTEMTIME* out);
 
+// Replaces the clock that GetLocalTime and CurrentEpochSeconds read with
+// `now` (epoch milliseconds); null restores the real clock. For tests that
+// drive time-dependent code through a day in one process.
+void SetClockForTesting(int64_t (*now)());
+
 // Local time minus UTC, in seconds, in force at the instant `epochSeconds`
 // (positive east of Greenwich).
 int32_t UtcOffsetAt(int64_t epochSeconds);
