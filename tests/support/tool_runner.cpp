@@ -48,7 +48,7 @@ ToolRun RunTool(const std::string& input, const ToolOptions& options) {
     env.push_back("FAKETIME_DONT_FAKE_MONOTONIC=1");
     env.push_back("FAKETIME_DONT_RESET=1");
     // The sanitizer runtime would refuse to start behind a preloaded library.
-    env.push_back("ASAN_OPTIONS=verify_asan_link_order=0:detect_leaks=0");
+    env.push_back("ASAN_OPTIONS=verify_asan_link_order=0");
   }
   for (const std::string& extra : options.environment) env.push_back(extra);
 
