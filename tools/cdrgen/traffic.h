@@ -1,0 +1,29 @@
+// The traffic model: how many calls a day brings, when in the day they
+// start, and what each call is (its ends, direction, outcome, holding time
+// and numbers). Every draw comes from the CdrRandom handed in, so a day's
+// calls depend only on that generator's sequence.
+#pragma once
+
+#include <cstdint>
+
+#include "cdrgen/cdr_record.h"
+#include "cdrgen/random.h"
+
+// Calls on a day with `callsPerDay` as the long-run daily average: weekdays
+// (1..5) above it, weekends below, each day varying by up to a tenth.
+int32_t CallsOnDay(int32_t callsPerDay, int dayOfWeek, CdrRandom& random);
+
+// A start second of the local day (0..86399) after the business-hours
+// profile of a weekday, or the flatter one of a weekend day.
+int32_t DrawSecondOfDay(bool weekend, CdrRandom& random);
+
+// Fills the kind of call: both ends' types and numbers, direction, exit
+// state, holding time (returned), hold duration, trunk flag and DNIS.
+// Leaves the times, session, day of week and local day to the caller.
+int32_t DrawCall(CdrRandom& random, CdrRecord* record);
+
+// Holding time of an answered call in seconds: around three minutes, with a
+// tail of long calls up to three hours.
+int32_t DrawTalkSeconds(CdrRandom& random);
+
+inline constexpr int kExitStateCount = 38;
