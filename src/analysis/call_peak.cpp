@@ -1,3 +1,109 @@
 #include "analysis/call_peak.h"
 
+#include <cstdio>
+#include <cstring>
+
+#include "analysis/check_progress.h"
+#include "console/settings.h"
+
 CCallPeak CallPeak;
+
+void CCallPeak::Reset() {
+  RowsCounted = 0;
+  PeakValue = 0;
+  PeakSecond = 0;
+  DayStart = 0;
+  DayLength = kPlainDaySeconds;
+  Peaks.Clear();
+  std::memset(Counts, 0, sizeof Counts);
+  dirtyLength_ = 0;
+}
+
+void CCallPeak::StartDay(int32_t dayStart, int32_t dayEnd) {
+  int64_t length = static_cast<int64_t>(dayEnd) - dayStart;
+  if (length <= 0 || length > kCountSlots) length = kPlainDaySeconds;
+  DayStart = dayStart;
+  DayLength = static_cast<int32_t>(length);
+  // Only what earlier days can have touched needs clearing; a 25-hour day
+  // leaves its last hour behind for the shorter day after it.
+  int32_t clear = dirtyLength_ > DayLength ? dirtyLength_ : DayLength;
+  std::memset(Counts, 0, sizeof Counts[0] * static_cast<size_t>(clear));
+  dirtyLength_ = DayLength;
+}
+
+int32_t CCallPeak::OnCall(int32_t startTime, int32_t endTime) {
+  ++RowsCounted;
+  // 64-bit offsets: a day start near either end of the 32-bit range must
+  // not overflow.
+  int64_t s = static_cast<int64_t>(startTime) - DayStart;
+  int64_t e = static_cast<int64_t>(endTime) - DayStart;
+  if (s < 0 || s >= DayLength || e < 0 || e >= DayLength) return 0;
+  if (e - s < 2) return 0;
+  // Until FindPeak, Counts holds the change of the count at each second:
+  // the call comes in at s and is gone at e.
+  ++Counts[s];
+  --Counts[e];
+  if (startTime > ViewTime || ViewTime > endTime) return 0;
+  // The scan prints this row next; it must not run into the progress line.
+  RangeProgress.Hide();
+  return 1;
+}
+
+int32_t CCallPeak::FindPeak() {
+  int32_t peakValue = 0;
+  int32_t peakSecond = 0;
+  int32_t running = 0;
+  for (int32_t second = 0; second < DayLength; ++second) {
+    running += Counts[second];
+    Counts[second] = running;
+    if (running > peakValue) {
+      peakValue = running;
+      peakSecond = second;
+    }
+  }
+  PeakValue = peakValue;
+  PeakSecond = peakSecond;
+  AddPeak();
+  Peaks.Truncate(PeakList::kKept);
+  return RowsCounted;
+}
+
+void CCallPeak::AddPeak() {
+  if (PeakValue < 2) return;
+  PeakEntry entry{PeakValue, static_cast<int32_t>(static_cast<uint32_t>(DayStart) + static_cast<uint32_t>(PeakSecond))};
+  int32_t position = 0;
+  while (position < Peaks.Count() && Peaks[position].count >= PeakValue) ++position;
+  Peaks.Insert(position, entry);
+}
+
+void CCallPeak::PrintPeaks() {
+  // An empty list leaves RowsCounted alone: the summary after it reports the
+  // rows that were checked.
+  if (Peaks.IsEmpty()) return;
+  if ((CheckMode & kCheckExtension) != 0) {
+    std::printf("Peak extension calls\n");
+  } else if ((CheckMode & kCheckTrunk) != 0) {
+    std::printf("Peak trunk calls\n");
+  } else if ((CheckMode & kCheckTrunkWithoutSipTie) != 0) {
+    std::printf("Peak trunk calls without SIP-TIE\n");
+  } else {
+    std::printf("...\n");
+  }
+  for (int32_t i = 0; i < Peaks.Count(); ++i) {
+    char when[32] = {};
+    FormatEpochLocal(Peaks[i].time, when, sizeof when);
+    std::printf("\t%2d: %d calls at %s\n", static_cast<int>(i + 1), static_cast<int>(Peaks[i].count), when);
+  }
+}
+
+int CCallPeak::ViewPeak(int32_t index) {
+  if (index < 0 || index >= Peaks.Count()) {
+    std::printf("Invalid index\n");
+    return 0;
+  }
+  ViewTime = Peaks[index].time;
+  char when[32] = {};
+  FormatEpochLocal(ViewTime, when, sizeof when);
+  std::printf("View record for calls at %s = %d\n", when, static_cast<int>(ViewTime));
+  return 1;
+}

@@ -1,18 +1,111 @@
-// CCallPeak: the long-lived peak checker. It carries the ODBC session on
+// CCallPeak: the long-lived peak checker. For one local day at a time it
+// counts, for every second, the calls in progress; when the day's rows are
+// in it finds the day's busiest second and offers it to the list of the ten
+// busiest days since the last Reset. It also carries the ODBC session on
 // which every peak check runs its queries, opened at start-up and closed at
-// quit.
+// quit, and the first and last record day of the database.
+//
+// One day: StartDay, rows through OnCall (from OSql::ScanCalls), FindPeak.
+// One command: Reset, any number of days, PrintPeaks. Used on the console
+// thread only.
 #pragma once
 
-#include "db/osql.h"
+#include <cstdint>
 
-class CCallPeak {
+#include "analysis/peak_list.h"
+#include "analysis/record_processor.h"
+#include "db/osql.h"
+#include "timeutil/time_conversions.h"
+
+class CCallPeak : public CRecordProcessor {
  public:
+  // Seconds of room in Counts: the longest local day.
+  static constexpr int32_t kCountSlots = kLongestDaySeconds;
+  // Length of the day assumed until StartDay gives one.
+  static constexpr int32_t kPlainDaySeconds = 86400;
+
+  CCallPeak() = default;
+  CCallPeak(const CCallPeak&) = delete;
+  CCallPeak& operator=(const CCallPeak&) = delete;
+
   // Open and close Session exactly as OSql::OpenDatabase and
   // OSql::CloseDatabase do.
   int OpenDatabase() { return Session.OpenDatabase(); }
   void CloseDatabase() { Session.Disconnect(); }
 
+  // Clears the counts, the list, RowsCounted, the peak and the day;
+  // FirstDay, LastDay and Session stay.
+  void Reset();
+
+  // Opens the day from `dayStart` (a local midnight) to `dayEnd` (the next
+  // one) and clears its counts. A span that is not a day of 1 to 25 hours
+  // (a date beyond 2038 wraps) is taken as 86400 seconds.
+  void StartDay(int32_t dayStart, int32_t dayEnd);
+
+  // One call row. Every row adds 1 to RowsCounted. A call that starts and
+  // ends inside the day and lasts 2 seconds or more occupies the seconds
+  // from its start up to, not including, its end; the others count nowhere.
+  // Returns 1 when the call was counted and ViewTime lies in
+  // [startTime, endTime], else 0. Constant cost whatever the duration.
+  int32_t OnCall(int32_t startTime, int32_t endTime) override;
+
+  // Completes the day's per-second Counts, sets PeakValue and PeakSecond to
+  // the earliest busiest second, offers it with AddPeak and keeps the first
+  // ten entries. Returns RowsCounted. Call once per day.
+  int32_t FindPeak();
+
+  // Files the day's peak into Peaks behind the entries of equal or higher
+  // count and ahead of the lower ones; a peak below 2 calls is not filed.
+  void AddPeak();
+
+  // Prints the list under a header for the mode in CheckMode, each entry as
+  // its position from 1, its count and its local time. An empty list prints
+  // nothing.
+  void PrintPeaks();
+
+  // Sets ViewTime to the time of entry `index` (from 0) and prints it; with
+  // no such entry prints "Invalid index" and returns 0.
+  int ViewPeak(int32_t index);
+
+  // The peak checks over the checker's session (peak_checks.cpp).
+
+  // Counts one day in the mode of CheckMode and finds its peak. Returns 0
+  // (and prints a message) when `dayStart` is 0, else FindPeak's result.
+  int32_t CheckDay(int32_t dayStart);
+  // Checks every day of a month up to today. 0 when refused.
+  int CheckMonth(int32_t year, int32_t month);
+  // Fills FirstDay and LastDay from the record days of CDRMAIN, keeping at
+  // most the last 395 days. 0 when a query failed.
+  int GetRecordRange();
+  // Runs a statement that yields a YYYYMMDD day and stores its local
+  // midnight in `out` (0 after a failure).
+  int QueryDay(const char* statement, int32_t* out);
+  // Checks the months of the record range up to today, under a header.
+  // 0 when the range could not be read or is invalid.
+  int CheckRange();
+
+  // Rows handed to OnCall since Reset, the ones not counted included.
+  int32_t RowsCounted = 0;
+  // The busiest second of the last day found: its count, and its offset
+  // from DayStart.
+  int32_t PeakValue = 0;
+  int32_t PeakSecond = 0;
   OSql Session;
+  // Calls in progress at each second of the day, index = seconds since
+  // DayStart, valid below DayLength once FindPeak has run; zero beyond.
+  int32_t Counts[kCountSlots] = {};
+  // The local midnight that opens the day under check, 0 when none; the
+  // day's length in seconds.
+  int32_t DayStart = 0;
+  int32_t DayLength = kPlainDaySeconds;
+  PeakList Peaks;
+  // Local midnights of the first and last record day.
+  int32_t FirstDay = 0;
+  int32_t LastDay = 0;
+
+ private:
+  // Counters that may hold values: Counts is zero from here on.
+  int32_t dirtyLength_ = 0;
 };
 
 // The one peak checker of the process.

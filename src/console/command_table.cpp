@@ -1,6 +1,9 @@
 #include "console/command_table.h"
 
+#include "analysis/peak_commands.h"
 #include "console/command_loop.h"
+#include "console/options_command.h"
+#include "console/settings.h"
 
 namespace {
 
@@ -12,6 +15,11 @@ struct Command {
 // Letter case matters. 'q' is handled by the loop itself.
 constexpr Command kCommands[] = {
     {'?', [] { PrintMenu(); }},
+    {'e', [] { PeakCallsCommand(kCheckExtension); }},
+    {'t', [] { PeakCallsCommand(kCheckTrunk); }},
+    {'T', [] { PeakCallsCommand(kCheckTrunkWithoutSipTie); }},
+    {'d', [] { PeakDayCommand(); }},
+    {'o', [] { OptionsCommand(); }},
 };
 
 }  // namespace

@@ -1,0 +1,31 @@
+// The statements of the peak checks: the selects of one day's calls for
+// each mode, and the first and last record day of CDRMAIN.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The two selects of a mode. `first` takes every call with one end of the
+// mode's kind; `second` only those with both ends of it, so that such calls
+// count twice. Each select delivers the six call-row columns and takes
+// three numbers: the day's start, the next day's start, and that again (a
+// call is the day's when it starts in the day and ends before its end).
+struct DaySelects {
+  uint32_t mode;      // kCheckExtension, kCheckTrunk or kCheckTrunkWithoutSipTie
+  uint32_t passFlag;  // set in CheckMode while `second` runs
+  const char* first;
+  const char* second;
+};
+
+// The selects of the first mode flag set in `checkMode` (1, 2, 4 in that
+// order); null when none is set.
+const DaySelects* DaySelectsFor(uint32_t checkMode);
+
+// Formats `select` for the day [dayStart, dayEnd) into `out`.
+void FormatDaySelect(char* out, size_t size, const char* select, int32_t dayStart, int32_t dayEnd);
+
+// Room for a formatted day select.
+inline constexpr size_t kStatementSize = 260;
+
+inline constexpr char kFirstRecordDayStatement[] = "select Min(LocalDay) as Day from CDRMAIN";
+inline constexpr char kLastRecordDayStatement[] = "select Max(LocalDay) as Day from CDRMAIN";

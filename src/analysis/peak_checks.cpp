@@ -1,0 +1,144 @@
+// The peak checks of CCallPeak: one day, one month, the record range.
+#include <cstdio>
+#include <cstring>
+
+#include "analysis/call_peak.h"
+#include "analysis/check_progress.h"
+#include "analysis/day_statements.h"
+#include "console/settings.h"
+#include "platform/local_time.h"
+#include "platform/text.h"
+#include "timeutil/time_conversions.h"
+
+namespace {
+
+// The most days a range check goes back from the last record day.
+constexpr int32_t kRangeCapDays = 395;
+
+bool IsLeapYear(int32_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
+
+int32_t DaysInMonth(int32_t year, int32_t month) {
+  static constexpr int32_t kDays[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return (month == 2 && IsLeapYear(year)) ? 29 : kDays[month];
+}
+
+// The decimal number in text[0..length-1] read on its own, as atoi would.
+int32_t ReadPiece(const char* text, size_t length) {
+  char piece[8] = {};
+  std::memcpy(piece, text, length);
+  return ParseLeadingInt(piece);
+}
+
+}  // namespace
+
+int32_t CCallPeak::CheckDay(int32_t dayStart) {
+  if (dayStart == 0) {
+    std::printf("Time is not specified\n");
+    return 0;
+  }
+  int32_t dayEnd = NextLocalMidnight(dayStart);
+  StartDay(dayStart, dayEnd);
+  dayEnd = static_cast<int32_t>(static_cast<uint32_t>(DayStart) + static_cast<uint32_t>(DayLength));
+  CheckMode &= kCheckModeMask;
+  if (const DaySelects* selects = DaySelectsFor(CheckMode); selects != nullptr) {
+    char statement[kStatementSize] = {};
+    FormatDaySelect(statement, sizeof statement, selects->first, DayStart, dayEnd);
+    Session.ScanCalls(statement, this);
+    if (CountIPExtToIPExt >= 1) {
+      CheckMode |= selects->passFlag;
+      FormatDaySelect(statement, sizeof statement, selects->second, DayStart, dayEnd);
+      Session.ScanCalls(statement, this);
+    }
+  }
+  return FindPeak();
+}
+
+int CCallPeak::CheckMonth(int32_t year, int32_t month) {
+  if (year < 2000) {
+    std::printf("Invalid year, %d\n", static_cast<int>(year));
+    return 0;
+  }
+  if (month < 1 || month > 12) {
+    std::printf("Invalid month, %d\n", static_cast<int>(month));
+    return 0;
+  }
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  if (year > today.wYear || (year == today.wYear && month > today.wMonth)) return 0;
+  bool thisMonth = year == today.wYear && month == today.wMonth;
+  int32_t days = DaysInMonth(year, month);
+  for (int32_t day = 1; day <= days; ++day) {
+    if (thisMonth && day > today.wDay) break;
+    CheckDay(LocalDateToEpoch(year, month, day));
+  }
+  return 1;
+}
+
+int CCallPeak::QueryDay(const char* statement, int32_t* out) {
+  *out = 0;
+  if (IsEmptyText(statement)) return 0;
+  char day[32] = {};
+  if (Session.QueryText(statement, day) == 0) return 0;
+  *out = LocalDateToEpoch(ReadPiece(day, 4), ReadPiece(day + 4, 2), ReadPiece(day + 6, 2));
+  return 1;
+}
+
+int CCallPeak::GetRecordRange() {
+  if (QueryDay(kFirstRecordDayStatement, &FirstDay) == 0) return 0;
+  if (QueryDay(kLastRecordDayStatement, &LastDay) == 0) return 0;
+  // The cap counts calendar days back from the last day's local date, so a
+  // clock change between the two ends cannot move the start into the day
+  // (or month) before.
+  SYSTEMTIME last{};
+  int64_t earliest = static_cast<int64_t>(LastDay) - static_cast<int64_t>(kRangeCapDays) * 86400;
+  if (EpochToLocalFields(LastDay, &last)) {
+    earliest = LocalDateTimeToEpoch(last.wYear, last.wMonth, last.wDay, -kRangeCapDays * 24, 0, 0);
+  }
+  if (FirstDay < earliest) FirstDay = static_cast<int32_t>(earliest);
+  return 1;
+}
+
+int CCallPeak::CheckRange() {
+  if (GetRecordRange() == 0) {
+    std::printf("Failed to get records time range\n");
+    return 0;
+  }
+  if (FirstDay == 0 || LastDay == 0 || FirstDay >= LastDay) {
+    std::printf("Invalid date range, %d - %d\n", static_cast<int>(FirstDay), static_cast<int>(LastDay));
+    return 0;
+  }
+  SYSTEMTIME first{};
+  SYSTEMTIME last{};
+  EpochToLocalFields(FirstDay, &first);
+  EpochToLocalFields(LastDay, &last);
+  if ((CheckMode & kCheckExtension) != 0) {
+    std::printf("Checking extension records from %02d/%04d to %02d/%04d...\n\n", first.wMonth, first.wYear,
+                last.wMonth, last.wYear);
+  } else if ((CheckMode & kCheckTrunk) != 0) {
+    std::printf("Checking trunk records from %02d/%04d to %02d/%04d...\n\n", first.wMonth, first.wYear,
+                last.wMonth, last.wYear);
+  } else if ((CheckMode & kCheckTrunkWithoutSipTie) != 0) {
+    std::printf("Checking trunk records without SIP-TIE from %02d/%04d to %02d/%04d...\n\n", first.wMonth,
+                first.wYear, last.wMonth, last.wYear);
+  } else {
+    std::printf("...\n");
+  }
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  if (last.wYear < first.wYear) {
+    std::printf("Invalid year, %d, %d\n", first.wYear, last.wYear);
+    return 1;
+  }
+  int32_t year = first.wYear;
+  int32_t month = first.wMonth;
+  while (year < last.wYear || (year == last.wYear && month <= last.wMonth)) {
+    if (year > today.wYear || (year == today.wYear && month > today.wMonth)) break;
+    RangeProgress.ShowMonth(year, month);
+    CheckMonth(year, month);
+    if (++month > 12) {
+      month = 1;
+      ++year;
+    }
+  }
+  return 1;
+}

@@ -1,0 +1,59 @@
+#include "analysis/peak_commands.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "analysis/call_peak.h"
+#include "analysis/check_progress.h"
+#include "console/settings.h"
+#include "console/token_list.h"
+#include "platform/local_time.h"
+#include "timeutil/time_conversions.h"
+
+namespace {
+
+// Elapsed milliseconds as "seconds.milliseconds", both truncated toward zero.
+struct SecondsAndMillis {
+  int seconds;
+  int millis;
+};
+
+SecondsAndMillis Split(int32_t milliseconds) {
+  return {static_cast<int>(milliseconds / 1000), static_cast<int>(milliseconds % 1000)};
+}
+
+}  // namespace
+
+void PeakCallsCommand(uint32_t mode) {
+  SYSTEMTIME start{};
+  GetLocalTime(&start);
+  CheckMode = mode;
+  CallPeak.Reset();
+  RangeProgress.Begin(STDERR_FILENO);
+  CallPeak.CheckRange();
+  RangeProgress.End();
+  SecondsAndMillis elapsed = Split(ElapsedMilliseconds(start));
+  CallPeak.PrintPeaks();
+  std::printf("Checked %d records, elapsed time %d.%03d seconds\n", static_cast<int>(CallPeak.RowsCounted),
+              elapsed.seconds, elapsed.millis);
+}
+
+void PeakDayCommand() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  int32_t month = CommandTokens.GetInt(1);
+  int32_t day = CommandTokens.GetInt(2);
+  int32_t year = CommandTokens.GetInt(3);
+  if (month == 0) month = now.wMonth;
+  if (day == 0) day = now.wDay;
+  if (year == 0) year = now.wYear;
+  std::printf("Check peak calls at %02d/%02d/%04d\n", static_cast<int>(month), static_cast<int>(day),
+              static_cast<int>(year));
+  CallPeak.Reset();
+  CallPeak.CheckDay(LocalDateToEpoch(year, month, day));
+  SecondsAndMillis elapsed = Split(ElapsedMilliseconds(now));
+  CallPeak.PrintPeaks();
+  std::printf("Checked %d calls, elapsed time %d.%03d seconds\n", static_cast<int>(CallPeak.RowsCounted),
+              elapsed.seconds, elapsed.millis);
+}

@@ -1,0 +1,29 @@
+// CRecordProcessor: the consumer of the call rows that OSql::ScanCalls
+// fetches. The scan hands every row's start and end to OnCall, once per row
+// in the order the driver delivers them, and prints the row when the answer
+// is nonzero.
+#pragma once
+
+#include <cstdint>
+
+class CRecordProcessor {
+ public:
+  // StartTime and EndTime of one row, epoch seconds. Nonzero: print the row.
+  virtual int32_t OnCall(int32_t startTime, int32_t endTime) {
+    (void)startTime;
+    (void)endTime;
+    return 1;
+  }
+
+  // Unused by the scan; kept for processors of three-value rows.
+  virtual int32_t OnValue(int32_t a, int32_t b, int32_t c) {
+    (void)a;
+    (void)b;
+    (void)c;
+    return 1;
+  }
+
+ protected:
+  // Processors are not deleted through this interface.
+  ~CRecordProcessor() = default;
+};
