@@ -93,6 +93,20 @@ class OSql {
   int CheckMonthTrunkMinutes(int year, int month);
   int CheckMonthTrunkMinutesWithoutSipTie(int year, int month);
 
+  // Transactions (osql_transactions.cpp). BeginTransaction turns automatic
+  // commit off, so that the statements after it form one unit until Commit
+  // or Rollback ends it and turns automatic commit on again. A failed Commit
+  // or Rollback leaves the unit open (turning automatic commit on would
+  // commit it), for a Rollback to end. 1 on success, 0 on failure or a
+  // closed session; no reports.
+  int BeginTransaction();
+  int Commit();
+  int Rollback();
+
+  // Rows changed by the last INSERT, UPDATE or DELETE on the own statement;
+  // -1 when the driver cannot tell or the session is closed.
+  int64_t AffectedRows();
+
   bool IsOpen() const { return connectionHandle != SQL_NULL_HDBC; }
 
   // Result columns of the current row, valid after BindAllColumns and each

@@ -1,0 +1,161 @@
+// CIvrLog: the maintenance worker of the IVR application's database.
+//
+// A host opens `liveSession` on the live IVR database, posts messages (SQL
+// statements, or requests for the two maintenance steps) and calls Run
+// again and again, for example once a minute. Each Run handles the messages
+// posted before it, in order, hands their buffers back to MessagePool and
+// then lets the nightly schedule advance:
+//
+//   01:00-01:59  every Run arms the schedule;
+//   02:00-02:59  each Run takes one step of twelve: the 1st moves the rows
+//                dated before the retention month (`retainMonths` back) from
+//                the live tables IVRCALL and IVRDETAIL into the backup
+//                database, the 3rd sets the backup database file aside when
+//                it reaches back `retainMonths` + `backupRetainMonths`
+//                months, the 7th closes `liveSession`, the 12th reports
+//                "Midnight task is done" and disarms the schedule.
+//
+// No row is ever lost: live rows are deleted only after every one of them
+// was copied whole into the backup and committed there, and the deletion is
+// undone unless it removed exactly the rows copied. Failures are reported
+// through Trace under the module "IvrLog" and leave the live tables as they
+// were; a failed night may leave copies in the backup that the next night
+// copies again.
+//
+// Progress lines go to standard output. Everything runs on the thread that
+// calls Run; only the queue is shared with producers, under `queueLock`.
+#pragma once
+
+#include <cstdint>
+#include <list>
+#include <string>
+
+#include "db/osql.h"
+#include "ivrlog/worker.h"
+#include "ivrlog/worker_message.h"
+#include "platform/local_time.h"
+
+class CIvrLog : public CWorker {
+ public:
+  CIvrLog();
+  // Empties the queue without returning its buffers to the pool. Closes no
+  // session: the owner disconnects them.
+  ~CIvrLog() override;
+
+  // Takes every pending message under `queueLock` (waiting at most 15
+  // seconds, and going on without the lock when it cannot be had or does
+  // not exist), handles them oldest first, returns each buffer to
+  // MessagePool whatever its outcome, then runs CheckSchedule. Returns 1.
+  //
+  // Types 2, 3, 4: nothing. 10: BackupOldRows. 11: RotateBackupFile. Any
+  // other type: its text, exactly `length` bytes, is executed on
+  // `liveSession` and the outcome is not examined (a closed session or a
+  // length of 0 or less executes nothing).
+  int32_t Run() override;
+
+  // --- Host side ---
+
+  // Opens `liveSession` on data source `dsn` with an empty user and
+  // password. 1 open, 0 failed.
+  int OpenLiveSession(const char* dsn);
+
+  // Appends `message` (taken from MessagePool) to the queue. When
+  // `queueLock` exists the message is appended only while holding it: 0
+  // when it cannot be had within 15 seconds, and for a null message; the
+  // caller still owns the buffer then. 1 posted.
+  int PostWorkerMessage(WorkerMessage* message);
+
+  // --- The nightly schedule ---
+
+  // Reads the local time: in hour 1 arms the schedule (`scheduleStep` 1),
+  // in hour 2 runs AdvanceSchedule, otherwise nothing.
+  void CheckSchedule();
+
+  // When armed, advances `scheduleStep` by one and takes the step it was
+  // on: 1 BackupOldRows, 3 RotateBackupFile, 7 closes `liveSession`, 12
+  // reports "Midnight task is done" and sets `scheduleStep` to 0.
+  void AdvanceSchedule();
+
+  // In a month later than that of `lastRunDate` (or with no date kept),
+  // moves the rows older than the first day of the month `retainMonths`
+  // back from IVRCALL, then IVRDETAIL, into the backup database, connecting
+  // `backupSession` for the time of it when it is closed. When both tables
+  // were moved, keeps today's date in `lastRunDate` and returns 1; else 0.
+  int BackupOldRows();
+
+  // When the first call in the backup database lies in the month that began
+  // `retainMonths` + `backupRetainMonths` months back or earlier, renames
+  // the backup database file to its set-aside name (stamped with its first
+  // and last call dates) and copies `newBackupSourcePath` in its place;
+  // neither step replaces an existing file. `backupSession` is closed
+  // afterwards on every path. 1 when the file was renamed, else 0.
+  int RotateBackupFile();
+
+  // Copies every row of `table` dated before `cutoff` (TimeStamp below
+  // YYYYMMDD000000 of that date) into the same table of `backupSession`,
+  // committed as one unit, then deletes exactly those rows from
+  // `liveSession` in one unit that is undone unless the number removed is
+  // the number copied. 1 when all old rows were moved (also when there were
+  // none), 0 when nothing was deleted.
+  int CopyOldRows(const char* table, const SYSTEMTIME& cutoff);
+
+  // --- Dates ---
+
+  // The first day of the month `months` (0..24) before the current local
+  // month. Prints "Today is ..." for a count in range and "Retain ..." on
+  // success. 0 (and `out` cleared) for a count out of range or a current
+  // year before 2000.
+  int RetainBeginDate(SYSTEMTIME* out, int32_t months);
+
+  // `begin`: the first day of the month `liveMonths` + `backupMonths` back;
+  // `end`: `backupMonths` months after `begin`. Prints "Backup retain ..."
+  // on success. 0 (both cleared) when a count is outside 0..24 or their sum
+  // above 24.
+  int BackupRetainRange(SYSTEMTIME* begin, SYSTEMTIME* end, int32_t liveMonths, int32_t backupMonths);
+
+  // Sets the year, month and day of `out` from the first eight characters
+  // of `text` (YYYYMMDD, each field read as a leading decimal integer; the
+  // other fields of `out` are kept). 0, `out` unchanged, for a null text or
+  // one shorter than 8 characters.
+  int ParseDateText(const char* text, SYSTEMTIME* out);
+
+  // 1 when no last-run date is kept or the current month is later than its
+  // month, else 0.
+  int IsNewMonth();
+
+  int32_t retainMonths = 3;
+  int32_t backupRetainMonths = 6;
+  std::list<WorkerMessage*> pendingMessages;  // oldest first
+  int32_t firstSetting = 0;
+  int32_t secondSetting = 1;
+  int32_t scheduleStep = 0;  // 0 idle, 1 armed, 2..12 running
+  OSql liveSession;
+  OSql backupSession;
+
+  // Date (YYYYMMDD) of the last BackupOldRows that moved both tables; empty
+  // while none did.
+  char lastRunDate[16] = {};
+
+  // Where the backup database lives. The data source must reach the file
+  // `backupFilePath`, whose set-aside copies are named
+  // "<setAsidePrefix>_YYYYMMDD_YYYYMMDD.mdb" (first and last call dates); a
+  // new backup file is a copy of `newBackupSourcePath`.
+  std::string backupDataSource;
+  std::string backupFilePath;
+  std::string setAsidePrefix;
+  std::string newBackupSourcePath;
+
+  // When set, called in CopyOldRows after the old rows of `table` are
+  // committed in the backup and before they are deleted from the live
+  // table, so that a host can observe (or a test disturb) that moment.
+  void (*rowsCopiedHook)(CIvrLog& worker, const char* table) = nullptr;
+
+ private:
+  void Handle(WorkerMessage* message);
+  // The first and last call dates of a backup database that is due to be
+  // set aside; 0 when it is not due or they cannot be read.
+  int FindSetAsideRange(SYSTEMTIME* first, SYSTEMTIME* last);
+};
+
+// The maintenance worker of the program; idle unless a host drives it.
+extern CIvrLog IvrLog;

@@ -1,0 +1,49 @@
+// The names, statements and report texts of the IVR maintenance worker.
+#pragma once
+
+// Module name of the worker's reports.
+inline constexpr char kIvrLogModule[] = "IvrLog";
+
+// The live tables whose old rows move to the backup database, in the order
+// they are moved.
+inline constexpr char kCallTable[] = "IVRCALL";
+inline constexpr char kDetailTable[] = "IVRDETAIL";
+
+// Defaults of the backup database's data source and files.
+inline constexpr char kBackupDataSource[] = "SarvoIVR_bak";
+inline constexpr char kBackupFilePath[] = "C:\\OrviDB\\InternalDB\\SarvoIVR_bak.mdb";
+inline constexpr char kSetAsidePrefix[] = "C:\\OrviDB\\InternalDB\\SarvoIVR_bak";
+inline constexpr char kNewBackupSourcePath[] = "C:\\SarvoIVR\\SarvoIVR.mdb";
+// Appended to the set-aside prefix: first and last call dates.
+inline constexpr char kSetAsideSuffixFormat[] = "_%04d%02d%02d_%04d%02d%02d.mdb";
+
+// Rows older than a cut-off date: one condition for selecting and deleting,
+// so that both always mean the same rows.
+inline constexpr char kOldRowsCondition[] = "where TimeStamp < '%04d%02d%02d000000'";
+inline constexpr char kSelectOldRows[] = "SELECT * from %s %s";
+inline constexpr char kDeleteOldRows[] = "DELETE FROM %s %s";
+inline constexpr char kInsertRowStart[] = "INSERT INTO %s values(";
+
+inline constexpr char kFirstCallQuery[] = "SELECT Min(TimeStamp) AS Expr1 FROM IVRCALL;";
+inline constexpr char kLastCallQuery[] = "SELECT Max(TimeStamp) AS Expr1 FROM IVRCALL;";
+
+// Date of the last completed backup, as IsNewMonth reads it.
+inline constexpr char kRunDateFormat[] = "%04d%02d%02d";
+
+// Lines under which the worker's reports appear in the trace.
+enum IvrReportLine {
+  kLineMidnightDone = 273,
+  kLineBackupOpen = 290,
+  kLineSelectOld = 330,
+  kLineCopyStart = 335,
+  kLineReadOld = 338,
+  kLineInsertCopy = 340,
+  kLineCommitCopy = 345,
+  kLineDeleteStart = 350,
+  kLineDeleteCount = 355,
+  kLineDeleteCommit = 360,
+  kLineDeleteUndo = 365,
+  kLineRetainRange = 407,
+  kLineFirstCall = 414,
+  kLineLastCall = 430,
+};
