@@ -1,9 +1,11 @@
 #include "console/command_table.h"
 
 #include "analysis/peak_commands.h"
+#include "analysis/trunk_minutes.h"
 #include "console/command_loop.h"
 #include "console/options_command.h"
 #include "console/settings.h"
+#include "loader/load_sample_cdr.h"
 
 namespace {
 
@@ -20,6 +22,9 @@ constexpr Command kCommands[] = {
     {'T', [] { PeakCallsCommand(kCheckTrunkWithoutSipTie); }},
     {'d', [] { PeakDayCommand(); }},
     {'o', [] { OptionsCommand(); }},
+    {'m', [] { TrunkMinutesCommand(0); }},
+    {'M', [] { TrunkMinutesCommand(1); }},
+    {'y', [] { LoadSampleCdr(); }},
 };
 
 }  // namespace

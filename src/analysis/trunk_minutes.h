@@ -1,0 +1,15 @@
+// The trunk-minutes report of the commands m and M: for the current local
+// month and the three before it, oldest first, the minutes talked on trunk
+// calls inbound, outbound and in total, one line per month.
+//
+// The report itself consists of operations of the session class
+// (OSql::CheckTrunkMinutes and the two month operations, db/osql.h); they
+// run their statements on the session they are called on.
+#pragma once
+
+// Opens a session of its own on the DsnName in force, prints the report and
+// closes the session again. withoutSipTie 0 counts every trunk call; 1
+// leaves out calls whose only trunk end is a SIP tie line. When the data
+// source cannot be opened, the failure line, the header and the closing
+// blank line are printed and no month line.
+void TrunkMinutesCommand(int withoutSipTie);

@@ -1,0 +1,31 @@
+#include "loader/load_sample_cdr.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "console/settings.h"
+#include "db/osql.h"
+#include "loader/read_file_data.h"
+#include "loader/sample_cdr_sql.h"
+
+void LoadSampleCdr() {
+  OSql session;
+  char data[kSampleDataLimit] = {};
+  int32_t size = kSampleDataLimit;
+  // Built to its full length: a deep program directory must neither be cut
+  // into another file's name nor overrun a buffer.
+  std::string name = ExeDirectory + kSampleDataFile;
+  if (ReadFileData(name.c_str(), data, &size) == 0) {
+    std::printf("Failed to load SQL data\n");
+    return;
+  }
+  // The record belongs to the internal logger database, which is the data
+  // source of that default name, also after DsnName has been changed.
+  if (session.Connect(kDefaultDsnName, "", "") == 0) {
+    std::printf("Failed to connect with CDR\n");
+    return;
+  }
+  session.Execute(SampleCdrSql);
+  session.Disconnect();
+}
