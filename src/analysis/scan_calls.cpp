@@ -21,12 +21,22 @@ struct CallRow {
   SQLINTEGER exitState;
 };
 
-// Indicators are bound only so that a NULL value does not fail the fetch
-// (a driver must have somewhere to say "NULL"); the scan ignores them, so a
-// NULL leaves the previous row's value in place.
+// Where the driver says a value is NULL. Drivers differ in what they leave
+// in the buffer of a NULL value (some blank it, some keep the previous
+// row's), so a NULL is read as 0 or empty text whatever the driver did:
+// a printed call never shows another call's numbers.
 struct CallRowIndicators {
   SQLLEN value[6];
+  bool IsNull(int column) const { return value[column - 1] == SQL_NULL_DATA; }
 };
+
+int32_t NumberOrZero(const CallRowIndicators& indicators, int column, SQLINTEGER value) {
+  return indicators.IsNull(column) ? 0 : static_cast<int32_t>(value);
+}
+
+const char* TextOrEmpty(const CallRowIndicators& indicators, int column, const char* text) {
+  return indicators.IsNull(column) ? "" : text;
+}
 
 bool BindCallRow(SQLHSTMT statement, CallRow* row, CallRowIndicators* indicators) {
   SQLLEN* ind = indicators->value;
@@ -58,10 +68,14 @@ int OSql::ScanCalls(const char* sql, CRecordProcessor* processor) {
   int32_t fetched = 0;
   int32_t printed = 0;
   while (SqlSucceeded(SQLFetch(statementHandle))) {
-    if (processor->OnCall(row.startTime, row.endTime) != 0) {
+    int32_t startTime = NumberOrZero(indicators, 1, row.startTime);
+    int32_t endTime = NumberOrZero(indicators, 2, row.endTime);
+    if (processor->OnCall(startTime, endTime) != 0) {
       ++printed;
-      std::printf(CallLineFormat(CheckMode), printed, static_cast<int>(row.sessionId), row.callerNum, row.targetNum,
-                  ExitStateName(row.exitState));
+      std::printf(CallLineFormat(CheckMode), static_cast<int>(printed),
+                  static_cast<int>(NumberOrZero(indicators, 3, row.sessionId)),
+                  TextOrEmpty(indicators, 4, row.callerNum), TextOrEmpty(indicators, 5, row.targetNum),
+                  ExitStateName(NumberOrZero(indicators, 6, row.exitState)));
     }
     ++fetched;
   }
