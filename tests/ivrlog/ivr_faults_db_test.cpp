@@ -1,0 +1,236 @@
+// Faults driven through a whole night on real databases. Each case counts
+// the rows of live and backup before and after: none is ever lost, and the
+// live rows are deleted only when their copies arrived whole.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ivrlog/ivr_fixture.h"
+
+namespace ivr_test {
+namespace {
+
+constexpr char kCutoff[] = "20260201000000";  // for 10 May 2026
+
+class IvrFaultTest : public IvrDbTest {
+ public:
+  // For the hooks that disturb the live database between copy and delete.
+  void ExecOnLive(const std::string& sql) { Exec(kLiveDsn, sql); }
+
+ protected:
+  void SetUp() override {
+    IvrDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    PrepareLive();
+  }
+
+  // Five old calls with their details and one recent call.
+  void FillLive() {
+    for (int id = 1; id <= 5; ++id) {
+      std::string stamp = "202601" + std::string(id < 10 ? "0" : "") + std::to_string(id) + "101500";
+      Insert(kLiveDsn, IvrCall{.id = id, .stamp = stamp});
+      Insert(kLiveDsn, IvrDetail{.callId = id, .stamp = stamp});
+    }
+    Insert(kLiveDsn, IvrCall{.id = 6, .stamp = "20260505101500"});
+  }
+
+  struct Snapshot {
+    std::vector<Row> liveCalls, liveDetails, backupCalls, backupDetails;
+  };
+  Snapshot Take(bool backupReachable = true) {
+    Snapshot s;
+    s.liveCalls = Rows(kLiveDsn, "IVRCALL");
+    s.liveDetails = Rows(kLiveDsn, "IVRDETAIL");
+    if (backupReachable) {
+      s.backupCalls = Rows(kBackupDsn, "IVRCALL");
+      s.backupDetails = Rows(kBackupDsn, "IVRDETAIL");
+    }
+    return s;
+  }
+  void ExpectNoneLostBetween(const Snapshot& before, const Snapshot& after) {
+    std::vector<Row> calls = before.liveCalls, details = before.liveDetails;
+    calls.insert(calls.end(), before.backupCalls.begin(), before.backupCalls.end());
+    details.insert(details.end(), before.backupDetails.begin(), before.backupDetails.end());
+    ExpectNoneLost(calls, after.liveCalls, after.backupCalls);
+    ExpectNoneLost(details, after.liveDetails, after.backupDetails);
+  }
+  // The old rows of `before` now live only in the backup, once each.
+  void ExpectMoved(const std::vector<Row>& beforeLive, const std::vector<Row>& afterLive,
+                   const std::vector<Row>& afterBackup) {
+    std::map<Row, int> backup = Tally(afterBackup);
+    for (const Row& row : beforeLive) {
+      if (row[1] < kCutoff) {
+        EXPECT_EQ(backup[row], 1) << "row " << row[0] << " " << row[1];
+        EXPECT_EQ(std::count(afterLive.begin(), afterLive.end(), row), 0) << "row " << row[0];
+      } else {
+        EXPECT_EQ(std::count(afterLive.begin(), afterLive.end(), row), 1) << "row " << row[0];
+      }
+    }
+  }
+};
+
+TEST_P(IvrFaultTest, UnreachableBackupKeepsEveryLiveRow) {
+  AddUnreachableDataSource(kBackupDsn);
+  FillLive();
+  Snapshot before = Take(false);
+  RunNight(2026, 5, 10);
+  Snapshot after = Take(false);
+  EXPECT_EQ(after.liveCalls, before.liveCalls);
+  EXPECT_EQ(after.liveDetails, before.liveDetails);
+  EXPECT_TRUE(TraceLog().Has("Failed to open backup database SarvoIVR_bak, old rows are kept. (IvrLog-290)"));
+  EXPECT_STREQ(worker.lastRunDate, "");  // the next night tries again
+  EXPECT_TRUE(Sleeps().empty());
+}
+
+TEST_P(IvrFaultTest, InsertRefusedMidwayKeepsTheTableAndUndoesItsCopies) {
+  PrepareBackup();
+  // The backup refuses a second call with id 3: the third copy fails.
+  Exec(kBackupDsn, "CREATE UNIQUE INDEX IVRCALL_Id ON IVRCALL (CallId)");
+  Insert(kBackupDsn, IvrCall{.id = 3, .stamp = "20251103000000", .result = "'earlier'"});
+  FillLive();
+  Snapshot before = Take();
+  RunNight(2026, 5, 10);
+  Snapshot after = Take();
+  ExpectNoneLostBetween(before, after);
+  EXPECT_EQ(after.liveCalls, before.liveCalls);      // nothing deleted
+  EXPECT_EQ(after.backupCalls, before.backupCalls);  // the two copies made were undone
+  ExpectMoved(before.liveDetails, after.liveDetails, after.backupDetails);  // the other table went on
+  EXPECT_TRUE(TraceLog().Has("Failed to copy a row of IVRCALL into the backup database, nothing deleted. (IvrLog-340)"));
+  EXPECT_STREQ(worker.lastRunDate, "");
+}
+
+TEST_P(IvrFaultTest, MissingBackupTableKeepsItsLiveRows) {
+  PrepareBackup(false);
+  Exec(kBackupDsn, ProjectSqlStatements("tools/ivr_tables.sql")[0]);  // IVRCALL only
+  FillLive();
+  std::vector<Row> liveDetails = Rows(kLiveDsn, "IVRDETAIL");
+  std::vector<Row> liveCalls = Rows(kLiveDsn, "IVRCALL");
+  RunNight(2026, 5, 10);
+  EXPECT_EQ(Rows(kLiveDsn, "IVRDETAIL"), liveDetails);
+  ExpectMoved(liveCalls, Rows(kLiveDsn, "IVRCALL"), Rows(kBackupDsn, "IVRCALL"));
+  EXPECT_TRUE(TraceLog().Has("Failed to copy a row of IVRDETAIL into the backup database"));
+}
+
+TEST_P(IvrFaultTest, ValueOfThreeHundredCharactersArrivesWhole) {
+  PrepareBackup();
+  FillLive();
+  std::string longText;
+  for (int i = 0; i < 300; ++i) longText += static_cast<char>('a' + i % 26);
+  Insert(kLiveDsn, IvrCall{.id = 7, .stamp = "20260102000000", .transcript = "'" + longText + "'"});
+  Insert(kLiveDsn, IvrDetail{.callId = 7, .stamp = "20260102000000", .note = "'" + longText + "'"});
+  Snapshot before = Take();
+  RunNight(2026, 5, 10);
+  Snapshot after = Take();
+  ExpectNoneLostBetween(before, after);
+  ExpectMoved(before.liveCalls, after.liveCalls, after.backupCalls);
+  ExpectMoved(before.liveDetails, after.liveDetails, after.backupDetails);
+  EXPECT_EQ(Query(kBackupDsn, "SELECT Transcript FROM IVRCALL WHERE CallId = 7"), (std::vector<Row>{{longText}}));
+  EXPECT_EQ(Query(kBackupDsn, "SELECT Note FROM IVRDETAIL WHERE CallId = 7"), (std::vector<Row>{{longText}}));
+}
+
+TEST_P(IvrFaultTest, QuotesInValuesArriveUnchanged) {
+  PrepareBackup();
+  FillLive();
+  Insert(kLiveDsn, IvrCall{.id = 7, .stamp = "20260102000000", .callerNum = "'O''Brien'", .result = "''''",
+                           .transcript = "'it''s ''quoted'') -- x'"});
+  Insert(kLiveDsn, IvrDetail{.callId = 7, .stamp = "20260102000000", .menu = "''''''", .note = "'\\'''"});
+  Snapshot before = Take();
+  RunNight(2026, 5, 10);
+  Snapshot after = Take();
+  ExpectNoneLostBetween(before, after);
+  ExpectMoved(before.liveCalls, after.liveCalls, after.backupCalls);
+  ExpectMoved(before.liveDetails, after.liveDetails, after.backupDetails);
+  EXPECT_EQ(Query(kBackupDsn, "SELECT CallerNum, Result, Transcript FROM IVRCALL WHERE CallId = 7"),
+            (std::vector<Row>{{"O'Brien", "'", "it's 'quoted') -- x"}}));
+  EXPECT_EQ(Query(kBackupDsn, "SELECT Menu, Note FROM IVRDETAIL WHERE CallId = 7"),
+            (std::vector<Row>{{"''", "\\'"}}));
+}
+
+TEST_P(IvrFaultTest, NullsStayNullAndEmptyTextStaysEmpty) {
+  PrepareBackup();
+  FillLive();
+  Insert(kLiveDsn, IvrCall{.id = 7, .stamp = "20260102000000", .callerNum = "NULL", .dialedNum = "''",
+                           .duration = "NULL", .charge = "NULL", .result = "NULL", .transcript = "NULL"});
+  Snapshot before = Take();
+  RunNight(2026, 5, 10);
+  Snapshot after = Take();
+  ExpectNoneLostBetween(before, after);
+  ExpectMoved(before.liveCalls, after.liveCalls, after.backupCalls);
+  EXPECT_EQ(Query(kBackupDsn, "SELECT CallerNum, DialedNum, Duration, Charge, Result, Transcript FROM IVRCALL "
+                              "WHERE CallId = 7"),
+            (std::vector<Row>{{kNullText, "", kNullText, kNullText, kNullText, kNullText}}));
+  EXPECT_EQ(Query(kBackupDsn, "SELECT count(*) FROM IVRCALL WHERE Duration IS NULL AND DialedNum = ''"),
+            (std::vector<Row>{{"1"}}));
+}
+
+// A row dated before the cut-off that arrives between the copy and the
+// deletion: the deletion would remove a row that was never copied.
+IvrFaultTest* current = nullptr;
+
+TEST_P(IvrFaultTest, DeleteMatchingMoreThanWasCopiedIsUndone) {
+  PrepareBackup();
+  FillLive();
+  Snapshot before = Take();
+  current = this;
+  worker.rowsCopiedHook = [](CIvrLog&, const char* table) {
+    if (std::string(table) == "IVRCALL") current->ExecOnLive(InsertText(IvrCall{.id = 8, .stamp = "20260103000000"}));
+  };
+  RunNight(2026, 5, 10);
+  Snapshot after = Take();
+  ExpectNoneLostBetween(before, after);
+  // IVRCALL: all five old rows and the late one are still live; their copies
+  // sit in the backup.
+  EXPECT_EQ(RowsBefore(kLiveDsn, "IVRCALL", kCutoff).size(), 6u);
+  EXPECT_EQ(after.backupCalls.size(), 5u);
+  ExpectMoved(before.liveDetails, after.liveDetails, after.backupDetails);
+  EXPECT_TRUE(
+      TraceLog().Has("Deleting old rows of IVRCALL matched 6 rows, not the 5 copied, nothing deleted. (IvrLog-355)"));
+  EXPECT_STREQ(worker.lastRunDate, "");
+
+  // The next night moves them all; the earlier copies are there twice, none
+  // is missing.
+  worker.rowsCopiedHook = nullptr;
+  ASSERT_EQ(worker.OpenLiveSession(kLiveDsn), 1);
+  RunNight(2026, 5, 11);
+  Snapshot next = Take();
+  ExpectNoneLostBetween(after, next);
+  EXPECT_TRUE(RowsBefore(kLiveDsn, "IVRCALL", kCutoff).empty());
+  EXPECT_EQ(next.backupCalls.size(), 11u);
+  EXPECT_STREQ(worker.lastRunDate, "20260511");
+}
+
+TEST_P(IvrFaultTest, DeleteMatchingFewerThanWasCopiedIsUndone) {
+  PrepareBackup();
+  FillLive();
+  Snapshot before = Take();
+  current = this;
+  worker.rowsCopiedHook = [](CIvrLog&, const char* table) {
+    if (std::string(table) == "IVRDETAIL") current->ExecOnLive("DELETE FROM IVRDETAIL WHERE CallId = 2");
+  };
+  RunNight(2026, 5, 10);
+  Snapshot after = Take();
+  ExpectNoneLostBetween(before, after);
+  EXPECT_EQ(after.liveDetails.size(), 4u);  // the four that were still there
+  EXPECT_EQ(after.backupDetails.size(), 5u);
+  ExpectMoved(before.liveCalls, after.liveCalls, after.backupCalls);
+  EXPECT_TRUE(TraceLog().Has("Deleting old rows of IVRDETAIL matched 4 rows, not the 5 copied"));
+}
+
+TEST_P(IvrFaultTest, ClosedLiveSessionMovesNothing) {
+  PrepareBackup();
+  FillLive();
+  worker.liveSession.Disconnect();
+  Snapshot before = Take();
+  RunNight(2026, 5, 10);
+  Snapshot after = Take();
+  EXPECT_EQ(after.liveCalls, before.liveCalls);
+  EXPECT_TRUE(after.backupCalls.empty());
+  EXPECT_TRUE(TraceLog().Has("Failed to select old rows of IVRCALL. (IvrLog-330)"));
+  EXPECT_FALSE(worker.backupSession.IsOpen());
+}
+
+INSTANTIATE_BACKENDS(IvrFaultTest);
+
+}  // namespace
+}  // namespace ivr_test
