@@ -1,0 +1,166 @@
+// Setting the backup database file aside. Whether the file is due is decided
+// from the backup database, on every backend; the renaming and copying of
+// files is tried on SQLite, whose database is a file (a PostgreSQL database
+// has none to set aside).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ivrlog/ivr_fixture.h"
+#include "ivrlog/message_pool.h"
+#include "support/raw_odbc.h"
+
+namespace ivr_test {
+namespace {
+
+class IvrRotationTest : public IvrDbTest {
+ protected:
+  void SetUp() override {
+    IvrDbTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    SetLocalClock(2026, 3, 10, 12, 0);  // the range begins 1 June 2025
+  }
+  // Runs the rotation with standard output captured into `printed`.
+  int Rotate() {
+    testing::internal::CaptureStdout();
+    int result = worker.RotateBackupFile();
+    printed = testing::internal::GetCapturedStdout();
+    return result;
+  }
+  std::string printed;
+};
+
+TEST_P(IvrRotationTest, FirstCallInTheMonthAfterTheRangeKeepsTheFile) {
+  PrepareBackup();
+  Insert(kBackupDsn, IvrCall{.id = 1, .stamp = "20250701000000"});
+  EXPECT_EQ(Rotate(), 0);
+  EXPECT_EQ(printed,
+            "Today is 2026/03/10\n"
+            "Retain 9 month, begin date is 2025/06/01\n"
+            "Backup retain 6 month, end date is 2025/12/01\n");
+  EXPECT_FALSE(worker.backupSession.IsOpen());
+  EXPECT_TRUE(Sleeps().empty());
+  EXPECT_TRUE(FilesStartingWith(ScratchDir(), "SarvoIVR_bak_").empty());
+}
+
+TEST_P(IvrRotationTest, FirstCallInTheRangesMonthIsDue) {
+  PrepareBackup();
+  Insert(kBackupDsn, IvrCall{.id = 1, .stamp = "20250630235959"});
+  Insert(kBackupDsn, IvrCall{.id = 2, .stamp = "20251130120000"});
+  worker.Run();  // not in the night: nothing
+  EXPECT_TRUE(Sleeps().empty());
+  Rotate();
+  EXPECT_FALSE(worker.backupSession.IsOpen());
+  ASSERT_EQ(Sleeps().size(), 2u);
+  EXPECT_EQ(Sleeps()[0].milliseconds, 2000u);
+  EXPECT_EQ(Sleeps()[1].milliseconds, 500u);
+}
+
+TEST_P(IvrRotationTest, EmptyBackupTableRenamesNothing) {
+  PrepareBackup();
+  EXPECT_EQ(Rotate(), 0);
+  EXPECT_FALSE(worker.backupSession.IsOpen());
+  EXPECT_TRUE(Sleeps().empty());
+  EXPECT_TRUE(FilesStartingWith(ScratchDir(), "SarvoIVR_bak_").empty());
+}
+
+TEST_P(IvrRotationTest, UnreadableFirstDateIsReportedAndCloses) {
+  PrepareBackup(false);  // no IVRCALL table: the Min query fails
+  EXPECT_EQ(Rotate(), 0);
+  EXPECT_TRUE(TraceLog().Has("Failed to get backup database first call date. (IvrLog-414)"));
+  EXPECT_FALSE(worker.backupSession.IsOpen());
+  EXPECT_TRUE(Sleeps().empty());
+}
+
+TEST_P(IvrRotationTest, RefusedRangeIsReportedAndCloses) {
+  PrepareBackup();
+  Insert(kBackupDsn, IvrCall{.id = 1, .stamp = "20200101000000"});
+  worker.retainMonths = 20;
+  EXPECT_EQ(Rotate(), 0);
+  EXPECT_EQ(printed, "");
+  EXPECT_TRUE(TraceLog().Has("Failed to get backup database retain time range, 20, 6. (IvrLog-407)"));
+  EXPECT_FALSE(worker.backupSession.IsOpen());
+  EXPECT_TRUE(Sleeps().empty());
+}
+
+TEST_P(IvrRotationTest, UnreachableBackupDoesNothing) {
+  AddUnreachableDataSource(kBackupDsn);
+  EXPECT_EQ(Rotate(), 0);
+  EXPECT_EQ(printed, "");
+  EXPECT_FALSE(worker.backupSession.IsOpen());
+  EXPECT_TRUE(Sleeps().empty());
+}
+
+TEST_P(IvrRotationTest, RequestedByMessageEleven) {
+  PrepareBackup();
+  Insert(kBackupDsn, IvrCall{.id = 1, .stamp = "20250403000000"});
+  WorkerMessage* message = MessagePool.TakeMessage(kMessageRotateBackupFile, nullptr, 0);
+  ASSERT_NE(message, nullptr);
+  ASSERT_EQ(worker.PostWorkerMessage(message), 1);
+  testing::internal::CaptureStdout();
+  worker.Run();
+  testing::internal::GetCapturedStdout();
+  EXPECT_EQ(Sleeps().size(), 2u);
+  EXPECT_FALSE(worker.backupSession.IsOpen());
+}
+
+INSTANTIATE_BACKENDS(IvrRotationTest);
+
+// The file cases: the backup data source is a SQLite file.
+class IvrRotationFileTest : public IvrRotationTest {
+ protected:
+  void SetUp() override {
+    IvrRotationTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    PrepareBackup();
+    PrepareTemplate();
+    Insert(kBackupDsn, IvrCall{.id = 1, .stamp = "20250403101010"});
+    Insert(kBackupDsn, IvrCall{.id = 2, .stamp = "20251231235959"});
+    Insert(kBackupDsn, IvrDetail{.callId = 2, .stamp = "20251231235959"});
+  }
+  std::vector<Row> FileRows(const std::string& file, const std::string& table) {
+    RawConnection db("Driver=SQLite3;Database=" + file);
+    std::vector<Row> rows;
+    EXPECT_TRUE(db.ok()) << db.error();
+    EXPECT_TRUE(db.Query("SELECT CallId FROM " + table + " ORDER BY CallId", &rows, kNullText)) << db.error();
+    return rows;
+  }
+};
+
+TEST_P(IvrRotationFileTest, SetsTheFileAsideUnderItsCallDates) {
+  std::string backupFile = worker.backupFilePath;
+  EXPECT_EQ(Rotate(), 1);
+  std::string setAside = ScratchDir() + "/SarvoIVR_bak_20250403_20251231.mdb";
+  EXPECT_EQ(FileRows(setAside, "IVRCALL"), (std::vector<Row>{{"1"}, {"2"}}));
+  EXPECT_EQ(FileRows(setAside, "IVRDETAIL"), (std::vector<Row>{{"2"}}));
+  // A fresh copy of the new-backup file took its place.
+  EXPECT_EQ(ReadWholeFile(backupFile), ReadWholeFile(worker.newBackupSourcePath));
+  EXPECT_TRUE(Rows(kBackupDsn, "IVRCALL").empty());
+  EXPECT_EQ(FilesStartingWith(ScratchDir(), "SarvoIVR_bak_"),
+            (std::vector<std::string>{"SarvoIVR_bak_20250403_20251231.mdb"}));
+}
+
+TEST_P(IvrRotationFileTest, FileThatCannotTakeItsNewNameStaysAsItWas) {
+  std::string taken = ScratchDir() + "/SarvoIVR_bak_20250403_20251231.mdb";
+  { std::ofstream(taken) << "in use"; }
+  std::string before = ReadWholeFile(worker.backupFilePath);
+  EXPECT_EQ(Rotate(), 0);
+  EXPECT_EQ(Sleeps().size(), 2u);
+  EXPECT_EQ(ReadWholeFile(worker.backupFilePath), before);
+  EXPECT_EQ(ReadWholeFile(taken), "in use");
+  EXPECT_EQ(Rows(kBackupDsn, "IVRCALL").size(), 2u);
+}
+
+TEST_P(IvrRotationFileTest, MissingFileIsCreatedFromTheNewBackupFile) {
+  worker.backupFilePath = ScratchDir() + "/elsewhere.mdb";
+  EXPECT_EQ(Rotate(), 0);
+  EXPECT_EQ(ReadWholeFile(worker.backupFilePath), ReadWholeFile(worker.newBackupSourcePath));
+  EXPECT_TRUE(FilesStartingWith(ScratchDir(), "SarvoIVR_bak_").empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, IvrRotationFileTest, ::testing::Values(std::string("SQLite")),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
+
+}  // namespace
+}  // namespace ivr_test
