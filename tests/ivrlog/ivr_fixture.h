@@ -1,6 +1,6 @@
-// Shared set-up of the IVR worker's tests: a pinned zone and clock that the
-// test moves by hand, a sleep that only records, a trace log in the scratch
-// folder, and (for the database tests) the live and backup IVR databases.
+// Shared set-up of the IVR worker's database tests: the live and backup IVR
+// databases as data sources, their rows, and a worker whose files live in
+// the scratch folder, with time pinned and the trace captured.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "ivrlog/ivr_log.h"
+#include "ivrlog/ivr_time.h"
 #include "platform/local_time.h"
 #include "platform/sleep.h"
 #include "support/backend.h"
@@ -28,80 +29,6 @@ namespace ivr_test {
 inline constexpr char kLiveDsn[] = "SarvoIVR";
 inline constexpr char kBackupDsn[] = "SarvoIVR_bak";
 inline constexpr char kTemplateDsn[] = "SarvoIVR_template";
-
-// --- Clock and sleep ---
-
-inline int64_t& ClockMilliseconds() {
-  static int64_t now = 0;
-  return now;
-}
-inline int64_t ReadClock() { return ClockMilliseconds(); }
-
-// Pins the zone of local time for this process.
-inline void PinZone(const char* zone) {
-  setenv("TZ", zone, 1);
-  tzset();
-}
-
-// Sets the pinned clock to a local date and time of the pinned zone.
-inline void SetLocalClock(int year, int month, int day, int hour, int minute, int second = 0) {
-  std::tm local{};
-  local.tm_year = year - 1900;
-  local.tm_mon = month - 1;
-  local.tm_mday = day;
-  local.tm_hour = hour;
-  local.tm_min = minute;
-  local.tm_sec = second;
-  local.tm_isdst = -1;
-  ClockMilliseconds() = static_cast<int64_t>(std::mktime(&local)) * 1000;
-}
-
-// Every wait asked for, in order, with the local minute of day it was asked at.
-struct SleepRecord {
-  uint32_t milliseconds;
-  int minuteOfDay;
-};
-inline std::vector<SleepRecord>& Sleeps() {
-  static std::vector<SleepRecord> sleeps;
-  return sleeps;
-}
-inline void RecordSleep(uint32_t milliseconds) {
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  Sleeps().push_back({milliseconds, now.wHour * 60 + now.wMinute});
-}
-
-// Pins zone, clock and sleep for the lifetime of the object.
-class PinnedTime {
- public:
-  explicit PinnedTime(const char* zone = "Europe/Berlin") {
-    PinZone(zone);
-    SetClockForTesting(&ReadClock);
-    SetSleepForTesting(&RecordSleep);
-    Sleeps().clear();
-  }
-  ~PinnedTime() {
-    SetClockForTesting(nullptr);
-    SetSleepForTesting(nullptr);
-  }
-};
-
-// --- Trace ---
-
-// Opens the process trace on a file of its own; Text() reads what was logged.
-class TraceCapture {
- public:
-  explicit TraceCapture(const std::string& folder) : path_(folder + "/ivr-trace.log") {
-    std::filesystem::remove(path_);
-    ProcessTrace.Open(path_.c_str(), kTraceToFile);
-  }
-  ~TraceCapture() { ProcessTrace.Close(); }
-  std::string Text() const { return ReadWholeFile(path_); }
-  bool Has(const std::string& text) const { return Text().find(text) != std::string::npos; }
-
- private:
-  std::string path_;
-};
 
 // --- Data sources ---
 
