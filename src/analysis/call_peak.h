@@ -67,7 +67,7 @@ class CCallPeak : public CRecordProcessor {
   // no such entry prints "Invalid index" and returns 0.
   int ViewPeak(int32_t index);
 
-  // The peak checks over the checker's session (peak_checks.cpp).
+  // The peak checks, run on the checker's own session.
 
   // Counts one day in the mode of CheckMode and finds its peak. Returns 0
   // (and prints a message) when `dayStart` is 0, else FindPeak's result.
