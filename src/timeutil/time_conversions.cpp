@@ -1,17 +1,45 @@
 #include "timeutil/time_conversions.h"
 
+#include <utility>
+
 #include "platform/text.h"
 
 namespace {
 
 constexpr int32_t kDaysBeforeMonth[13] = {0, 0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
 
-// Epoch seconds at which the local clock shows the wall-clock reading `wall`
-// (wall-clock seconds counted like epoch seconds). The offset is looked up
-// twice so that a reading near a clock change lands on the right side.
+// The local clock's reading at `epoch`, in wall-clock seconds counted like
+// epoch seconds.
+int64_t WallAt(int64_t epoch) { return epoch + UtcOffsetAt(epoch); }
+
+// The first moment at which the local clock shows the wall-clock reading
+// `wall` or a later one. A reading the clock shows twice (it went back) gives
+// the first of the two; a reading it skips (it jumped forward, in some zones
+// over midnight) gives the moment of the jump, so a day whose midnight is
+// skipped starts when its first hour begins. The offsets a day either side
+// bound the answer; one clock change at most lies between them.
 int64_t WallToEpoch(int64_t wall) {
-  int64_t guess = wall - UtcOffsetAt(wall);
-  return wall - UtcOffsetAt(guess);
+  int64_t early = wall - UtcOffsetAt(wall - 86400);
+  int64_t late = wall - UtcOffsetAt(wall + 86400);
+  if (early > late) std::swap(early, late);
+  if (WallAt(early) == wall) return early;
+  if (WallAt(late) == wall) return late;
+  // Skipped: the reading at `early` lies before `wall`, the one at `late`
+  // after it; the jump lies between them.
+  while (late - early > 1) {
+    int64_t middle = early + (late - early) / 2;
+    if (WallAt(middle) >= wall) {
+      late = middle;
+    } else {
+      early = middle;
+    }
+  }
+  return late;
+}
+
+int64_t FloorDiv(int64_t value, int64_t divisor) {
+  int64_t quotient = value / divisor;
+  return (value % divisor != 0 && (value < 0) != (divisor < 0)) ? quotient - 1 : quotient;
 }
 
 int32_t Wrap32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value))); }
@@ -45,8 +73,10 @@ int32_t LocalDateTimeToEpoch(int32_t year, int32_t month, int32_t day, int32_t h
 }
 
 int32_t NextLocalMidnight(int32_t dayStart) {
-  int64_t wall = static_cast<int64_t>(dayStart) + UtcOffsetAt(dayStart);
-  return Wrap32(WallToEpoch(wall + 86400));
+  // Midnight of the local date of `dayStart`, on the wall clock; a day that
+  // began after a skipped midnight still belongs to its own date.
+  int64_t midnight = FloorDiv(WallAt(dayStart), 86400) * 86400;
+  return Wrap32(WallToEpoch(midnight + 86400));
 }
 
 void EpochToSystemTime(int32_t seconds, SYSTEMTIME* out) {

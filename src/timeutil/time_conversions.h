@@ -24,12 +24,15 @@ int32_t TimeZoneBiasSeconds();
 
 // Epoch seconds of the moment the local clock shows 00:00:00 on the date
 // (DateToEpochUtc's corrections apply), with the zone offset in force at
-// that moment, so dates of either season convert right all year round.
+// that moment, so dates of either season convert right all year round. In a
+// zone whose clock jumps forward over midnight, the moment the date begins.
 int32_t LocalDateToEpoch(int32_t year, int32_t month, int32_t day);
 
 // Epoch seconds of the moment the local clock shows the date and time;
 // hours, minutes and seconds out of their ranges (negative ones included)
-// roll over as a calendar does: hour 25 is 01:00 of the next day.
+// roll over as a calendar does: hour 25 is 01:00 of the next day. A time the
+// clock shows twice gives the first moment; a time it skips, the moment of
+// the jump.
 int32_t LocalDateTimeToEpoch(int32_t year, int32_t month, int32_t day, int32_t hour, int32_t minute,
                              int32_t second);
 

@@ -59,6 +59,25 @@ TEST_F(ZoneTest, TypedTimesRollOverLikeACalendar) {
   EXPECT_EQ(LocalDateTimeToEpoch(2014, 4, 11, 0, -1, 0), LocalDateTimeToEpoch(2014, 4, 10, 23, 59, 0));
 }
 
+TEST_F(ZoneTest, SkippedAndRepeatedReadingsOfTheClock) {
+  // Santiago jumps from 24:00 on 5 September 2026 to 01:00 on the 6th: that
+  // day begins at its 01:00 and ends at the next midnight, 23 hours later,
+  // and no hour falls between two days.
+  UseZone("America/Santiago");
+  EXPECT_EQ(LocalDateToEpoch(2026, 9, 6), 1788667200);
+  EXPECT_EQ(NextLocalMidnight(LocalDateToEpoch(2026, 9, 5)), 1788667200);
+  EXPECT_EQ(NextLocalMidnight(1788667200), LocalDateToEpoch(2026, 9, 7));
+  EXPECT_EQ(LocalDateToEpoch(2026, 9, 7) - LocalDateToEpoch(2026, 9, 6), 23 * 3600);
+  // New York skips 02:00-03:00 on 8 March and shows 01:00-02:00 twice on
+  // 1 November 2026.
+  UseZone("America/New_York");
+  EXPECT_EQ(LocalDateTimeToEpoch(2026, 3, 8, 2, 30, 0), 1772953200);  // 03:00 EDT
+  EXPECT_EQ(LocalDateTimeToEpoch(2026, 3, 8, 3, 0, 0), 1772953200);
+  EXPECT_EQ(LocalDateTimeToEpoch(2026, 3, 8, 1, 59, 59), 1772953199);
+  EXPECT_EQ(LocalDateTimeToEpoch(2026, 11, 1, 1, 30, 0), 1793511000);  // the first 01:30, EDT
+  EXPECT_EQ(LocalDateTimeToEpoch(2026, 11, 1, 2, 0, 0), 1793516400);   // 02:00 EST
+}
+
 TEST_F(ZoneTest, FormatsLocalTime) {
   char text[32] = {};
   UseZone("UTC");
