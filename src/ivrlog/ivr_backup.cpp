@@ -76,8 +76,9 @@ int DeleteRows(OSql& live, const char* table, const char* remove, int64_t expect
   if (removed == expected) {
     Trace(kIvrLogModule, kLineDeleteCommit, "Failed to commit deleting old rows of %s, nothing deleted", table);
   } else {
-    Trace(kIvrLogModule, kLineDeleteCount, "Deleting old rows of %s matched %d rows, not the %d copied, nothing deleted",
-          table, static_cast<int>(removed), static_cast<int>(expected));
+    Trace(kIvrLogModule, kLineDeleteCount,
+          "Deleting old rows of %s matched %d rows, not the %d copied, nothing deleted", table,
+          static_cast<int>(removed), static_cast<int>(expected));
   }
   if (live.Rollback() == 0) {
     // The deletion is still open; closing the connection is the one way

@@ -96,7 +96,8 @@ TEST_P(IvrFaultTest, InsertRefusedMidwayKeepsTheTableAndUndoesItsCopies) {
   EXPECT_EQ(after.liveCalls, before.liveCalls);      // nothing deleted
   EXPECT_EQ(after.backupCalls, before.backupCalls);  // the two copies made were undone
   ExpectMoved(before.liveDetails, after.liveDetails, after.backupDetails);  // the other table went on
-  EXPECT_TRUE(TraceLog().Has("Failed to copy a row of IVRCALL into the backup database, nothing deleted. (IvrLog-340)"));
+  EXPECT_TRUE(
+      TraceLog().Has("Failed to copy a row of IVRCALL into the backup database, nothing deleted. (IvrLog-340)"));
   EXPECT_STREQ(worker.lastRunDate, "");
 }
 

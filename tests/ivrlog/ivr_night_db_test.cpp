@@ -49,7 +49,7 @@ TEST_P(IvrNightTest, CopiesAtTwoRotatesAtTwoOhTwoClosesAtTwoOhSixDoneAtTwoEleven
     if (minute == 2 * 60) {
       // Between the copy and the rotation the backup holds the old rows.
       std::vector<Row> backupCalls = Rows(kBackupDsn, "IVRCALL");
-      for (const Row& row : oldCalls) EXPECT_NE(std::find(backupCalls.begin(), backupCalls.end(), row), backupCalls.end());
+      for (const Row& row : oldCalls) EXPECT_EQ(Tally(backupCalls)[row], 1);
       EXPECT_EQ(Rows(kBackupDsn, "IVRDETAIL"), oldDetails);
     }
   });
