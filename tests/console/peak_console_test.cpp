@@ -270,4 +270,21 @@ TEST_P(PeakConsoleTest, TypedViewTimesUseTheOffsetOfTheirOwnDate) {
 
 INSTANTIATE_BACKENDS(PeakConsoleTest);
 
+// Without a database the checks report their failures and go on.
+class PeakWithoutDatabaseTest : public BackendTest {};
+
+TEST_P(PeakWithoutDatabaseTest, ChecksOnAClosedSessionReportAndGoOn) {
+  AddUnreachableDataSource(kLogger);
+  ToolRun run = RunTool("t d,2,9,2026 o,4,1 q");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, "====== Nortesk Extension/Trunk Projection Tool ======\n"
+                     "Failed to open database Internal Logger Database\n" +
+                         MenuText() + kPromptText + "Failed to get records time range\n" + Checked(0) + kPromptText +
+                         "Check peak calls at 02/09/2026\n" + CheckedCalls(0) + kPromptText + "Invalid index\n" +
+                         kPromptText);
+}
+
+INSTANTIATE_BACKENDS(PeakWithoutDatabaseTest);
+
+
 }  // namespace
