@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <set>
 #include <sstream>
 
 #include "support/raw_odbc.h"
@@ -93,7 +94,19 @@ void BackendTest::WriteOdbcIni() {
   setenv("ODBCINI", path.c_str(), 1);
 }
 
+// Fails the test when `dsn` was declared before in this process: the driver
+// manager would still connect it to the earlier declaration.
+static void ClaimDataSourceName(const std::string& dsn) {
+  static std::set<std::string> declared;
+  if (!declared.insert(dsn).second) {
+    FAIL() << "data source \"" << dsn << "\" declared twice in one process; "
+           << "run each test in a process of its own (ctest does, or --gtest_filter one test)";
+  }
+}
+
 void BackendTest::AddDataSource(const std::string& dsn) {
+  ClaimDataSourceName(dsn);
+  if (HasFatalFailure()) return;
   Scratch& scratch = TheScratch();
   if (IsPostgres()) {
     auto found = scratch.postgresDatabases.find(dsn);
@@ -123,6 +136,8 @@ void BackendTest::AddDataSource(const std::string& dsn) {
 }
 
 void BackendTest::AddUnreachableDataSource(const std::string& dsn) {
+  ClaimDataSourceName(dsn);
+  if (HasFatalFailure()) return;
   if (IsPostgres()) {
     sections_.push_back(PostgresSection(dsn, "nosuchdb", ScratchDir() + "/no-such-socket-dir"));
   } else {
