@@ -7,7 +7,7 @@
 #include "analysis/call_peak.h"
 #include "analysis/check_progress.h"
 #include "console/settings.h"
-#include "console/token_list.h"
+#include "console/date_tokens.h"
 #include "platform/local_time.h"
 #include "timeutil/time_conversions.h"
 
@@ -42,12 +42,7 @@ void PeakCallsCommand(uint32_t mode) {
 void PeakDayCommand() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  int32_t month = CommandTokens.GetInt(1);
-  int32_t day = CommandTokens.GetInt(2);
-  int32_t year = CommandTokens.GetInt(3);
-  if (month == 0) month = now.wMonth;
-  if (day == 0) day = now.wDay;
-  if (year == 0) year = now.wYear;
+  const auto [month, day, year] = DateTokensOrToday(CommandTokens, 1, now);
   std::printf("Check peak calls at %02d/%02d/%04d\n", static_cast<int>(month), static_cast<int>(day),
               static_cast<int>(year));
   CallPeak.Reset();

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "analysis/call_peak.h"
+#include "console/date_tokens.h"
 #include "console/settings.h"
 #include "console/token_list.h"
 #include "platform/local_time.h"
@@ -15,12 +16,7 @@ namespace {
 void SetViewTime() {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  int32_t month = CommandTokens.GetInt(2);
-  int32_t day = CommandTokens.GetInt(3);
-  int32_t year = CommandTokens.GetInt(4);
-  if (month == 0) month = now.wMonth;
-  if (day == 0) day = now.wDay;
-  if (year == 0) year = now.wYear;
+  const auto [month, day, year] = DateTokensOrToday(CommandTokens, 2, now);
   int32_t hour = CommandTokens.GetInt(5);
   int32_t minute = CommandTokens.GetInt(6);
   int32_t second = CommandTokens.GetInt(7);

@@ -28,15 +28,8 @@ std::string Line(const char* month, const char* inbound, const char* outbound, c
          ", total " + total + "\n";
 }
 
-class TrunkMinutesTest : public BackendTest {
+class TrunkMinutesTest : public LoggerDatabaseTest {
  protected:
-  void SetUp() override {
-    BackendTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    AddDataSource(kLogger);
-    CreateCdrTable(kLogger);
-  }
-
   void AddCall(int32_t start, int32_t seconds, int direction, int callerType = 7, int targetType = 2) {
     Call call;
     call.sessionId = ++sessions_;

@@ -49,14 +49,8 @@ std::string CheckedCalls(int calls) {
   return "Checked " + std::to_string(calls) + " calls, elapsed time 0.000 seconds\n";
 }
 
-class PeakConsoleTest : public BackendTest {
+class PeakConsoleTest : public LoggerDatabaseTest {
  protected:
-  void SetUp() override {
-    BackendTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    AddDataSource(kLogger);
-    CreateCdrTable(kLogger);
-  }
   void Insert(const std::vector<CdrRow>& rows) {
     std::string sql =
         "INSERT INTO CDRMAIN (StartTime, EndTime, SessionID, CallerNum, TargetNum, ExitState, CallerType, "

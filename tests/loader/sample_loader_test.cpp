@@ -50,15 +50,8 @@ TEST(SampleCdrSql, OneLineNamingThirtySixQuotedColumns) {
   EXPECT_EQ(sql.find(' ', sql.find('(')), values + 1);  // no blank inside the name list
 }
 
-class SampleLoaderTest : public BackendTest {
+class SampleLoaderTest : public LoggerDatabaseTest {
  protected:
-  void SetUp() override {
-    BackendTest::SetUp();
-    if (IsSkipped() || HasFatalFailure()) return;
-    AddDataSource(kLogger);
-    CreateCdrTable(kLogger);
-  }
-
   // A copy of the program in a folder of its own, so that the sample data
   // file beside it is this test's.
   std::string ProgramIn(const std::string& folder) {

@@ -178,6 +178,13 @@ void BackendTest::CreateCdrTable(const std::string& dsn) {
   }
 }
 
+void LoggerDatabaseTest::SetUp() {
+  BackendTest::SetUp();
+  if (IsSkipped() || HasFatalFailure()) return;
+  AddDataSource(kLoggerDsn);
+  CreateCdrTable(kLoggerDsn);
+}
+
 void BackendTest::InsertCall(const std::string& dsn, const Call& call) {
   std::ostringstream sql;
   sql << "INSERT INTO CDRMAIN (StartTime, EndTime, SessionID, CallerNum, TargetNum, ExitState, CallerType, "

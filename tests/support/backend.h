@@ -70,6 +70,15 @@ class BackendTest : public ::testing::TestWithParam<std::string> {
   std::vector<std::string> sections_;
 };
 
+// The data source the console opens at start-up.
+inline constexpr char kLoggerDsn[] = "Internal Logger Database";
+
+// A BackendTest whose "Internal Logger Database" holds an empty CDRMAIN.
+class LoggerDatabaseTest : public BackendTest {
+ protected:
+  void SetUp() override;
+};
+
 // The backends to instantiate every BackendTest with.
 std::vector<std::string> AllBackends();
 
