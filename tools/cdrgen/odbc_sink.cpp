@@ -143,8 +143,9 @@ bool OdbcSink::Write(const CdrRecord& r) {
   for (int c = 0; c < kInsertIntegerColumns; ++c) b.integers[c][row] = integers[c];
   const char* texts[Batch::kTextColumns] = {r.callerNum, r.targetNum, r.dnis, r.localDay};
   for (int c = 0; c < Batch::kTextColumns; ++c) {
-    std::strncpy(b.texts[c][row], texts[c], CdrRecord::kNumberSize - 1);
-    b.texts[c][row][CdrRecord::kNumberSize - 1] = '\0';
+    const size_t length = strnlen(texts[c], CdrRecord::kNumberSize - 1);
+    std::memcpy(b.texts[c][row], texts[c], length);
+    b.texts[c][row][length] = '\0';
     // An empty DNIS is stored as NULL, as the SQLite writer stores it.
     b.textIndicators[c][row] = (c == 2 && texts[c][0] == '\0') ? SQL_NULL_DATA : SQL_NTS;
   }
