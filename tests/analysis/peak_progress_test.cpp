@@ -16,6 +16,7 @@
 #include "console/settings.h"
 #include "platform/local_time.h"
 #include "support/backend.h"
+#include "support/tool_runner.h"
 
 namespace {
 
@@ -23,17 +24,6 @@ constexpr char kLogger[] = "Internal Logger Database";
 constexpr int64_t kNoonFeb10 = 1770724800000;  // 2026-02-10 12:00:00 UTC, milliseconds
 
 int64_t FrozenClock() { return kNoonFeb10; }
-
-std::string Drain(int fd) {
-  std::string text;
-  char buffer[256];
-  for (;;) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n <= 0) break;
-    text.append(buffer, static_cast<size_t>(n));
-  }
-  return text;
-}
 
 class PeakProgressTest : public BackendTest {
  protected:

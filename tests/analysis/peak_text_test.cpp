@@ -15,6 +15,7 @@
 #include "analysis/day_statements.h"
 #include "analysis/exit_state_names.h"
 #include "console/settings.h"
+#include "support/tool_runner.h"
 
 namespace {
 
@@ -75,17 +76,6 @@ TEST(ExitStates, CodesOutsideTheTableAreUnknown) {
   EXPECT_STREQ(ExitStateName(-1), "Unknown");
   EXPECT_STREQ(ExitStateName(INT32_MIN), "Unknown");
   for (int i = 0; i < kExitStateCount; ++i) EXPECT_LT(std::strlen(ExitStateNames[i]), size_t{kExitStateNameSize});
-}
-
-std::string Drain(int fd) {
-  std::string text;
-  char buffer[256];
-  for (;;) {
-    ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n <= 0) break;
-    text.append(buffer, static_cast<size_t>(n));
-  }
-  return text;
 }
 
 TEST(ProgressLine, ShownOnATerminalAndErasedWhenDone) {

@@ -83,6 +83,17 @@ ToolRun RunTool(const std::string& input, const ToolOptions& options) {
   return run;
 }
 
+std::string Drain(int fd) {
+  std::string text;
+  char buffer[256];
+  for (;;) {
+    ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n <= 0) break;
+    text.append(buffer, static_cast<size_t>(n));
+  }
+  return text;
+}
+
 std::string MenuText() {
   return "e -> check peak extension calls\n"
          "t -> check peak trunk calls\n"

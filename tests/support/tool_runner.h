@@ -34,5 +34,8 @@ std::string StartupText();
 // Menu lines as the console prints them.
 std::string MenuText();
 
+// Everything that can be read from `fd` until its end or an error.
+std::string Drain(int fd);
+
 // The prompt printed before each word is read.
 inline constexpr char kPromptText[] = "\nq->Quit\n";
