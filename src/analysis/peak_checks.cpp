@@ -8,19 +8,13 @@
 #include "console/settings.h"
 #include "platform/local_time.h"
 #include "platform/text.h"
+#include "timeutil/calendar_months.h"
 #include "timeutil/time_conversions.h"
 
 namespace {
 
 // The most days a range check goes back from the last record day.
 constexpr int32_t kRangeCapDays = 395;
-
-bool IsLeapYear(int32_t year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
-
-int32_t DaysInMonth(int32_t year, int32_t month) {
-  static constexpr int32_t kDays[13] = {0, 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return (month == 2 && IsLeapYear(year)) ? 29 : kDays[month];
-}
 
 // The decimal number in text[0..length-1] read on its own, as atoi would.
 int32_t ReadPiece(const char* text, size_t length) {
@@ -129,16 +123,13 @@ int CCallPeak::CheckRange() {
     std::printf("Invalid year, %d, %d\n", first.wYear, last.wYear);
     return 1;
   }
-  int32_t year = first.wYear;
-  int32_t month = first.wMonth;
-  while (year < last.wYear || (year == last.wYear && month <= last.wMonth)) {
-    if (year > today.wYear || (year == today.wYear && month > today.wMonth)) break;
-    RangeProgress.ShowMonth(year, month);
-    CheckMonth(year, month);
-    if (++month > 12) {
-      month = 1;
-      ++year;
-    }
+  // Months after today's hold no records yet.
+  int32_t end = MonthCount(last.wYear, last.wMonth);
+  int32_t thisMonth = MonthCount(today.wYear, today.wMonth);
+  if (thisMonth < end) end = thisMonth;
+  for (int32_t count = MonthCount(first.wYear, first.wMonth); count <= end; ++count) {
+    RangeProgress.ShowMonth(YearOfMonthCount(count), MonthOfMonthCount(count));
+    CheckMonth(YearOfMonthCount(count), MonthOfMonthCount(count));
   }
   return 1;
 }

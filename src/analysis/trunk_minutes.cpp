@@ -4,14 +4,9 @@
 
 #include "db/osql.h"
 #include "platform/local_time.h"
+#include "timeutil/calendar_months.h"
 
 namespace {
-
-// Months counted from January of year 0, so that stepping back across a
-// year boundary is plain subtraction.
-int MonthNumber(int year, int month) { return year * 12 + (month - 1); }
-int YearOf(int monthNumber) { return monthNumber / 12; }
-int MonthOf(int monthNumber) { return monthNumber % 12 + 1; }
 
 constexpr int kMonthsReported = 4;
 
@@ -29,18 +24,18 @@ void TrunkMinutesCommand(int withoutSipTie) {
 int OSql::CheckTrunkMinutes(int withoutSipTie) {
   SYSTEMTIME now{};
   GetLocalTime(&now);
-  int current = MonthNumber(now.wYear, now.wMonth);
+  int current = MonthCount(now.wYear, now.wMonth);
   int first = current - (kMonthsReported - 1);
 
   std::printf(withoutSipTie != 0 ? "Checking trunk minutes without SIP-TIE from %02d/%04d to %02d/%04d...\n\n"
                                  : "Checking trunk minutes from %02d/%04d to %02d/%04d...\n\n",
-              MonthOf(first), YearOf(first), MonthOf(current), YearOf(current));
+              MonthOfMonthCount(first), YearOfMonthCount(first), MonthOfMonthCount(current), YearOfMonthCount(current));
   for (int number = first; number <= current; ++number) {
     // A month whose sums fail prints nothing; the others are still reported.
     if (withoutSipTie != 0) {
-      CheckMonthTrunkMinutesWithoutSipTie(YearOf(number), MonthOf(number));
+      CheckMonthTrunkMinutesWithoutSipTie(YearOfMonthCount(number), MonthOfMonthCount(number));
     } else {
-      CheckMonthTrunkMinutes(YearOf(number), MonthOf(number));
+      CheckMonthTrunkMinutes(YearOfMonthCount(number), MonthOfMonthCount(number));
     }
   }
   std::printf("\n");

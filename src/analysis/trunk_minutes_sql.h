@@ -4,18 +4,21 @@
 // "%d"; a call counts only when it lies wholly inside that window.
 #pragma once
 
+#define NORTESK_TRUNK_SECONDS \
+  "select sum(EndTime - StartTime) as TalkTime from CDRMAIN where StartTime>=%d and EndTime<%d and "
+#define NORTESK_ANY_TRUNK "(CallerType>=7 or TargetType>=7)"
+#define NORTESK_TRUNK_NOT_SIP_TIE "((CallerType>=7 and CallerType<>9) or (TargetType>=7 and TargetType<>9))"
+
 // Every call with a trunk end (endpoint type 7 or above).
-inline constexpr char kInboundTrunkSeconds[] =
-    "select sum(EndTime - StartTime) as TalkTime from CDRMAIN where StartTime>=%d and EndTime<%d and Direction=1 "
-    "and (CallerType>=7 or TargetType>=7)";
-inline constexpr char kOutboundTrunkSeconds[] =
-    "select sum(EndTime - StartTime) as TalkTime from CDRMAIN where StartTime>=%d and EndTime<%d and Direction=2 "
-    "and (CallerType>=7 or TargetType>=7)";
+inline constexpr char kInboundTrunkSeconds[] = NORTESK_TRUNK_SECONDS "Direction=1 and " NORTESK_ANY_TRUNK;
+inline constexpr char kOutboundTrunkSeconds[] = NORTESK_TRUNK_SECONDS "Direction=2 and " NORTESK_ANY_TRUNK;
 
 // Calls with a trunk end other than a SIP tie line (type 9).
 inline constexpr char kInboundTrunkSecondsWithoutSipTie[] =
-    "select sum(EndTime - StartTime) as TalkTime from CDRMAIN where StartTime>=%d and EndTime<%d and Direction=1 "
-    "and ((CallerType>=7 and CallerType<>9) or (TargetType>=7 and TargetType<>9))";
+    NORTESK_TRUNK_SECONDS "Direction=1 and " NORTESK_TRUNK_NOT_SIP_TIE;
 inline constexpr char kOutboundTrunkSecondsWithoutSipTie[] =
-    "select sum(EndTime - StartTime) as TalkTime from CDRMAIN where StartTime>=%d and EndTime<%d and Direction=2 "
-    "and ((CallerType>=7 and CallerType<>9) or (TargetType>=7 and TargetType<>9))";
+    NORTESK_TRUNK_SECONDS "Direction=2 and " NORTESK_TRUNK_NOT_SIP_TIE;
+
+#undef NORTESK_TRUNK_SECONDS
+#undef NORTESK_ANY_TRUNK
+#undef NORTESK_TRUNK_NOT_SIP_TIE
