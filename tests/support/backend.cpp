@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 
+#include "db/sql_script.h"
 #include "support/raw_odbc.h"
 
 namespace {
@@ -149,10 +150,7 @@ void BackendTest::AddUnreachableDataSource(const std::string& dsn) {
 void BackendTest::Exec(const std::string& dsn, const std::string& sql) {
   RawConnection db(ConnectionStrings()[dsn]);
   ASSERT_TRUE(db.ok()) << db.error();
-  std::stringstream all(sql);
-  std::string statement;
-  while (std::getline(all, statement, ';')) {
-    if (statement.find_first_not_of(" \t\r\n") == std::string::npos) continue;
+  for (const std::string& statement : SplitSqlScript(sql)) {
     ASSERT_TRUE(db.Exec(statement)) << statement << "\n" << db.error();
   }
 }
@@ -203,17 +201,5 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 std::vector<std::string> ProjectSqlStatements(const std::string& relativePath) {
-  std::istringstream lines(ReadWholeFile(std::string(NORTESK_SOURCE_DIR) + "/" + relativePath));
-  std::string text, line;
-  while (std::getline(lines, line)) {
-    if (line.rfind("--", 0) == 0) continue;
-    text += line + "\n";
-  }
-  std::vector<std::string> statements;
-  std::stringstream all(text);
-  std::string statement;
-  while (std::getline(all, statement, ';')) {
-    if (statement.find_first_not_of(" \t\r\n") != std::string::npos) statements.push_back(statement);
-  }
-  return statements;
+  return SplitSqlScript(ReadWholeFile(std::string(NORTESK_SOURCE_DIR) + "/" + relativePath));
 }

@@ -74,13 +74,6 @@ int64_t LocalClockToEpoch(const CivilDate& date, int secondOfDay) {
   return static_cast<int64_t>(mktime(&tm));
 }
 
-int32_t LocalOffsetAt(int64_t epochSeconds) {
-  time_t t = static_cast<time_t>(epochSeconds);
-  std::tm tm{};
-  if (localtime_r(&t, &tm) == nullptr) return 0;
-  return static_cast<int32_t>(tm.tm_gmtoff);
-}
-
 void FormatLocalDay(const CivilDate& date, char out[9]) {
   unsigned value = static_cast<unsigned>(date.year % 10000) * 10000u + static_cast<unsigned>(date.month % 100) * 100u +
                    static_cast<unsigned>(date.day % 100);

@@ -33,8 +33,5 @@ CivilDate LocalToday();
 // twice on a clock change is resolved as mktime resolves it.
 int64_t LocalClockToEpoch(const CivilDate& date, int secondOfDay);
 
-// Local time minus UTC, in seconds, in force at `epochSeconds`.
-int32_t LocalOffsetAt(int64_t epochSeconds);
-
 // Writes the date as the eight digits YYYYMMDD and a NUL into out[0..8].
 void FormatLocalDay(const CivilDate& date, char out[9]);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cdrgen/random.h"
+#include "platform/local_time.h"
 #include "cdrgen/traffic.h"
 
 namespace {
@@ -16,7 +17,7 @@ namespace {
 void DrawStarts(const CivilDate& date, int32_t calls, bool weekend, CdrRandom& random, std::vector<int64_t>* starts) {
   const int64_t dayStart = LocalClockToEpoch(date, 0);
   const int64_t nextStart = LocalClockToEpoch(CivilFromDays(DaysFromCivil(date) + 1), 0);
-  const bool plainDay = nextStart - dayStart == 86400 && LocalOffsetAt(dayStart) == LocalOffsetAt(nextStart - 1);
+  const bool plainDay = nextStart - dayStart == 86400 && UtcOffsetAt(dayStart) == UtcOffsetAt(nextStart - 1);
   starts->clear();
   for (int32_t i = 0; i < calls; ++i) {
     const int32_t second = DrawSecondOfDay(weekend, random);
