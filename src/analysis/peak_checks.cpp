@@ -1,6 +1,5 @@
 // The peak checks of CCallPeak: one day, one month, the record range.
 #include <cstdio>
-#include <cstring>
 
 #include "analysis/call_peak.h"
 #include "analysis/check_progress.h"
@@ -15,13 +14,6 @@ namespace {
 
 // The most days a range check goes back from the last record day.
 constexpr int32_t kRangeCapDays = 395;
-
-// The decimal number in text[0..length-1] read on its own, as atoi would.
-int32_t ReadPiece(const char* text, size_t length) {
-  char piece[8] = {};
-  std::memcpy(piece, text, length);
-  return ParseLeadingInt(piece);
-}
 
 }  // namespace
 
@@ -73,7 +65,7 @@ int CCallPeak::QueryDay(const char* statement, int32_t* out) {
   if (IsEmptyText(statement)) return 0;
   char day[32] = {};
   if (Session.QueryText(statement, day) == 0) return 0;
-  *out = LocalDateToEpoch(ReadPiece(day, 4), ReadPiece(day + 4, 2), ReadPiece(day + 6, 2));
+  *out = LocalDateToEpoch(ParseLeadingIntOf(day, 4), ParseLeadingIntOf(day + 4, 2), ParseLeadingIntOf(day + 6, 2));
   return 1;
 }
 

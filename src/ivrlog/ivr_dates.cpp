@@ -13,13 +13,6 @@ constexpr int32_t kMaxMonths = 24;
 
 bool MonthsInRange(int32_t months) { return months >= kMinMonths && months <= kMaxMonths; }
 
-// The decimal value at the start of `width` characters of `text`.
-int FieldValue(const char* text, size_t width) {
-  char field[8] = {};
-  std::memcpy(field, text, width);
-  return ParseLeadingInt(field);
-}
-
 }  // namespace
 
 int CIvrLog::RetainBeginDate(SYSTEMTIME* out, int32_t months) {
@@ -50,9 +43,9 @@ int CIvrLog::BackupRetainRange(SYSTEMTIME* begin, SYSTEMTIME* end, int32_t liveM
 
 int CIvrLog::ParseDateText(const char* text, SYSTEMTIME* out) {
   if (IsEmptyText(text) || strnlen(text, 8) < 8) return 0;
-  out->wYear = static_cast<uint16_t>(FieldValue(text, 4));
-  out->wMonth = static_cast<uint16_t>(FieldValue(text + 4, 2));
-  out->wDay = static_cast<uint16_t>(FieldValue(text + 6, 2));
+  out->wYear = static_cast<uint16_t>(ParseLeadingIntOf(text, 4));
+  out->wMonth = static_cast<uint16_t>(ParseLeadingIntOf(text + 4, 2));
+  out->wDay = static_cast<uint16_t>(ParseLeadingIntOf(text + 6, 2));
   return 1;
 }
 

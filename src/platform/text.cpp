@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 int IsEmptyText(const char* text) { return (text == nullptr || text[0] == '\0') ? 1 : 0; }
 
@@ -39,4 +40,11 @@ int ParseLeadingInt(const char* text) {
   while (*p >= '0' && *p <= '9') value = value * 10u + static_cast<uint32_t>(*p++ - '0');
   if (negative) value = 0u - value;
   return static_cast<int>(value);
+}
+
+int ParseLeadingIntOf(const char* text, size_t width) {
+  if (text == nullptr) return 0;
+  char field[16] = {};
+  std::memcpy(field, text, strnlen(text, width < sizeof field ? width : sizeof field - 1));
+  return ParseLeadingInt(field);
 }

@@ -19,3 +19,7 @@ size_t FormatBoundedV(char* out, size_t size, const char* format, va_list args);
 // optional blanks and sign, then decimal digits up to the first non-digit;
 // no digits give 0; values beyond 32 bits wrap as two's complement.
 int ParseLeadingInt(const char* text);
+
+// ParseLeadingInt of the first `width` characters of `text` alone (at most
+// 15; a NUL ends the text earlier), as in reading "YYYYMMDD" field by field.
+int ParseLeadingIntOf(const char* text, size_t width);
