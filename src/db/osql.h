@@ -93,7 +93,7 @@ class OSql {
   int CheckMonthTrunkMinutes(int year, int month);
   int CheckMonthTrunkMinutesWithoutSipTie(int year, int month);
 
-  // Transactions (osql_transactions.cpp). BeginTransaction turns automatic
+  // Transactions. BeginTransaction turns automatic
   // commit off, so that the statements after it form one unit until Commit
   // or Rollback ends it and turns automatic commit on again. A failed Commit
   // or Rollback leaves the unit open (turning automatic commit on would
