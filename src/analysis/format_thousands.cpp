@@ -1,10 +1,10 @@
 #include "analysis/format_thousands.h"
 
-char* FormatThousands(int32_t value, char* out) {
+char* FormatThousands(int64_t value, char* out) {
   // Digits are produced from the right; work on the magnitude as unsigned so
   // that the most negative value has one too.
-  uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-  char reversed[10];
+  uint64_t magnitude = value < 0 ? 0u - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  char reversed[20];
   int count = 0;
   do {
     reversed[count++] = static_cast<char>('0' + magnitude % 10);

@@ -1,5 +1,5 @@
 // Decimal text of an integer with "," between groups of three digits,
-// counted from the right: 1234 -> "1,234", 2147483647 -> "2,147,483,647",
+// counted from the right: 1234 -> "1,234", 6000000000 -> "6,000,000,000",
 // -86400 -> "-86,400".
 #pragma once
 
@@ -7,9 +7,9 @@
 #include <cstdint>
 
 // The most bytes FormatThousands ever writes, terminator included
-// ("-2,147,483,648").
-inline constexpr size_t kThousandsTextMax = 15;
+// ("-9,223,372,036,854,775,808").
+inline constexpr size_t kThousandsTextMax = 27;
 
 // Writes the grouped text of `value`, NUL-terminated, into `out`, which
 // must have room for kThousandsTextMax bytes. Returns `out`.
-char* FormatThousands(int32_t value, char* out);
+char* FormatThousands(int64_t value, char* out);

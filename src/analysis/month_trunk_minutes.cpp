@@ -18,7 +18,6 @@ constexpr MonthStatements kTrunksWithoutSipTie = {kInboundTrunkSecondsWithoutSip
                                                   kOutboundTrunkSecondsWithoutSipTie};
 
 constexpr size_t kStatementSize = 260;
-constexpr size_t kFigureSize = 64;
 
 // The month runs from local midnight of its first day to local midnight of
 // the first day of the next month, each with the zone offset of its own
@@ -30,23 +29,22 @@ void MonthWindow(int year, int month, int32_t* start, int32_t* end) {
 }
 
 // The minutes of one sum statement over the window; false when it failed.
-bool SumMinutes(OSql& session, const char* format, int32_t start, int32_t end, int32_t* minutes) {
+bool SumMinutes(OSql& session, const char* format, int32_t start, int32_t end, int64_t* minutes) {
   char statement[kStatementSize] = {};
-  FormatBounded(statement, sizeof statement, format, start, end);
+  FormatBounded(statement, sizeof statement, format, start, end, end);
   return session.QueryMinutes(statement, minutes) != 0;
 }
 
 int ReportMonth(OSql& session, int year, int month, const MonthStatements& statements) {
   int32_t start = 0, end = 0;
   MonthWindow(year, month, &start, &end);
-  int32_t inbound = 0, outbound = 0;
+  int64_t inbound = 0, outbound = 0;
   if (!SumMinutes(session, statements.inbound, start, end, &inbound)) return 0;
   if (!SumMinutes(session, statements.outbound, start, end, &outbound)) return 0;
-  // Each direction is cut to whole minutes before they are added; each is
-  // below 2^32 / 60, so the total cannot overflow.
-  int32_t total = inbound + outbound;
+  // Each direction is cut to whole minutes before they are added.
+  int64_t total = inbound + outbound;
 
-  char inboundText[kFigureSize] = {}, outboundText[kFigureSize] = {}, totalText[kFigureSize] = {};
+  char inboundText[kThousandsTextMax] = {}, outboundText[kThousandsTextMax] = {}, totalText[kThousandsTextMax] = {};
   std::printf("%04d/%02d: Trunk calls (minutes), inbound %s, outbound %s, total %s\n", year, month,
               FormatThousands(inbound, inboundText), FormatThousands(outbound, outboundText),
               FormatThousands(total, totalText));

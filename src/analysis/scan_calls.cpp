@@ -68,6 +68,8 @@ int OSql::ScanCalls(const char* sql, CRecordProcessor* processor) {
   int32_t fetched = 0;
   int32_t printed = 0;
   while (SqlSucceeded(SQLFetch(statementHandle))) {
+    EndBoundText(row.callerNum, indicators.value[3], kNumberTextSize);
+    EndBoundText(row.targetNum, indicators.value[4], kNumberTextSize);
     int32_t startTime = NumberOrZero(indicators, 1, row.startTime);
     int32_t endTime = NumberOrZero(indicators, 2, row.endTime);
     if (processor->OnCall(startTime, endTime) != 0) {

@@ -198,7 +198,9 @@ int OSql::BindAllColumns() {
 
 int OSql::Fetch() {
   if (statementHandle == SQL_NULL_HSTMT) return 0;
-  return SqlSucceeded(SQLFetch(statementHandle)) ? 1 : 0;
+  if (!SqlSucceeded(SQLFetch(statementHandle))) return 0;
+  for (int32_t i = 0; i < columnCount; ++i) EndBoundText(columnText[i], columnIndicator[i], kColumnTextSize);
+  return 1;
 }
 
 void OSql::CloseCursor() {
@@ -233,17 +235,17 @@ int OSql::QueryText(const char* sql, char* out) {
   return 1;
 }
 
-int OSql::QueryMinutes(const char* sql, int32_t* outMinutes) {
+int OSql::QueryMinutes(const char* sql, int64_t* outMinutes) {
   *outMinutes = 0;
-  SQLINTEGER value = 0;
+  SQLBIGINT value = 0;
   SQLLEN indicator = 0;
   if (Execute(sql) == 0) return 0;
-  if (SQLBindCol(statementHandle, 1, SQL_C_LONG, &value, sizeof value, &indicator) != SQL_SUCCESS) {
+  if (SQLBindCol(statementHandle, 1, SQL_C_SBIGINT, &value, sizeof value, &indicator) != SQL_SUCCESS) {
     FinishLocalRead();
     return 0;
   }
   while (SqlSucceeded(SQLFetch(statementHandle))) {
-    *outMinutes = static_cast<int32_t>(static_cast<uint32_t>(value) / 60u);
+    *outMinutes = indicator == SQL_NULL_DATA ? 0 : static_cast<int64_t>(value) / 60;
   }
   FinishLocalRead();
   return 1;

@@ -17,6 +17,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <cstddef>
 #include <cstdint>
 
 class CRecordProcessor;
@@ -78,11 +79,11 @@ class OSql {
   // 8 bytes). A NULL value gives 8 NULs. The cursor is closed on every path.
   int QueryText(const char* sql, char* out);
 
-  // Reads an integer count of seconds from column 1 of `sql`'s last row and
-  // stores it divided by 60 (as an unsigned 32-bit value) at `outMinutes`;
+  // Reads a 64-bit integer count of seconds from column 1 of `sql`'s last
+  // row and stores it divided by 60, truncated toward zero, at `outMinutes`;
   // no row or a NULL value gives 0. Returns 0 only when `sql` failed to run
   // or its column could not be bound.
-  int QueryMinutes(const char* sql, int32_t* outMinutes);
+  int QueryMinutes(const char* sql, int64_t* outMinutes);
 
   // Runs a six-column call select and hands every row to `processor`;
   // defined with the call-record analysis.
@@ -127,6 +128,15 @@ class OSql {
 
 // The module name under which the session reports.
 inline constexpr char kOSqlModule[] = "OSql";
+
+// Ends the text fetched into a bound SQL_C_CHAR buffer of `room` bytes that
+// was bound as `room` - 1 bytes, given its length indicator: a value too
+// long for the binding keeps its first `room` - 2 characters. Some drivers
+// fill the whole bound length without a terminator; this makes every driver
+// deliver the same text.
+inline void EndBoundText(char* text, SQLLEN indicator, size_t room) {
+  if (indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(room) - 1) text[room - 2] = '\0';
+}
 
 // True for SQL_SUCCESS and SQL_SUCCESS_WITH_INFO.
 inline bool SqlSucceeded(SQLRETURN result) { return result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO; }

@@ -8,7 +8,7 @@
 
 namespace {
 
-std::string Grouped(int32_t value) {
+std::string Grouped(int64_t value) {
   char out[64];
   std::memset(out, 'Z', sizeof out);  // the text must be terminated by the formatter itself
   const char* text = FormatThousands(value, out);
@@ -30,6 +30,7 @@ TEST(FormatThousands, GroupsOfThreeFromTheRight) {
   EXPECT_EQ(Grouped(86400), "86,400");
   EXPECT_EQ(Grouped(345600), "345,600");
   EXPECT_EQ(Grouped(2147483647), "2,147,483,647");
+  EXPECT_EQ(Grouped(6000000000), "6,000,000,000");
 }
 
 TEST(FormatThousands, NegativeValuesKeepTheirSignOutsideTheGroups) {
@@ -38,6 +39,7 @@ TEST(FormatThousands, NegativeValuesKeepTheirSignOutsideTheGroups) {
   EXPECT_EQ(Grouped(-1234), "-1,234");
   EXPECT_EQ(Grouped(-345600), "-345,600");
   EXPECT_EQ(Grouped(INT32_MIN), "-2,147,483,648");
+  EXPECT_EQ(Grouped(INT64_MIN), "-9,223,372,036,854,775,808");
 }
 
 }  // namespace

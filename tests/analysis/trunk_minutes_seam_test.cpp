@@ -57,10 +57,10 @@ TEST_F(TrunkMinutesSeamTest, RunsTwoSumsPerMonthOverLocalMonthWindows) {
   ASSERT_EQ(ExecutedTexts().size(), 8u);
   EXPECT_EQ(ExecutedTexts()[6],
             "select sum(EndTime - StartTime) as TalkTime from CDRMAIN where StartTime>=1769904000 and "
-            "EndTime<1772323200 and Direction=1 and (CallerType>=7 or TargetType>=7)");
+            "StartTime<1772323200 and EndTime<1772323200 and EndTime>=StartTime and Direction=1 and (CallerType>=7 or TargetType>=7)");
   EXPECT_EQ(ExecutedTexts()[1],
             "select sum(EndTime - StartTime) as TalkTime from CDRMAIN where StartTime>=1761955200 and "
-            "EndTime<1764547200 and Direction=2 and (CallerType>=7 or TargetType>=7)");
+            "StartTime<1764547200 and EndTime<1764547200 and EndTime>=StartTime and Direction=2 and (CallerType>=7 or TargetType>=7)");
   ExpectAllHandlesFreed();
 }
 
@@ -72,11 +72,11 @@ TEST_F(TrunkMinutesSeamTest, WithoutSipTieRunsItsOwnStatements) {
   ASSERT_EQ(ExecutedTexts().size(), 8u);
   EXPECT_EQ(ExecutedTexts()[7],
             "select sum(EndTime - StartTime) as TalkTime from CDRMAIN where StartTime>=1769904000 and "
-            "EndTime<1772323200 and Direction=2 and ((CallerType>=7 and CallerType<>9) or (TargetType>=7 and "
+            "StartTime<1772323200 and EndTime<1772323200 and EndTime>=StartTime and Direction=2 and ((CallerType>=7 and CallerType<>9) or (TargetType>=7 and "
             "TargetType<>9))");
   EXPECT_EQ(ExecutedTexts()[0],
             "select sum(EndTime - StartTime) as TalkTime from CDRMAIN where StartTime>=1761955200 and "
-            "EndTime<1764547200 and Direction=1 and ((CallerType>=7 and CallerType<>9) or (TargetType>=7 and "
+            "StartTime<1764547200 and EndTime<1764547200 and EndTime>=StartTime and Direction=1 and ((CallerType>=7 and CallerType<>9) or (TargetType>=7 and "
             "TargetType<>9))");
 }
 

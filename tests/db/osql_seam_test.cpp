@@ -197,7 +197,7 @@ TEST_F(OsqlSeamTest, QueryTextClosesTheCursorOnEveryFailure) {
 
 TEST_F(OsqlSeamTest, QueryMinutesKeepsTheLastRow) {
   ASSERT_EQ(session.Connect("Dsn", "", ""), 1);
-  int32_t minutes = 0;
+  int64_t minutes = 0;
   TheScript().rows = 3;
   TheScript().rowLong = 600;
   EXPECT_EQ(session.QueryMinutes("SELECT 1", &minutes), 1);

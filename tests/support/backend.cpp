@@ -17,6 +17,7 @@ namespace {
 
 constexpr char kSqliteDriver[] = "SQLite3";
 constexpr char kPostgresDriver[] = "PostgreSQL ANSI";
+constexpr char kMariaDriver[] = "MariaDB Unicode";
 
 const char* Env(const char* name) {
   const char* value = std::getenv(name);
@@ -35,6 +36,17 @@ std::string PostgresSection(const std::string& dsn, const std::string& database,
          "\nDatabase=" + database + "\nUsername=postgres\n";
 }
 
+bool MariaAvailable() { return Env("NORTESK_MARIA_SOCKET") != nullptr; }
+
+std::string MariaConnection(const std::string& database, const std::string& socket) {
+  std::string text = std::string("Driver=") + kMariaDriver + ";Socket=" + socket + ";User=root";
+  return database.empty() ? text : text + ";Database=" + database;
+}
+
+std::string MariaSection(const std::string& dsn, const std::string& database, const std::string& socket) {
+  return "[" + dsn + "]\nDriver=" + kMariaDriver + "\nSocket=" + socket + "\nDatabase=" + database + "\nUser=root\n";
+}
+
 std::string SqliteSection(const std::string& dsn, const std::string& file) {
   return "[" + dsn + "]\nDriver=" + kSqliteDriver + "\nDatabase=" + file + "\nTimeout=5000\n";
 }
@@ -43,6 +55,7 @@ struct Scratch {
   std::string dir;
   int counter = 0;
   std::map<std::string, std::string> postgresDatabases;  // dsn -> database, one per process
+  std::map<std::string, std::string> mariaDatabases;     // likewise on MariaDB
   Scratch() {
     char pattern[] = "/tmp/nortesk-test-XXXXXX";
     const char* made = mkdtemp(pattern);
@@ -52,6 +65,10 @@ struct Scratch {
     if (PostgresAvailable() && !postgresDatabases.empty()) {
       RawConnection admin(PostgresConnection("postgres"));
       for (const auto& [dsn, database] : postgresDatabases) admin.Exec("DROP DATABASE IF EXISTS " + database);
+    }
+    if (MariaAvailable() && !mariaDatabases.empty()) {
+      RawConnection admin(MariaConnection("", Env("NORTESK_MARIA_SOCKET")));
+      for (const auto& [dsn, database] : mariaDatabases) admin.Exec("DROP DATABASE IF EXISTS " + database);
     }
     std::error_code ignored;
     if (dir != "/tmp") std::filesystem::remove_all(dir, ignored);
@@ -72,12 +89,16 @@ std::map<std::string, std::string>& ConnectionStrings() {
 
 }  // namespace
 
-std::vector<std::string> AllBackends() { return {"SQLite", "PostgreSQL"}; }
+std::vector<std::string> AllBackends() { return {"SQLite", "PostgreSQL", "MariaDB"}; }
 
 void BackendTest::SetUp() {
   if (IsPostgres() && !PostgresAvailable()) {
     if (Env("NORTESK_REQUIRE_PG") != nullptr) FAIL() << "PostgreSQL cluster required but NORTESK_PG_HOST/PORT unset";
     GTEST_SKIP() << "no PostgreSQL cluster (run through scripts/test)";
+  }
+  if (IsMariaDB() && !MariaAvailable()) {
+    if (Env("NORTESK_REQUIRE_MARIA") != nullptr) FAIL() << "MariaDB server required but NORTESK_MARIA_SOCKET unset";
+    GTEST_SKIP() << "no MariaDB server (run through scripts/test)";
   }
   sections_.clear();
 }
@@ -128,6 +149,16 @@ void BackendTest::AddDataSource(const std::string& dsn) {
     ASSERT_TRUE(db.Exec("DROP SCHEMA public CASCADE")) << db.error();
     ASSERT_TRUE(db.Exec("CREATE SCHEMA public")) << db.error();
     sections_.push_back(PostgresSection(dsn, database, Env("NORTESK_PG_HOST")));
+  } else if (IsMariaDB()) {
+    std::string socket = Env("NORTESK_MARIA_SOCKET");
+    std::string database = "nortesk_" + std::to_string(getpid()) + "_" + std::to_string(scratch.mariaDatabases.size());
+    RawConnection admin(MariaConnection("", socket));
+    ASSERT_TRUE(admin.ok()) << admin.error();
+    admin.Exec("DROP DATABASE IF EXISTS " + database);
+    ASSERT_TRUE(admin.Exec("CREATE DATABASE " + database)) << admin.error();
+    scratch.mariaDatabases[dsn] = database;
+    ConnectionStrings()[dsn] = MariaConnection(database, socket);
+    sections_.push_back(MariaSection(dsn, database, socket));
   } else {
     std::string file = scratch.dir + "/db-" + std::to_string(++scratch.counter) + ".sqlite";
     ConnectionStrings()[dsn] = std::string("Driver=") + kSqliteDriver + ";Database=" + file;
@@ -141,6 +172,8 @@ void BackendTest::AddUnreachableDataSource(const std::string& dsn) {
   if (HasFatalFailure()) return;
   if (IsPostgres()) {
     sections_.push_back(PostgresSection(dsn, "nosuchdb", ScratchDir() + "/no-such-socket-dir"));
+  } else if (IsMariaDB()) {
+    sections_.push_back(MariaSection(dsn, "nosuchdb", ScratchDir() + "/no-such-folder/mariadb.sock"));
   } else {
     sections_.push_back(SqliteSection(dsn, ScratchDir() + "/no/such/folder/db.sqlite"));
   }

@@ -3,10 +3,12 @@
 // sources.
 //
 // Backends: "SQLite" (the embedded default, a file through the SQLite3 ODBC
-// driver) and "PostgreSQL" (a server reached through psqlODBC). PostgreSQL
-// needs the cluster that scripts/test starts (NORTESK_PG_HOST and
-// NORTESK_PG_PORT); without it its cases are skipped, unless
-// NORTESK_REQUIRE_PG=1, when they fail.
+// driver), "PostgreSQL" (a server reached through psqlODBC) and "MariaDB"
+// (a server reached through the MariaDB ODBC driver). PostgreSQL needs the
+// cluster that scripts/test starts (NORTESK_PG_HOST and NORTESK_PG_PORT),
+// MariaDB the server it starts (NORTESK_MARIA_SOCKET); without them their
+// cases are skipped, unless NORTESK_REQUIRE_PG=1 or NORTESK_REQUIRE_MARIA=1,
+// when they fail.
 //
 //   class MyTest : public BackendTest {};
 //   TEST_P(MyTest, Something) { AddDataSource("Internal Logger Database"); ... }
@@ -32,6 +34,7 @@ class BackendTest : public ::testing::TestWithParam<std::string> {
 
   const std::string& BackendName() const { return GetParam(); }
   bool IsPostgres() const { return GetParam() == "PostgreSQL"; }
+  bool IsMariaDB() const { return GetParam() == "MariaDB"; }
 
   // Creates a fresh, empty database on this test's backend, declares it as
   // data source `dsn` in this test's odbc.ini and points ODBCINI there, so

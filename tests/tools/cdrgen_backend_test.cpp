@@ -37,7 +37,10 @@ TEST_P(CdrgenBackendTest, DataSourceGetsTheRowsOfTheSqliteFile) {
   // The table came with the indexes of the schema.
   std::vector<Row> indexes =
       IsPostgres() ? Query(kDsn, "SELECT indexname FROM pg_indexes WHERE tablename = 'cdrmain' ORDER BY 1")
-                   : Query(kDsn, "SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = 'CDRMAIN' ORDER BY 1");
+      : IsMariaDB()
+          ? Query(kDsn, "SELECT DISTINCT index_name FROM information_schema.statistics WHERE "
+                        "table_schema = database() AND table_name = 'CDRMAIN' ORDER BY 1")
+          : Query(kDsn, "SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = 'CDRMAIN' ORDER BY 1");
   std::vector<std::string> names;
   for (Row& row : indexes) {
     std::transform(row[0].begin(), row[0].end(), row[0].begin(), [](unsigned char c) { return std::tolower(c); });

@@ -134,6 +134,9 @@ SQLRETURN SQLFetch(SQLHSTMT) {
     } else if (binding.type == SQL_C_LONG) {
       *static_cast<SQLINTEGER*>(binding.target) = S().script.rowLong;
       if (binding.indicator != nullptr) *binding.indicator = sizeof(SQLINTEGER);
+    } else if (binding.type == SQL_C_SBIGINT) {
+      *static_cast<SQLBIGINT*>(binding.target) = S().script.rowLong;
+      if (binding.indicator != nullptr) *binding.indicator = sizeof(SQLBIGINT);
     }
   }
   ++S().fetched;

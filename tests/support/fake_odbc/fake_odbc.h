@@ -31,7 +31,7 @@ struct Script {
   SQLRETURN rowResult = SQL_SUCCESS;
   SQLRETURN endResult = SQL_NO_DATA;  // what SQLFetch answers after the rows
   std::vector<std::string> rowText;   // text bound SQL_C_CHAR columns get per row (cycled)
-  SQLINTEGER rowLong = 0;             // value bound SQL_C_LONG columns get
+  SQLINTEGER rowLong = 0;             // value bound SQL_C_LONG and SQL_C_SBIGINT columns get
   std::vector<Diagnostic> diagnostics;  // records of any statement handle
 };
 
