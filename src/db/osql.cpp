@@ -251,6 +251,19 @@ int OSql::QueryMinutes(const char* sql, int64_t* outMinutes) {
   return 1;
 }
 
+int OSql::GetIdentifierRules(char* quote, size_t size, SQLUSMALLINT* identifierCase) {
+  if (connectionHandle == SQL_NULL_HDBC || size == 0) return 0;
+  char quoteText[8] = {};
+  SQLUSMALLINT folding = 0;
+  if (!SqlSucceeded(SQLGetInfo(connectionHandle, SQL_IDENTIFIER_QUOTE_CHAR, quoteText, sizeof quoteText - 1, nullptr)) ||
+      !SqlSucceeded(SQLGetInfo(connectionHandle, SQL_IDENTIFIER_CASE, &folding, sizeof folding, nullptr))) {
+    return 0;
+  }
+  FormatBounded(quote, size, "%s", quoteText);
+  *identifierCase = folding;
+  return 1;
+}
+
 void OSql::FinishLocalRead() {
   CloseCursor();
   // The columns were bound to buffers on the caller's stack: drop those

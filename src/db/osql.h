@@ -104,6 +104,13 @@ class OSql {
   int Commit();
   int Rollback();
 
+  // How the data source quotes identifiers and stores unquoted ones: `quote`
+  // gets the quote text (" " when it has none; cut to `size`), `identifierCase`
+  // the SQL_IDENTIFIER_CASE answer (SQL_IC_UPPER, _LOWER, _SENSITIVE or
+  // _MIXED). Returns 0, with both left as they were, on a closed session or
+  // when the driver cannot tell.
+  int GetIdentifierRules(char* quote, size_t size, SQLUSMALLINT* identifierCase);
+
   // Rows changed by the last INSERT, UPDATE or DELETE on the own statement;
   // -1 when the driver cannot tell or the session is closed.
   int64_t AffectedRows();

@@ -26,6 +26,12 @@ void LoadSampleCdr() {
     std::printf("Failed to connect with CDR\n");
     return;
   }
-  session.Execute(SampleCdrSql);
+  // The names must reach the table in the form the database stored them:
+  // PostgreSQL folds unquoted names to lower case, MariaDB quotes with
+  // back-ticks. A driver that cannot tell gets the classic statement.
+  char quote[8] = "\"";
+  SQLUSMALLINT identifierCase = SQL_IC_SENSITIVE;
+  session.GetIdentifierRules(quote, sizeof quote, &identifierCase);
+  session.Execute(SampleCdrSql(quote, identifierCase).c_str());
   session.Disconnect();
 }

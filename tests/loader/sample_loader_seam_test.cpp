@@ -44,11 +44,27 @@ class SampleLoaderSeamTest : public ::testing::Test {
 TEST_F(SampleLoaderSeamTest, InsertsTheFixedRecordAndDisconnects) {
   EXPECT_EQ(Run(), "");
   ASSERT_EQ(fake_odbc::ExecutedTexts().size(), 1u);
-  EXPECT_EQ(fake_odbc::ExecutedTexts()[0], SampleCdrSql);
+  EXPECT_EQ(fake_odbc::ExecutedTexts()[0], SampleCdrSql("\"", SQL_IC_SENSITIVE));
   EXPECT_EQ(CountCalls("SQLDisconnect"), 1);
   EXPECT_EQ(fake_odbc::FreedHandles(SQL_HANDLE_STMT), 1);
   EXPECT_EQ(fake_odbc::FreedHandles(SQL_HANDLE_DBC), 1);
   EXPECT_EQ(fake_odbc::FreedHandles(SQL_HANDLE_ENV), 1);
+}
+
+TEST_F(SampleLoaderSeamTest, NamesTheColumnsAsTheDriverSays) {
+  TheScript().identifierQuote = "`";
+  TheScript().identifierCase = SQL_IC_UPPER;
+  EXPECT_EQ(Run(), "");
+  ASSERT_EQ(fake_odbc::ExecutedTexts().size(), 1u);
+  EXPECT_EQ(fake_odbc::ExecutedTexts()[0], SampleCdrSql("`", SQL_IC_UPPER));
+}
+
+TEST_F(SampleLoaderSeamTest, ADriverThatCannotTellGetsTheClassicStatement) {
+  TheScript().getInfo = SQL_ERROR;
+  TheScript().identifierQuote = "`";
+  EXPECT_EQ(Run(), "");
+  ASSERT_EQ(fake_odbc::ExecutedTexts().size(), 1u);
+  EXPECT_EQ(fake_odbc::ExecutedTexts()[0], SampleCdrSql("\"", SQL_IC_SENSITIVE));
 }
 
 TEST_F(SampleLoaderSeamTest, RefusedInsertShowsOnlyTheDiagnosticsAndDisconnects) {

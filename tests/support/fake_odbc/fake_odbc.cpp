@@ -143,6 +143,21 @@ SQLRETURN SQLFetch(SQLHSTMT) {
   return S().script.rowResult;
 }
 
+SQLRETURN SQLGetInfo(SQLHDBC, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT length, SQLSMALLINT* written) {
+  fake_odbc::Log("SQLGetInfo");
+  if (!SQL_SUCCEEDED(S().script.getInfo)) return S().script.getInfo;
+  if (type == SQL_IDENTIFIER_QUOTE_CHAR) {
+    const std::string& quote = S().script.identifierQuote;
+    size_t n = std::min(quote.size(), static_cast<size_t>(length > 0 ? length - 1 : 0));
+    std::memcpy(value, quote.data(), n);
+    static_cast<char*>(value)[n] = '\0';
+    if (written != nullptr) *written = static_cast<SQLSMALLINT>(quote.size());
+  } else if (type == SQL_IDENTIFIER_CASE) {
+    *static_cast<SQLUSMALLINT*>(value) = S().script.identifierCase;
+  }
+  return S().script.getInfo;
+}
+
 SQLRETURN SQLCloseCursor(SQLHSTMT) {
   fake_odbc::Log("SQLCloseCursor");
   return SQL_SUCCESS;

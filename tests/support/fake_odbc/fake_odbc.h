@@ -33,6 +33,9 @@ struct Script {
   std::vector<std::string> rowText;   // text bound SQL_C_CHAR columns get per row (cycled)
   SQLINTEGER rowLong = 0;             // value bound SQL_C_LONG and SQL_C_SBIGINT columns get
   std::vector<Diagnostic> diagnostics;  // records of any statement handle
+  SQLRETURN getInfo = SQL_SUCCESS;
+  std::string identifierQuote = "\"";            // SQL_IDENTIFIER_QUOTE_CHAR
+  SQLUSMALLINT identifierCase = SQL_IC_SENSITIVE;  // SQL_IDENTIFIER_CASE
 };
 
 // The script in force; Reset() restores the defaults and clears the log.
