@@ -5,11 +5,30 @@
 
 #include "analysis/check_progress.h"
 #include "console/settings.h"
+#include "platform/text.h"
 
 CCallPeak CallPeak;
 
+int CCallPeak::OpenDatabase() {
+  FormatBounded(openedDsn_, sizeof openedDsn_, "%s", DsnName);
+  lost_ = false;
+  return Session.OpenDatabase();
+}
+
+int CCallPeak::ReconnectIfLost() {
+  if (Session.connectionLost != 0) lost_ = true;
+  if (!lost_) return 1;
+  // The checker stays on the source it was opened on, whatever DsnName now
+  // names.
+  Session.Disconnect();
+  if (Session.Connect(openedDsn_, "", "") == 0) return 0;
+  lost_ = false;
+  return 1;
+}
+
 void CCallPeak::Reset() {
   RowsCounted = 0;
+  UnreadDays = 0;
   PeakValue = 0;
   PeakSecond = 0;
   DayStart = 0;

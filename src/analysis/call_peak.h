@@ -29,12 +29,19 @@ class CCallPeak : public CRecordProcessor {
   CCallPeak& operator=(const CCallPeak&) = delete;
 
   // Open and close Session exactly as OSql::OpenDatabase and
-  // OSql::CloseDatabase do.
-  int OpenDatabase() { return Session.OpenDatabase(); }
+  // OSql::CloseDatabase do. The data source opened is remembered for
+  // ReconnectIfLost.
+  int OpenDatabase();
   void CloseDatabase() { Session.Disconnect(); }
 
-  // Clears the counts, the list, RowsCounted, the peak and the day;
-  // FirstDay, LastDay and Session stay.
+  // When a statement of Session found the connection gone (and no reconnect
+  // has succeeded since), opens Session again on the data source of the last
+  // OpenDatabase, silently. Returns 0 only when that open failed; a session
+  // that never opened is left alone.
+  int ReconnectIfLost();
+
+  // Clears the counts, the list, RowsCounted, UnreadDays, the peak and the
+  // day; FirstDay, LastDay and Session stay.
   void Reset();
 
   // Opens the day from `dayStart` (a local midnight) to `dayEnd` (the next
@@ -70,15 +77,21 @@ class CCallPeak : public CRecordProcessor {
   // The peak checks, run on the checker's own session.
 
   // Counts one day in the mode of CheckMode and finds its peak. Returns 0
-  // (and prints a message) when `dayStart` is 0, else FindPeak's result.
+  // (and prints a message) when `dayStart` is 0, else RowsCounted. A day
+  // whose statements failed adds 1 to UnreadDays instead of a peak, and its
+  // rows leave RowsCounted again; once the connection is lost, no further
+  // statement runs and every day counts as unread.
   int32_t CheckDay(int32_t dayStart);
   // Checks every day of a month up to today. 0 when refused.
   int CheckMonth(int32_t year, int32_t month);
   // Fills FirstDay and LastDay from the record days of CDRMAIN, keeping at
   // most the last 395 days. 0 when a query failed.
   int GetRecordRange();
-  // Runs a statement that yields a YYYYMMDD day and stores its local
-  // midnight in `out` (0 after a failure).
+  // Runs a statement that yields a record day ("YYYYMMDD" or "YYYY-MM-DD")
+  // and stores its local midnight in `out`, today's for a day after today;
+  // no day at all (an empty table) gives the midnight of the zero date, as
+  // LocalDateToEpoch(0, 0, 0). 0, with `out` 0, when the statement failed or
+  // its text is no calendar date.
   int QueryDay(const char* statement, int32_t* out);
   // Checks the months of the record range up to today, under a header.
   // 0 when the range could not be read or is invalid.
@@ -86,6 +99,8 @@ class CCallPeak : public CRecordProcessor {
 
   // Rows handed to OnCall since Reset, the ones not counted included.
   int32_t RowsCounted = 0;
+  // Days since Reset that could not be read (CheckDay).
+  int32_t UnreadDays = 0;
   // The busiest second of the last day found: its count, and its offset
   // from DayStart.
   int32_t PeakValue = 0;
@@ -106,6 +121,9 @@ class CCallPeak : public CRecordProcessor {
  private:
   // Counters that may hold values: Counts is zero from here on.
   int32_t dirtyLength_ = 0;
+  // The data source Session was opened on, and whether it was found lost.
+  char openedDsn_[32] = {};
+  bool lost_ = false;
 };
 
 // The one peak checker of the process.

@@ -4,6 +4,7 @@
 #include "analysis/call_peak.h"
 #include "analysis/check_progress.h"
 #include "analysis/day_statements.h"
+#include "analysis/record_day.h"
 #include "console/settings.h"
 #include "platform/local_time.h"
 #include "platform/text.h"
@@ -22,19 +23,38 @@ int32_t CCallPeak::CheckDay(int32_t dayStart) {
     std::printf("Time is not specified\n");
     return 0;
   }
+  // With the connection gone no day can be read; asking again for each would
+  // only repeat the same diagnostics.
+  if (Session.connectionLost != 0) {
+    ++UnreadDays;
+    return RowsCounted;
+  }
   int32_t dayEnd = NextLocalMidnight(dayStart);
   StartDay(dayStart, dayEnd);
   dayEnd = static_cast<int32_t>(static_cast<uint32_t>(DayStart) + static_cast<uint32_t>(DayLength));
   CheckMode &= kCheckModeMask;
+  int32_t rowsBefore = RowsCounted;
+  bool read = true;
   if (const DaySelects* selects = DaySelectsFor(CheckMode); selects != nullptr) {
     char statement[kStatementSize] = {};
     FormatDaySelect(statement, sizeof statement, selects->first, DayStart, dayEnd);
     Session.ScanCalls(statement, this);
-    if (CountIPExtToIPExt >= 1) {
+    read = Session.lastStatementFailed == 0;
+    if (read && CountIPExtToIPExt >= 1) {
       CheckMode |= selects->passFlag;
       FormatDaySelect(statement, sizeof statement, selects->second, DayStart, dayEnd);
       Session.ScanCalls(statement, this);
+      read = Session.lastStatementFailed == 0;
     }
+  }
+  if (!read) {
+    // Part of a day would give a peak below the real one, and a list that
+    // looks complete: the day is left out and counted instead.
+    ++UnreadDays;
+    RowsCounted = rowsBefore;
+    PeakValue = 0;
+    PeakSecond = 0;
+    return RowsCounted;
   }
   return FindPeak();
 }
@@ -63,9 +83,22 @@ int CCallPeak::CheckMonth(int32_t year, int32_t month) {
 int CCallPeak::QueryDay(const char* statement, int32_t* out) {
   *out = 0;
   if (IsEmptyText(statement)) return 0;
-  char day[32] = {};
-  if (Session.QueryText(statement, day) == 0) return 0;
-  *out = LocalDateToEpoch(ParseLeadingIntOf(day, 4), ParseLeadingIntOf(day + 4, 2), ParseLeadingIntOf(day + 6, 2));
+  char text[32] = {};
+  if (Session.QueryFirstText(statement, text, sizeof text) == 0) return 0;
+  if (text[0] == '\0') {
+    // No record at all: the range that follows is empty and refused.
+    *out = LocalDateToEpoch(0, 0, 0);
+    return 1;
+  }
+  RecordDay day{};
+  if (!ParseRecordDay(text, &day)) return 0;
+  // A day after today (a clock set wrong, a typing error) would move the
+  // range, and its 395 days, past the days that hold the records.
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  RecordDay today{now.wYear, now.wMonth, now.wDay};
+  if (CompareRecordDays(day, today) > 0) day = today;
+  *out = LocalDateToEpoch(day.year, day.month, day.day);
   return 1;
 }
 

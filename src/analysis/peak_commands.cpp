@@ -23,23 +23,38 @@ SecondsAndMillis Split(int32_t milliseconds) {
   return {static_cast<int>(milliseconds / 1000), static_cast<int>(milliseconds % 1000)};
 }
 
+// Days that failed are missing from the list; without this line it would
+// look complete.
+void WarnOfUnreadDays(const CCallPeak& checker) {
+  if (checker.UnreadDays > 0) {
+    std::printf("Warning: %d days could not be read; the list leaves them out\n",
+                static_cast<int>(checker.UnreadDays));
+  }
+}
+
 }  // namespace
 
-void PeakCallsCommand(uint32_t mode) {
+void PeakCallsCommand(uint32_t mode) { PeakCallsCommand(mode, CallPeak); }
+
+void PeakCallsCommand(uint32_t mode, CCallPeak& checker) {
+  // A session lost to a server restart is opened again before the check.
+  checker.ReconnectIfLost();
   SYSTEMTIME start{};
   GetLocalTime(&start);
   CheckMode = mode;
-  CallPeak.Reset();
+  checker.Reset();
   RangeProgress.Begin(STDERR_FILENO);
-  CallPeak.CheckRange();
+  checker.CheckRange();
   RangeProgress.End();
   SecondsAndMillis elapsed = Split(ElapsedMilliseconds(start));
-  CallPeak.PrintPeaks();
-  std::printf("Checked %d records, elapsed time %d.%03d seconds\n", static_cast<int>(CallPeak.RowsCounted),
+  checker.PrintPeaks();
+  std::printf("Checked %d records, elapsed time %d.%03d seconds\n", static_cast<int>(checker.RowsCounted),
               elapsed.seconds, elapsed.millis);
+  WarnOfUnreadDays(checker);
 }
 
 void PeakDayCommand() {
+  CallPeak.ReconnectIfLost();
   SYSTEMTIME now{};
   GetLocalTime(&now);
   const auto [month, day, year] = DateTokensOrToday(CommandTokens, 1, now);
@@ -51,4 +66,5 @@ void PeakDayCommand() {
   CallPeak.PrintPeaks();
   std::printf("Checked %d calls, elapsed time %d.%03d seconds\n", static_cast<int>(CallPeak.RowsCounted),
               elapsed.seconds, elapsed.millis);
+  WarnOfUnreadDays(CallPeak);
 }

@@ -61,13 +61,15 @@ int OSql::ScanCalls(const char* sql, CRecordProcessor* processor) {
   CallRowIndicators indicators{};
   if (Execute(sql) == 0) return 0;
   if (!BindCallRow(statementHandle, &row, &indicators)) {
-    // Leave the statement idle for the next query of the session.
+    // No row can be read; leave the statement idle for the next query.
+    lastStatementFailed = 1;
     FinishLocalRead();
     return 0;
   }
   int32_t fetched = 0;
   int32_t printed = 0;
-  while (SqlSucceeded(SQLFetch(statementHandle))) {
+  SQLRETURN fetchResult;
+  while (SqlSucceeded(fetchResult = SQLFetch(statementHandle))) {
     EndBoundText(row.callerNum, indicators.value[3], kNumberTextSize);
     EndBoundText(row.targetNum, indicators.value[4], kNumberTextSize);
     int32_t startTime = NumberOrZero(indicators, 1, row.startTime);
@@ -81,6 +83,9 @@ int OSql::ScanCalls(const char* sql, CRecordProcessor* processor) {
     }
     ++fetched;
   }
+  // Rows that stop in an error are a failed read, not the end of the day:
+  // the caller must not take what came before for the whole day.
+  if (fetchResult != SQL_NO_DATA) ReportDiagnostics();
   // The row lives on this stack frame: the bindings go with the cursor.
   FinishLocalRead();
   return fetched > 0 ? 1 : 0;

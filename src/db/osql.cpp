@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "console/settings.h"
+#include "db/connection_loss.h"
 #include "platform/text.h"
 #include "trace/trace.h"
 
@@ -117,6 +118,9 @@ void OSql::Disconnect() {
   if (environmentHandle != SQL_NULL_HENV) SQLFreeHandle(SQL_HANDLE_ENV, environmentHandle);
   environmentHandle = SQL_NULL_HENV;
   connectStage = 0;
+  connectionLost = 0;
+  lastStatementFailed = 0;
+  lastErrorState[0] = '\0';
 }
 
 int OSql::OpenDatabase() {
@@ -129,6 +133,8 @@ int OSql::OpenDatabase() {
 
 int OSql::Execute(const char* sql) {
   if (connectionHandle == SQL_NULL_HDBC || sql == nullptr || statementHandle == SQL_NULL_HSTMT) return 0;
+  lastStatementFailed = 0;
+  lastErrorState[0] = '\0';
   try {
     SQLRETURN result = SQLExecDirect(statementHandle, Text(sql), SQL_NTS);
     if (SqlSucceeded(result)) return 1;
@@ -208,16 +214,20 @@ void OSql::CloseCursor() {
 }
 
 void OSql::ReportDiagnostics() {
-  ForEachDiagnostic(statementHandle, [](int n, const char* state, int nativeError, const char* message) {
+  lastStatementFailed = 1;
+  lastErrorState[0] = '\0';
+  ForEachDiagnostic(statementHandle, [this](int n, const char* state, int nativeError, const char* message) {
     Trace(kOSqlModule, kLineDiagnostic, kDiagnosticFormat, n, state, nativeError, message);
     std::printf(kDiagnosticFormat, n, state, nativeError, message);
+    if (n == 1) FormatBounded(lastErrorState, sizeof lastErrorState, "%s", state);
+    if (IsConnectionLost(state, nativeError)) connectionLost = 1;
   });
 }
 
-int OSql::QueryText(const char* sql, char* out) {
+int OSql::QueryFirstText(const char* sql, char* out, size_t size) {
   char buffer[260] = {};
   SQLLEN indicator = 0;
-  if (Execute(sql) == 0) return 0;
+  if (size == 0 || Execute(sql) == 0) return 0;
   if (SQLBindCol(statementHandle, 1, SQL_C_CHAR, buffer, sizeof buffer - 1, &indicator) != SQL_SUCCESS) {
     FinishLocalRead();
     return 0;
@@ -228,6 +238,14 @@ int OSql::QueryText(const char* sql, char* out) {
     return 0;
   }
   FinishLocalRead();
+  EndBoundText(buffer, indicator, sizeof buffer);
+  FormatBounded(out, size, "%s", indicator == SQL_NULL_DATA ? "" : buffer);
+  return 1;
+}
+
+int OSql::QueryText(const char* sql, char* out) {
+  char buffer[260] = {};
+  if (QueryFirstText(sql, buffer, sizeof buffer) == 0) return 0;
   // Exactly 8 bytes: the value padded with NULs, or its first 8 characters.
   size_t length = strnlen(buffer, 8);
   std::memcpy(out, buffer, length);

@@ -46,7 +46,8 @@ class OSql {
   void CloseDatabase() { Disconnect(); }
 
   // Runs `sql` on the own statement. 0 also for SQL_NO_DATA (a searched
-  // UPDATE or DELETE that touched no row), which is not reported.
+  // UPDATE or DELETE that touched no row), which is not reported. On an open
+  // session it first clears lastStatementFailed and lastErrorState.
   int Execute(const char* sql);
 
   // Runs `length` bytes of `text` (no terminator needed) on a statement of
@@ -70,7 +71,8 @@ class OSql {
   void FinishLocalRead();
 
   // Reports each diagnostic record of the own statement through Trace and
-  // prints it on standard output.
+  // prints it on standard output; notes the failure in lastStatementFailed,
+  // lastErrorState and connectionLost.
   void ReportDiagnostics();
 
   // Copies the first column of the first row of `sql`'s result into `out`
@@ -78,6 +80,12 @@ class OSql {
   // leaves no terminator, so `out` must be a zero-filled buffer of more than
   // 8 bytes). A NULL value gives 8 NULs. The cursor is closed on every path.
   int QueryText(const char* sql, char* out);
+
+  // Copies the first column of the first row of `sql`'s result into `out`
+  // as text of at most `size` - 1 characters and a NUL (at most 259); a NULL
+  // value gives "". The cursor is closed on every path. 0 when `sql` failed
+  // to run or gave no row.
+  int QueryFirstText(const char* sql, char* out, size_t size);
 
   // Reads a 64-bit integer count of seconds from column 1 of `sql`'s last
   // row and stores it divided by 60, truncated toward zero, at `outMinutes`;
@@ -116,6 +124,17 @@ class OSql {
   int64_t AffectedRows();
 
   bool IsOpen() const { return connectionHandle != SQL_NULL_HDBC; }
+
+  // How the last statement of the own statement ended: lastStatementFailed
+  // is 1 when its Execute failed or a fetch of its rows ended in an error,
+  // and lastErrorState then holds the SQLSTATE of the first diagnostic
+  // record ("" when the driver gave none).
+  int32_t lastStatementFailed = 0;
+  char lastErrorState[6] = {};
+  // 1 once a failure said that the connection to the data source is gone
+  // (IsConnectionLost); the session is of no further use until it is opened
+  // again. Only Disconnect clears it.
+  int32_t connectionLost = 0;
 
   // Result columns of the current row, valid after BindAllColumns and each
   // successful Fetch. A value arrives as at most 62 characters and a NUL.

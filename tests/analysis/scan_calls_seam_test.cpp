@@ -62,11 +62,18 @@ TEST_F(ScanCallsSeamTest, BindsOnceFetchesToTheEndAndLeavesTheStatementIdle) {
   EXPECT_EQ(session.Fetch(), 1);
 }
 
-TEST_F(ScanCallsSeamTest, AFetchErrorEndsTheScanLikeTheEndOfTheRows) {
+TEST_F(ScanCallsSeamTest, AFetchErrorEndsTheScanAsAReportedFailure) {
   TheScript().rows = 2;
   TheScript().endResult = SQL_ERROR;
+  TheScript().diagnostics = {{"08S01", 0, "connection lost"}};
+  testing::internal::CaptureStdout();
   EXPECT_EQ(session.ScanCalls("select ...", &counter), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "SQL Error Message: Diag:1, SQLSTATE:08S01, NativeError:0, ErrMsg:connection lost\r\n");
   EXPECT_EQ(counter.calls, 2);
+  EXPECT_EQ(session.lastStatementFailed, 1);
+  EXPECT_STREQ(session.lastErrorState, "08S01");
+  EXPECT_EQ(session.connectionLost, 1);
   EXPECT_EQ(CountCalls("SQLCloseCursor"), 1);
   fake_odbc::Reset();
   TheScript().execDirect = SQL_ERROR;

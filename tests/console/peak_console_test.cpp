@@ -163,9 +163,36 @@ TEST_P(PeakConsoleTest, DaysAndMonthsAfterTodayAreNotChecked) {
   InsertPeak(kFeb9 + 60, 2, "20260209");
   InsertPeak(kFeb9 + 2 * 86400 + 60, 5, "20260211");
   InsertPeak(1772668800 + 60, 6, "20260305");  // 5 March 2026
-  EXPECT_EQ(Run("t q").out, Expected({"Checking trunk records from 02/2026 to 03/2026...\n\n"
+  // A last record day after today counts as today.
+  EXPECT_EQ(Run("t q").out, Expected({"Checking trunk records from 02/2026 to 02/2026...\n\n"
                                       "Peak trunk calls\n\t 1: 2 calls at 2026/02/09 00:01:00\n" +
                                       Checked(2)}));
+}
+
+TEST_P(PeakConsoleTest, ARecordDayFarAfterTodayDoesNotMoveTheRange) {
+  InsertPeak(kFeb9 + 60, 3, "20260209");
+  InsertPeak(kFeb8 + 60, 1, "20271231");  // a row the phone system dated wrong
+  EXPECT_EQ(Run("t q").out, Expected({"Checking trunk records from 02/2026 to 02/2026...\n\n"
+                                      "Peak trunk calls\n\t 1: 3 calls at 2026/02/09 00:01:00\n" +
+                                      Checked(4)}));
+}
+
+TEST_P(PeakConsoleTest, RecordDaysOfADateColumnAreReadAndNoDateFailsTheRange) {
+  Exec(kLogger, "DROP TABLE CDRMAIN");
+  Exec(kLogger, "CREATE TABLE CDRMAIN (StartTime INTEGER, EndTime INTEGER, SessionID INTEGER, CallerNum VARCHAR(64), "
+                "TargetNum VARCHAR(64), ExitState INTEGER, CallerType INTEGER, TargetType INTEGER, LocalDay DATE)");
+  InsertPeak(kFeb8 + 60, 2, "2026-02-08");
+  InsertPeak(kFeb9 + 60, 3, "2026-02-09");
+  EXPECT_EQ(Run("t q").out, Expected({"Checking trunk records from 02/2026 to 02/2026...\n\n"
+                                      "Peak trunk calls\n\t 1: 3 calls at 2026/02/09 00:01:00\n"
+                                      "\t 2: 2 calls at 2026/02/08 00:01:00\n" +
+                                      Checked(5)}));
+  Exec(kLogger, "DROP TABLE CDRMAIN");
+  Exec(kLogger, "CREATE TABLE CDRMAIN (StartTime INTEGER, EndTime INTEGER, SessionID INTEGER, CallerNum VARCHAR(64), "
+                "TargetNum VARCHAR(64), ExitState INTEGER, CallerType INTEGER, TargetType INTEGER, LocalDay VARCHAR(8))");
+  InsertPeak(kFeb9 + 60, 3, "20260209");
+  InsertPeak(kFeb8 + 60, 1, "20260230");
+  EXPECT_EQ(Run("t q").out, Expected({"Failed to get records time range\n" + Checked(0)}));
 }
 
 TEST_P(PeakConsoleTest, TheRangeKeepsTheLast395DaysFromTheFirstOfTheirMonth) {

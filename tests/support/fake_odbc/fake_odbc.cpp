@@ -101,6 +101,8 @@ SQLRETURN SQLExecDirect(SQLHSTMT, SQLCHAR* text, SQLINTEGER length) {
   S().lengths.push_back(length);
   S().texts.push_back(length == SQL_NTS ? std::string(chars) : std::string(chars, static_cast<size_t>(length)));
   S().fetched = 0;
+  const std::vector<int>& failing = S().script.failingExecutions;
+  if (std::find(failing.begin(), failing.end(), static_cast<int>(S().texts.size())) != failing.end()) return SQL_ERROR;
   return S().script.execDirect;
 }
 

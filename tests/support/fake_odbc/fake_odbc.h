@@ -24,6 +24,7 @@ struct Script {
   SQLRETURN connect = SQL_SUCCESS;
   SQLRETURN allocStmt = SQL_SUCCESS;
   SQLRETURN execDirect = SQL_SUCCESS;
+  std::vector<int> failingExecutions;  // 1-based SQLExecDirect calls that answer SQL_ERROR
   SQLRETURN bindCol = SQL_SUCCESS;
   int failBindAtColumn = 0;  // 1-based column whose bind fails with bindCol; 0 = all
   SQLSMALLINT resultColumns = 1;

@@ -1,0 +1,93 @@
+// The peak checker when the day statements fail, against a scripted driver
+// manager: failed days are counted instead of listed, a lost connection
+// stops the reading, and the next command opens the session again.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "analysis/call_peak.h"
+#include "console/settings.h"
+#include "support/fake_odbc/fake_odbc.h"
+#include "timeutil/time_conversions.h"
+
+namespace {
+
+using fake_odbc::CountCalls;
+using fake_odbc::TheScript;
+
+constexpr int32_t kFeb8 = 1770508800;  // 2026-02-08 00:00:00 UTC
+
+class PeakFailureSeamTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    fake_odbc::Reset();
+    CheckMode = kCheckTrunk;
+    SetDsnName("Logger");
+    testing::internal::CaptureStdout();
+    opened = checker->OpenDatabase();
+    checker->Reset();
+  }
+  void TearDown() override {
+    checker->CloseDatabase();
+    testing::internal::GetCapturedStdout();
+  }
+  std::unique_ptr<CCallPeak> checker = std::make_unique<CCallPeak>();
+  int opened = 0;
+};
+
+TEST_F(PeakFailureSeamTest, ADayThatFailsMidwayIsCountedAndItsRowsLeaveTheCount) {
+  ASSERT_EQ(opened, 1);
+  TheScript().rows = 3;
+  TheScript().endResult = SQL_ERROR;  // the third row never comes
+  checker->CheckDay(kFeb8);
+  EXPECT_EQ(checker->UnreadDays, 1);
+  EXPECT_EQ(checker->RowsCounted, 0);
+  EXPECT_EQ(CountCalls("SQLExecDirect"), 1);  // the second pass is not tried
+  TheScript().endResult = SQL_NO_DATA;
+  checker->CheckDay(kFeb8 + 86400);
+  EXPECT_EQ(checker->UnreadDays, 1);
+  EXPECT_EQ(checker->RowsCounted, 6);
+}
+
+TEST_F(PeakFailureSeamTest, ALostConnectionEndsTheReadingAndTheNextCommandReconnects) {
+  ASSERT_EQ(opened, 1);
+  TheScript().failingExecutions = {2};
+  TheScript().diagnostics = {{"57P01", 0, "terminating connection due to administrator command"}};
+  for (int day = 0; day < 4; ++day) checker->CheckDay(kFeb8 + day * 86400);
+  EXPECT_EQ(CountCalls("SQLExecDirect"), 2);
+  EXPECT_EQ(CountCalls("SQLGetDiagRec"), 2);  // one record, read once
+  EXPECT_EQ(checker->UnreadDays, 4);
+  EXPECT_EQ(checker->ReconnectIfLost(), 1);
+  EXPECT_EQ(CountCalls("SQLConnect"), 2);
+  EXPECT_EQ(checker->Session.connectionLost, 0);
+  EXPECT_EQ(checker->ReconnectIfLost(), 1);  // once is enough
+  EXPECT_EQ(CountCalls("SQLConnect"), 2);
+}
+
+TEST_F(PeakFailureSeamTest, AReconnectThatFailsIsTriedAgainByTheNextCommand) {
+  ASSERT_EQ(opened, 1);
+  TheScript().failingExecutions = {1};
+  TheScript().diagnostics = {{"08S01", 0, "connection lost"}};
+  checker->CheckDay(kFeb8);
+  TheScript().connect = SQL_ERROR;
+  EXPECT_EQ(checker->ReconnectIfLost(), 0);
+  TheScript().connect = SQL_SUCCESS;
+  EXPECT_EQ(checker->ReconnectIfLost(), 1);
+  EXPECT_EQ(CountCalls("SQLConnect"), 3);
+}
+
+TEST_F(PeakFailureSeamTest, ASessionThatNeverOpenedIsNotRetried) {
+  checker->CloseDatabase();
+  fake_odbc::Reset();
+  TheScript().connect = SQL_ERROR;
+  ASSERT_EQ(checker->OpenDatabase(), 0);
+  EXPECT_EQ(checker->ReconnectIfLost(), 1);
+  checker->CheckDay(kFeb8);
+  EXPECT_EQ(CountCalls("SQLConnect"), 1);
+  EXPECT_EQ(checker->UnreadDays, 0);  // as ever: nothing to read, nothing reported
+}
+
+}  // namespace
