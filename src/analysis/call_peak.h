@@ -93,8 +93,9 @@ class CCallPeak : public CRecordProcessor {
   // LocalDateToEpoch(0, 0, 0). 0, with `out` 0, when the statement failed or
   // its text is no calendar date.
   int QueryDay(const char* statement, int32_t* out);
-  // Checks the months of the record range up to today, under a header.
-  // 0 when the range could not be read or is invalid.
+  // Checks the months of the record range up to today, under a header; a
+  // range of one day checks that day. 0 when the range could not be read,
+  // the table holds no record day, or the first day is after the last.
   int CheckRange();
 
   // Rows handed to OnCall since Reset, the ones not counted included.
@@ -124,6 +125,8 @@ class CCallPeak : public CRecordProcessor {
   // The data source Session was opened on, and whether it was found lost.
   char openedDsn_[32] = {};
   bool lost_ = false;
+  // The last GetRecordRange found no record day (an empty table).
+  bool noRecordDay_ = false;
 };
 
 // The one peak checker of the process.

@@ -88,6 +88,7 @@ int CCallPeak::QueryDay(const char* statement, int32_t* out) {
   if (text[0] == '\0') {
     // No record at all: the range that follows is empty and refused.
     *out = LocalDateToEpoch(0, 0, 0);
+    noRecordDay_ = true;
     return 1;
   }
   RecordDay day{};
@@ -103,6 +104,7 @@ int CCallPeak::QueryDay(const char* statement, int32_t* out) {
 }
 
 int CCallPeak::GetRecordRange() {
+  noRecordDay_ = false;
   if (QueryDay(kFirstRecordDayStatement, &FirstDay) == 0) return 0;
   if (QueryDay(kLastRecordDayStatement, &LastDay) == 0) return 0;
   // The cap counts calendar days back from the last day's local date, so a
@@ -122,7 +124,9 @@ int CCallPeak::CheckRange() {
     std::printf("Failed to get records time range\n");
     return 0;
   }
-  if (FirstDay == 0 || LastDay == 0 || FirstDay >= LastDay) {
+  // A range of one day is a range: its day is checked. A table without
+  // records has no range at all.
+  if (FirstDay == 0 || LastDay == 0 || FirstDay > LastDay || noRecordDay_) {
     std::printf("Invalid date range, %d - %d\n", static_cast<int>(FirstDay), static_cast<int>(LastDay));
     return 0;
   }

@@ -1,6 +1,7 @@
 #include "db/osql.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "console/settings.h"
@@ -34,15 +35,15 @@ constexpr SQLSMALLINT kMessageSize = 1024;
 
 SQLCHAR* Text(const char* text) { return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text)); }
 
-// Walks the diagnostic records of `statement`; `report` gets each record's
+// Walks the diagnostic records of `handle`; `report` gets each record's
 // number, state, native error and message.
 template <typename Report>
-void ForEachDiagnostic(SQLHSTMT statement, Report report) {
+void ForEachDiagnosticOf(SQLSMALLINT type, SQLHANDLE handle, Report report) {
   for (SQLSMALLINT n = 1;; ++n) {
     SQLCHAR state[6] = {};
     SQLINTEGER nativeError = 0;
     SQLCHAR message[kMessageSize] = {};
-    SQLRETURN result = SQLGetDiagRec(SQL_HANDLE_STMT, statement, n, state, &nativeError, message, kMessageSize, nullptr);
+    SQLRETURN result = SQLGetDiagRec(type, handle, n, state, &nativeError, message, kMessageSize, nullptr);
     // Only SQL_NO_DATA ends the walk by the rules; an invalid handle or an
     // error would repeat forever, so those end it as well.
     if (result == SQL_NO_DATA || result == SQL_INVALID_HANDLE || result == SQL_ERROR) return;
@@ -50,11 +51,21 @@ void ForEachDiagnostic(SQLHSTMT statement, Report report) {
   }
 }
 
+template <typename Report>
+void ForEachDiagnostic(SQLHSTMT statement, Report report) {
+  ForEachDiagnosticOf(SQL_HANDLE_STMT, statement, report);
+}
+
+// The driver manager's own files, where it looks a data source name up when
+// ODBCINI does not name a file.
+constexpr char kDefaultOdbcIniFiles[] = "~/.odbc.ini and /etc/odbc.ini";
+
 }  // namespace
 
 int OSql::Connect(const char* dsn, const char* user, const char* password) {
   if (!HasText(dsn) || user == nullptr || password == nullptr) return 0;
   if (connectionHandle != SQL_NULL_HDBC) return 1;
+  connectDiagnostics_[0] = '\0';
   try {
     SQLRETURN result = SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &environmentHandle);
     if (!SqlSucceeded(result)) {
@@ -76,6 +87,14 @@ int OSql::Connect(const char* dsn, const char* user, const char* password) {
     result = SQLConnect(connectionHandle, Text(dsn), SQL_NTS, Text(user), SQL_NTS, Text(password), SQL_NTS);
     if (!SqlSucceeded(result)) {
       Trace(kOSqlModule, kLineConnect, "Failed to connect with database, %d", result);
+      // Read while the connection handle still exists: the reason is in it.
+      size_t used = 0;
+      ForEachDiagnosticOf(SQL_HANDLE_DBC, connectionHandle,
+                          [this, &used](int n, const char* state, int nativeError, const char* message) {
+                            Trace(kOSqlModule, kLineConnect, kDiagnosticFormat, n, state, nativeError, message);
+                            used += FormatBounded(connectDiagnostics_ + used, sizeof connectDiagnostics_ - used,
+                                                  "%s (SQLSTATE %s)\n", message, state);
+                          });
       return FailConnect();
     }
     ++connectStage;
@@ -126,9 +145,24 @@ void OSql::Disconnect() {
 int OSql::OpenDatabase() {
   if (Connect(DsnName, "", "") == 0) {
     std::printf("Failed to open database %s\n", DsnName);
+    PrintConnectFailure();
     return 0;
   }
   return 1;
+}
+
+void OSql::PrintConnectFailure() const {
+  if (connectionHandle != SQL_NULL_HDBC) return;
+  // Standard output first, so that the two streams read in order on a
+  // terminal.
+  std::fflush(stdout);
+  std::fputs(connectDiagnostics_[0] != '\0' ? connectDiagnostics_ : "The driver gave no reason.\n", stderr);
+  const char* ini = std::getenv("ODBCINI");
+  if (ini != nullptr && ini[0] != '\0') {
+    std::fprintf(stderr, "Data source names are looked up in %s (ODBCINI) and /etc/odbc.ini.\n", ini);
+  } else {
+    std::fprintf(stderr, "ODBCINI is not set: data source names are looked up in %s.\n", kDefaultOdbcIniFiles);
+  }
 }
 
 int OSql::Execute(const char* sql) {

@@ -41,8 +41,14 @@ class OSql {
   void Disconnect();
 
   // Connect on the process-wide DsnName with an empty user and password; on
-  // failure prints "Failed to open database %s\n" and returns 0.
+  // failure prints "Failed to open database %s\n" and returns 0, and tells
+  // why on standard error (PrintConnectFailure).
   int OpenDatabase();
+
+  // Prints on standard error why the last Connect failed: the driver's (or
+  // the driver manager's) diagnostic records, and which odbc.ini file the
+  // data source names were looked up in. Nothing after a successful Connect.
+  void PrintConnectFailure() const;
   void CloseDatabase() { Disconnect(); }
 
   // Runs `sql` on the own statement. 0 also for SQL_NO_DATA (a searched
@@ -150,6 +156,8 @@ class OSql {
 
  private:
   int FailConnect();
+  // The diagnostic records of the last failed Connect, one per line.
+  char connectDiagnostics_[1024] = {};
 };
 
 // The module name under which the session reports.

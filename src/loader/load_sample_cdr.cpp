@@ -24,6 +24,7 @@ void LoadSampleCdr() {
   // source of that default name, also after DsnName has been changed.
   if (session.Connect(kDefaultDsnName, "", "") == 0) {
     std::printf("Failed to connect with CDR\n");
+    session.PrintConnectFailure();
     return;
   }
   // The names must reach the table in the form the database stored them:

@@ -71,7 +71,21 @@ TEST(ConsoleWithoutSources, NoDataSourceDefined) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out, std::string(kBanner) + kOpenFailed + MenuText() + kPromptText + MenuText() + kPromptText +
                          kPromptText);
+  // Why, on standard error: the driver manager's reason and the file it read.
+  EXPECT_EQ(run.err, "[unixODBC][Driver Manager]Data source name not found and no default driver specified "
+                     "(SQLSTATE IM002)\nData source names are looked up in " + ini + " (ODBCINI) and /etc/odbc.ini.\n");
+  // The report's own session on another source says why as well.
+  ToolRun report = RunTool("o,3,No_Such_Source\nm\nq\n", options);
+  EXPECT_EQ(report.err, run.err + run.err);
   std::remove(ini.c_str());
+}
+
+TEST(ConsoleWithoutSources, WithoutOdbciniTheDefaultFilesAreNamed) {
+  ToolOptions options;
+  options.environment = {"HOME=" + ::testing::TempDir()};
+  ToolRun run = RunTool("q\n", options);
+  EXPECT_NE(run.err.find("ODBCINI is not set: data source names are looked up in ~/.odbc.ini and /etc/odbc.ini.\n"),
+            std::string::npos) << run.err;
 }
 
 }  // namespace

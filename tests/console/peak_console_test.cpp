@@ -147,9 +147,11 @@ TEST_P(PeakConsoleTest, DayChecksAndViewTimesFromTheList) {
 TEST_P(PeakConsoleTest, RecordRangeMessages) {
   // No records: both record days read as empty text, which is 1 January 2000.
   EXPECT_EQ(Run("t q").out, Expected({"Invalid date range, 946684800 - 946684800\n" + Checked(0)}));
-  // All records on one day.
+  // All records on one day: a range of that day.
   InsertPeak(kFeb9 + 60, 2, "20260209");
-  EXPECT_EQ(Run("e q").out, Expected({"Invalid date range, 1770595200 - 1770595200\n" + Checked(0)}));
+  EXPECT_EQ(Run("e q").out, Expected({"Checking extension records from 02/2026 to 02/2026...\n\n"
+                                      "Peak extension calls\n\t 1: 2 calls at 2026/02/09 00:01:00\n" +
+                                      Checked(2)}));
   // No table at all: the driver's diagnostics, then the message.
   Exec(kLogger, "DROP TABLE CDRMAIN");
   std::string out = Run("T q").out;
