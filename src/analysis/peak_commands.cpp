@@ -6,6 +6,7 @@
 
 #include "analysis/call_peak.h"
 #include "analysis/check_progress.h"
+#include "analysis/index_hint.h"
 #include "console/settings.h"
 #include "console/date_tokens.h"
 #include "platform/local_time.h"
@@ -39,6 +40,7 @@ void PeakCallsCommand(uint32_t mode) { PeakCallsCommand(mode, CallPeak); }
 void PeakCallsCommand(uint32_t mode, CCallPeak& checker) {
   // A session lost to a server restart is opened again before the check.
   checker.ReconnectIfLost();
+  HintWhenStartTimeIsUnindexed(checker.Session);
   SYSTEMTIME start{};
   GetLocalTime(&start);
   CheckMode = mode;

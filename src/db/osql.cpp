@@ -247,6 +247,14 @@ void OSql::CloseCursor() {
   if (statementHandle != SQL_NULL_HSTMT) SQLCloseCursor(statementHandle);
 }
 
+std::string OSql::DiagnosticText() const {
+  std::string text;
+  ForEachDiagnostic(statementHandle, [&text](int, const char* state, int, const char* message) {
+    text += std::string(message) + " (SQLSTATE " + state + ")\n";
+  });
+  return text;
+}
+
 void OSql::ReportDiagnostics() {
   lastStatementFailed = 1;
   lastErrorState[0] = '\0';

@@ -19,6 +19,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 class CRecordProcessor;
 
@@ -75,6 +76,10 @@ class OSql {
   // Closes the cursor and drops every column binding of the own statement;
   // for reads that bound columns to buffers of their own.
   void FinishLocalRead();
+
+  // The diagnostic records of the own statement as text, one line each
+  // ("message (SQLSTATE xxxxx)"); nothing is reported or printed.
+  std::string DiagnosticText() const;
 
   // Reports each diagnostic record of the own statement through Trace and
   // prints it on standard output; notes the failure in lastStatementFailed,

@@ -46,7 +46,7 @@ TEST_P(CdrgenBackendTest, DataSourceGetsTheRowsOfTheSqliteFile) {
     std::transform(row[0].begin(), row[0].end(), row[0].begin(), [](unsigned char c) { return std::tolower(c); });
     names.push_back(row[0]);
   }
-  EXPECT_EQ(names, (std::vector<std::string>{"cdrmain_localday", "cdrmain_starttime"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"cdrmain_dayscan", "cdrmain_localday"}));
 
   // A second run appends, numbering sessions on from the highest stored.
   ToolRun more = RunCdrgen({"--dsn", kDsn, "--days", "1", "--calls-per-day", "50", "--end-date", "2024-10-30"},

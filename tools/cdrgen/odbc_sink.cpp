@@ -4,7 +4,7 @@
 #include <cstring>
 #include <utility>
 
-#include "cdrgen/schema.h"
+#include "db/cdr_schema.h"
 
 // Column-wise parameter arrays for one batch of rows.
 struct OdbcSink::Batch {

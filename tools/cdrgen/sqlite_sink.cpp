@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <utility>
 
-#include "cdrgen/schema.h"
+#include "db/cdr_schema.h"
 
 SqliteSink::SqliteSink(std::string path) : path_(std::move(path)) {}
 

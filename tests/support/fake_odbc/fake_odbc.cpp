@@ -160,6 +160,13 @@ SQLRETURN SQLGetInfo(SQLHDBC, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT l
   return S().script.getInfo;
 }
 
+SQLRETURN SQLStatistics(SQLHSTMT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLUSMALLINT,
+                        SQLUSMALLINT) {
+  fake_odbc::Log("SQLStatistics");
+  S().fetched = S().script.rows;  // an empty list
+  return S().script.execDirect;
+}
+
 SQLRETURN SQLCloseCursor(SQLHSTMT) {
   fake_odbc::Log("SQLCloseCursor");
   return SQL_SUCCESS;
