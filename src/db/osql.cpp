@@ -84,7 +84,12 @@ int OSql::Connect(const char* dsn, const char* user, const char* password) {
       return FailConnect();
     }
     SQLSetConnectAttr(connectionHandle, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(5), 0);
-    result = SQLConnect(connectionHandle, Text(dsn), SQL_NTS, Text(user), SQL_NTS, Text(password), SQL_NTS);
+    // An empty user name or password is left out rather than passed as
+    // empty text: drivers then take the ones of the data source's section
+    // (MariaDB's would otherwise log in as the operating-system user).
+    result = SQLConnect(connectionHandle, Text(dsn), SQL_NTS, user[0] != '\0' ? Text(user) : nullptr,
+                        user[0] != '\0' ? SQL_NTS : 0, password[0] != '\0' ? Text(password) : nullptr,
+                        password[0] != '\0' ? SQL_NTS : 0);
     if (!SqlSucceeded(result)) {
       Trace(kOSqlModule, kLineConnect, "Failed to connect with database, %d", result);
       // Read while the connection handle still exists: the reason is in it.

@@ -32,9 +32,10 @@ class OSql {
   OSql(const OSql&) = delete;
   OSql& operator=(const OSql&) = delete;
 
-  // Opens the session on data source `dsn`. Returns 0 without any call when
-  // `dsn` is empty or `user`/`password` is null; returns 1 at once when the
-  // session is open already (the arguments are not compared).
+  // Opens the session on data source `dsn`. An empty `user` or `password`
+  // leaves the data source's own settings in force. Returns 0 without any
+  // call when `dsn` is empty or `user`/`password` is null; returns 1 at once
+  // when the session is open already (the arguments are not compared).
   int Connect(const char* dsn, const char* user, const char* password);
 
   // Frees the statement, disconnects and frees the connection and the

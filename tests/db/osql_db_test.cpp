@@ -26,6 +26,14 @@ class OsqlDbTest : public BackendTest {
   OSql session;
 };
 
+TEST_P(OsqlDbTest, TheUserOfTheDataSourceLogsIn) {
+  if (!IsPostgres() && !IsMariaDB()) GTEST_SKIP() << "a database file has no users";
+  ASSERT_EQ(session.Connect(kDsn, "", ""), 1);
+  char user[64] = {};
+  ASSERT_EQ(session.QueryFirstText("SELECT CURRENT_USER", user, sizeof user), 1);
+  EXPECT_STREQ(user, IsPostgres() ? "postgres" : "nortesk@localhost");
+}
+
 TEST_P(OsqlDbTest, ConnectTwiceKeepsTheConnection) {
   ASSERT_EQ(session.Connect(kDsn, "", ""), 1);
   SQLHDBC first = session.connectionHandle;

@@ -43,8 +43,13 @@ std::string MariaConnection(const std::string& database, const std::string& sock
   return database.empty() ? text : text + ";Database=" + database;
 }
 
+// Data sources log in as a user of their own, not as the operating-system
+// user that runs the tests, so that a connection shows whose user it took.
+constexpr char kMariaUser[] = "nortesk";
+
 std::string MariaSection(const std::string& dsn, const std::string& database, const std::string& socket) {
-  return "[" + dsn + "]\nDriver=" + kMariaDriver + "\nSocket=" + socket + "\nDatabase=" + database + "\nUser=root\n";
+  return "[" + dsn + "]\nDriver=" + kMariaDriver + "\nSocket=" + socket + "\nDatabase=" + database + "\nUser=" +
+         kMariaUser + "\n";
 }
 
 std::string SqliteSection(const std::string& dsn, const std::string& file) {
@@ -156,6 +161,8 @@ void BackendTest::AddDataSource(const std::string& dsn) {
     ASSERT_TRUE(admin.ok()) << admin.error();
     admin.Exec("DROP DATABASE IF EXISTS " + database);
     ASSERT_TRUE(admin.Exec("CREATE DATABASE " + database)) << admin.error();
+    ASSERT_TRUE(admin.Exec(std::string("CREATE USER IF NOT EXISTS '") + kMariaUser + "'@'localhost'")) << admin.error();
+    ASSERT_TRUE(admin.Exec(std::string("GRANT ALL ON *.* TO '") + kMariaUser + "'@'localhost'")) << admin.error();
     scratch.mariaDatabases[dsn] = database;
     ConnectionStrings()[dsn] = MariaConnection(database, socket);
     sections_.push_back(MariaSection(dsn, database, socket));
