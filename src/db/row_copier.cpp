@@ -1,0 +1,309 @@
+#include "db/row_copier.h"
+
+#include <sqlext.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "db/osql.h"
+
+namespace {
+
+constexpr char kSelectRows[] = "SELECT %s from %s %s";
+constexpr char kInsertRowStart[] = "INSERT INTO %s values(";
+
+// The SQLite driver hands every value over as the text SQLite makes of it,
+// which keeps only 15 digits of a floating-point value. For that driver the
+// SELECT asks SQLite itself for 21 digits, enough to give back every double
+// bit for bit; values of other types in such a column pass unchanged.
+constexpr char kSqliteExactReal[] = "CASE WHEN typeof(%s)='real' THEN printf('%%!.20e', %s) ELSE %s END";
+
+// First buffer size of a column whose values vary in length; it grows for
+// longer values and is kept for the rows after them.
+constexpr size_t kFirstBufferBytes = 64;
+constexpr size_t kLargestFirstBuffer = 4096;
+
+bool IsSqlite(OSql& session) {
+  char name[64] = {};
+  SQLSMALLINT length = 0;
+  if (!SqlSucceeded(SQLGetInfo(session.connectionHandle, SQL_DBMS_NAME, name, sizeof name, &length))) return false;
+  return std::strncmp(name, "SQLite", 6) == 0;
+}
+
+// Column types whose size is a length of characters or bytes.
+bool SizeIsLength(SQLSMALLINT type) {
+  switch (type) {
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
+    case SQL_WCHAR:
+    case SQL_WVARCHAR:
+    case SQL_WLONGVARCHAR:
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string Format(const char* format, const std::string& a, const std::string& b, const std::string& c) {
+  int length = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str(), c.c_str());
+  if (length < 0) return std::string();
+  std::string out(static_cast<size_t>(length) + 1, '\0');
+  std::snprintf(out.data(), out.size(), format, a.c_str(), b.c_str(), c.c_str());
+  out.resize(static_cast<size_t>(length));
+  return out;
+}
+
+}  // namespace
+
+struct CRowCopier::Column {
+  std::string name;
+  SQLSMALLINT sqlType = SQL_UNKNOWN_TYPE;
+  SQLULEN size = 0;
+  SQLSMALLINT digits = 0;
+  SQLSMALLINT cType = SQL_C_CHAR;
+  // Integers and floating-point values travel in `fixed`, everything else
+  // in `buffer`, followed by `terminator` bytes that the driver adds to text.
+  bool inBuffer = true;
+  size_t terminator = 1;
+  union {
+    SQLBIGINT signedValue;
+    SQLUBIGINT unsignedValue;
+    double realValue;
+  } fixed{};
+  std::vector<char> buffer;
+  SQLLEN indicator = 0;  // bytes in `buffer`, or SQL_NULL_DATA
+  // Where the parameter was bound last: a buffer that grew must be bound
+  // again.
+  const char* boundData = nullptr;
+  size_t boundSize = 0;
+};
+
+CRowCopier::CRowCopier() = default;
+
+CRowCopier::~CRowCopier() { End(); }
+
+int CRowCopier::Begin(OSql& from, OSql& to, const char* table, const char* condition) {
+  End();
+  from_ = &from;
+  to_ = &to;
+  if (table == nullptr || condition == nullptr || !Select(table, condition, false) || !Describe()) {
+    End();
+    return 0;
+  }
+  bool hasReals = std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.cType == SQL_C_DOUBLE; });
+  if (hasReals && IsSqlite(from)) {
+    SQLSMALLINT count = 0;
+    if (!Select(table, condition, true) || !SqlSucceeded(SQLNumResultCols(from.statementHandle, &count)) ||
+        count != static_cast<SQLSMALLINT>(columns_.size())) {
+      End();
+      return 0;
+    }
+  }
+  if (!Prepare(table)) {
+    End();
+    return -1;
+  }
+  return 1;
+}
+
+bool CRowCopier::Select(const char* table, const char* condition, bool realsAsExactText) {
+  std::string list = "*";
+  if (realsAsExactText) {
+    list.clear();
+    for (const Column& c : columns_) {
+      if (!list.empty()) list += ", ";
+      // Quoted as SQLite quotes names, its one quote doubled inside.
+      std::string name = "\"";
+      for (char ch : c.name) name += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+      name += '"';
+      list += c.cType == SQL_C_DOUBLE ? Format(kSqliteExactReal, name, name, name) : name;
+    }
+  }
+  from_->FinishLocalRead();
+  return from_->Execute(Format(kSelectRows, list, table, condition).c_str()) == 1;
+}
+
+bool CRowCopier::Describe() {
+  SQLHSTMT statement = from_->statementHandle;
+  SQLSMALLINT count = 0;
+  if (!SqlSucceeded(SQLNumResultCols(statement, &count)) || count <= 0) return false;
+  columns_.resize(static_cast<size_t>(count));
+  for (SQLUSMALLINT n = 1; n <= static_cast<SQLUSMALLINT>(count); ++n) {
+    Column& c = columns_[n - 1];
+    SQLCHAR name[256] = {};
+    SQLSMALLINT nameLength = 0;
+    SQLSMALLINT nullable = 0;
+    if (!SqlSucceeded(
+            SQLDescribeCol(statement, n, name, sizeof name, &nameLength, &c.sqlType, &c.size, &c.digits, &nullable)) ||
+        nameLength >= static_cast<SQLSMALLINT>(sizeof name)) {
+      return false;
+    }
+    c.name = reinterpret_cast<const char*>(name);
+    size_t unit = 1;
+    switch (c.sqlType) {
+      case SQL_TINYINT:
+      case SQL_SMALLINT:
+      case SQL_INTEGER:
+      case SQL_BIGINT: {
+        SQLLEN isUnsigned = SQL_FALSE;
+        SQLColAttribute(statement, n, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
+        c.cType = isUnsigned == SQL_TRUE ? SQL_C_UBIGINT : SQL_C_SBIGINT;
+        c.inBuffer = false;
+        break;
+      }
+      case SQL_REAL:
+      case SQL_FLOAT:
+      case SQL_DOUBLE:
+        c.cType = SQL_C_DOUBLE;
+        c.inBuffer = false;
+        break;
+      case SQL_BINARY:
+      case SQL_VARBINARY:
+      case SQL_LONGVARBINARY:
+        c.cType = SQL_C_BINARY;
+        c.terminator = 0;
+        break;
+      case SQL_WCHAR:
+      case SQL_WVARCHAR:
+      case SQL_WLONGVARCHAR:
+        c.cType = SQL_C_WCHAR;
+        c.terminator = sizeof(SQLWCHAR);
+        unit = sizeof(SQLWCHAR);
+        break;
+      default:
+        // Text, exact decimals, dates and times: their text is the value.
+        c.cType = SQL_C_CHAR;
+        c.terminator = 1;
+        break;
+    }
+    if (c.inBuffer) {
+      size_t first = std::clamp(static_cast<size_t>(c.size) * unit + c.terminator, kFirstBufferBytes, kLargestFirstBuffer);
+      c.buffer.assign(first, '\0');
+    }
+  }
+  return true;
+}
+
+bool CRowCopier::Prepare(const char* table) {
+  std::string insert = Format(kInsertRowStart, table, "", "");
+  for (size_t i = 0; i < columns_.size(); ++i) insert += i == 0 ? "?" : ", ?";
+  insert += ')';
+  SQLHSTMT statement = to_->statementHandle;
+  if (statement == SQL_NULL_HSTMT) return false;  // a closed session
+  SQLFreeStmt(statement, SQL_CLOSE);
+  SQLFreeStmt(statement, SQL_RESET_PARAMS);
+  if (!SqlSucceeded(SQLPrepare(statement, reinterpret_cast<SQLCHAR*>(insert.data()), SQL_NTS))) {
+    to_->ReportDiagnostics();
+    return false;
+  }
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    if (!Bind(columns_[i], static_cast<SQLUSMALLINT>(i + 1))) {
+      to_->ReportDiagnostics();
+      return false;
+    }
+  }
+  return true;
+}
+
+bool CRowCopier::Bind(Column& c, SQLUSMALLINT number) {
+  SQLPOINTER data = &c.fixed;
+  SQLLEN bufferLength = 0;
+  SQLULEN size = c.size;
+  if (c.inBuffer) {
+    data = c.buffer.data();
+    bufferLength = static_cast<SQLLEN>(c.buffer.size());
+    // A length the column reports may be smaller than its values (SQLite
+    // does not hold them to it, others report a guess for long types).
+    size_t room = (c.buffer.size() - c.terminator) / (c.cType == SQL_C_WCHAR ? sizeof(SQLWCHAR) : 1);
+    if (SizeIsLength(c.sqlType) && size < room) size = room;
+  }
+  c.boundData = c.buffer.data();
+  c.boundSize = c.buffer.size();
+  return SqlSucceeded(SQLBindParameter(to_->statementHandle, number, SQL_PARAM_INPUT, c.cType, c.sqlType, size,
+                                       c.digits, data, bufferLength, &c.indicator));
+}
+
+int CRowCopier::CopyNext() {
+  if (from_ == nullptr || columns_.empty()) return -1;
+  SQLRETURN result = SQLFetch(from_->statementHandle);
+  if (result == SQL_NO_DATA) return 0;
+  if (!SqlSucceeded(result)) {
+    from_->ReportDiagnostics();
+    return -1;
+  }
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    if (!Read(columns_[i], static_cast<SQLUSMALLINT>(i + 1))) {
+      from_->ReportDiagnostics();
+      return -1;
+    }
+  }
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    Column& c = columns_[i];
+    if (c.inBuffer && (c.boundData != c.buffer.data() || c.boundSize != c.buffer.size()) &&
+        !Bind(c, static_cast<SQLUSMALLINT>(i + 1))) {
+      to_->ReportDiagnostics();
+      return -2;
+    }
+  }
+  if (!SqlSucceeded(SQLExecute(to_->statementHandle))) {
+    to_->ReportDiagnostics();
+    return -2;
+  }
+  return 1;
+}
+
+bool CRowCopier::Read(Column& c, SQLUSMALLINT number) {
+  SQLHSTMT statement = from_->statementHandle;
+  if (!c.inBuffer) {
+    SQLLEN got = 0;
+    if (!SqlSucceeded(SQLGetData(statement, number, c.cType, &c.fixed, sizeof c.fixed, &got))) return false;
+    c.indicator = got == SQL_NULL_DATA ? SQL_NULL_DATA : 0;
+    return true;
+  }
+  size_t used = 0;
+  for (;;) {
+    size_t room = c.buffer.size() - used;
+    SQLLEN got = 0;
+    SQLRETURN result = SQLGetData(statement, number, c.cType, c.buffer.data() + used, static_cast<SQLLEN>(room), &got);
+    // A value read to its end answers SQL_NO_DATA to a further call.
+    if (result == SQL_NO_DATA) break;
+    if (!SqlSucceeded(result)) return false;
+    if (got == SQL_NULL_DATA) {
+      c.indicator = SQL_NULL_DATA;
+      return true;
+    }
+    // `got` counts the bytes still to come before this call, or is
+    // SQL_NO_TOTAL. A piece that does not fit arrives cut to the room left
+    // for it, with SQL_SUCCESS_WITH_INFO; SQL_SUCCESS brings the last one.
+    size_t fits = room - c.terminator;
+    bool cut = result == SQL_SUCCESS_WITH_INFO && (got == SQL_NO_TOTAL || (got > 0 && static_cast<size_t>(got) > fits));
+    if (cut) {
+      used += fits;
+      size_t wanted = got == SQL_NO_TOTAL ? 0 : used + (static_cast<size_t>(got) - fits) + c.terminator;
+      c.buffer.resize(std::max(wanted, c.buffer.size() * 2));
+      continue;
+    }
+    // Never more than the room, whatever a driver claims.
+    if (got < 0 || static_cast<size_t>(got) > fits) return false;
+    used += static_cast<size_t>(got);
+    break;
+  }
+  c.indicator = static_cast<SQLLEN>(used);
+  return true;
+}
+
+void CRowCopier::End() {
+  if (from_ != nullptr) from_->FinishLocalRead();
+  if (to_ != nullptr && to_->statementHandle != SQL_NULL_HSTMT) {
+    SQLFreeStmt(to_->statementHandle, SQL_CLOSE);
+    SQLFreeStmt(to_->statementHandle, SQL_RESET_PARAMS);
+  }
+  from_ = nullptr;
+  to_ = nullptr;
+  columns_.clear();
+}
