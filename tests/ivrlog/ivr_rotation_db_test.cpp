@@ -1,7 +1,7 @@
 // Setting the backup database file aside. Whether the file is due is decided
 // from the backup database, on every backend; the renaming and copying of
-// files is tried on SQLite, whose database is a file (a PostgreSQL database
-// has none to set aside).
+// files is tried on SQLite, whose database is a file (a server database has
+// none to set aside).
 #include <gtest/gtest.h>
 
 #include <string>
