@@ -3,6 +3,8 @@
 #include <sqlext.h>
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -13,11 +15,15 @@ namespace {
 constexpr char kSelectRows[] = "SELECT %s from %s %s";
 constexpr char kInsertRowStart[] = "INSERT INTO %s values(";
 
-// The SQLite driver hands every value over as the text SQLite makes of it,
-// which keeps only 15 digits of a floating-point value. For that driver the
-// SELECT asks SQLite itself for 21 digits, enough to give back every double
-// bit for bit; values of other types in such a column pass unchanged.
+// SQLite lets a value differ from the type of its column, and its driver
+// hands every value over as the text SQLite makes of it, which keeps only 15
+// digits of a floating-point value. On SQLite the SELECT therefore asks for
+// floating-point values as 21-digit text, enough to give back every double
+// bit for bit, and adds one column that counts the values of the row whose
+// type differs from what their column carries: such a row cannot travel as
+// its columns' types without changing, so it is not copied.
 constexpr char kSqliteExactReal[] = "CASE WHEN typeof(%s)='real' THEN printf('%%!.20e', %s) ELSE %s END";
+constexpr char kSqliteOtherType[] = "(typeof(%s) NOT IN ('null', '%s'))";
 
 // First buffer size of a column whose values vary in length; it grows for
 // longer values and is kept for the rows after them.
@@ -49,12 +55,21 @@ bool SizeIsLength(SQLSMALLINT type) {
   }
 }
 
-std::string Format(const char* format, const std::string& a, const std::string& b, const std::string& c) {
-  int length = std::snprintf(nullptr, 0, format, a.c_str(), b.c_str(), c.c_str());
-  if (length < 0) return std::string();
-  std::string out(static_cast<size_t>(length) + 1, '\0');
-  std::snprintf(out.data(), out.size(), format, a.c_str(), b.c_str(), c.c_str());
-  out.resize(static_cast<size_t>(length));
+// printf into a string of the length it takes.
+__attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list again;
+  va_copy(again, args);
+  int length = std::vsnprintf(nullptr, 0, format, args);
+  va_end(args);
+  std::string out;
+  if (length > 0) {
+    out.assign(static_cast<size_t>(length) + 1, '\0');
+    std::vsnprintf(out.data(), out.size(), format, again);
+    out.resize(static_cast<size_t>(length));
+  }
+  va_end(again);
   return out;
 }
 
@@ -95,14 +110,14 @@ int CRowCopier::Begin(OSql& from, OSql& to, const char* table, const char* condi
     End();
     return 0;
   }
-  bool hasReals = std::any_of(columns_.begin(), columns_.end(), [](const Column& c) { return c.cType == SQL_C_DOUBLE; });
-  if (hasReals && IsSqlite(from)) {
+  if (IsSqlite(from)) {
     SQLSMALLINT count = 0;
     if (!Select(table, condition, true) || !SqlSucceeded(SQLNumResultCols(from.statementHandle, &count)) ||
-        count != static_cast<SQLSMALLINT>(columns_.size())) {
+        count != static_cast<SQLSMALLINT>(columns_.size() + 1)) {
       End();
       return 0;
     }
+    typeCheckColumn_ = static_cast<SQLUSMALLINT>(count);
   }
   if (!Prepare(table)) {
     End();
@@ -111,21 +126,29 @@ int CRowCopier::Begin(OSql& from, OSql& to, const char* table, const char* condi
   return 1;
 }
 
-bool CRowCopier::Select(const char* table, const char* condition, bool realsAsExactText) {
+bool CRowCopier::Select(const char* table, const char* condition, bool sqliteForm) {
   std::string list = "*";
-  if (realsAsExactText) {
+  if (sqliteForm) {
+    std::string checks;
     list.clear();
     for (const Column& c : columns_) {
-      if (!list.empty()) list += ", ";
       // Quoted as SQLite quotes names, its one quote doubled inside.
       std::string name = "\"";
       for (char ch : c.name) name += ch == '"' ? std::string("\"\"") : std::string(1, ch);
       name += '"';
-      list += c.cType == SQL_C_DOUBLE ? Format(kSqliteExactReal, name, name, name) : name;
+      const char* type = c.cType == SQL_C_DOUBLE                                  ? "real"
+                         : c.cType == SQL_C_SBIGINT || c.cType == SQL_C_UBIGINT ? "integer"
+                         : c.cType == SQL_C_BINARY                                ? "blob"
+                                                                                  : "text";
+      list += c.cType == SQL_C_DOUBLE ? Format(kSqliteExactReal, name.c_str(), name.c_str(), name.c_str()) : name;
+      list += ", ";
+      if (!checks.empty()) checks += " + ";
+      checks += Format(kSqliteOtherType, name.c_str(), type);
     }
+    list += checks;
   }
   from_->FinishLocalRead();
-  return from_->Execute(Format(kSelectRows, list, table, condition).c_str()) == 1;
+  return from_->Execute(Format(kSelectRows, list.c_str(), table, condition).c_str()) == 1;
 }
 
 bool CRowCopier::Describe() {
@@ -182,15 +205,15 @@ bool CRowCopier::Describe() {
         break;
     }
     if (c.inBuffer) {
-      size_t first = std::clamp(static_cast<size_t>(c.size) * unit + c.terminator, kFirstBufferBytes, kLargestFirstBuffer);
-      c.buffer.assign(first, '\0');
+      size_t wanted = std::min(static_cast<size_t>(c.size), kLargestFirstBuffer) * unit + c.terminator;
+      c.buffer.assign(std::clamp(wanted, kFirstBufferBytes, kLargestFirstBuffer), '\0');
     }
   }
   return true;
 }
 
 bool CRowCopier::Prepare(const char* table) {
-  std::string insert = Format(kInsertRowStart, table, "", "");
+  std::string insert = Format(kInsertRowStart, table);
   for (size_t i = 0; i < columns_.size(); ++i) insert += i == 0 ? "?" : ", ?";
   insert += ')';
   SQLHSTMT statement = to_->statementHandle;
@@ -239,6 +262,14 @@ int CRowCopier::CopyNext() {
   for (size_t i = 0; i < columns_.size(); ++i) {
     if (!Read(columns_[i], static_cast<SQLUSMALLINT>(i + 1))) {
       from_->ReportDiagnostics();
+      return -1;
+    }
+  }
+  if (typeCheckColumn_ != 0) {
+    SQLBIGINT otherTypes = 0;
+    SQLLEN got = 0;
+    if (!SqlSucceeded(SQLGetData(from_->statementHandle, typeCheckColumn_, SQL_C_SBIGINT, &otherTypes, 0, &got)) ||
+        got == SQL_NULL_DATA || otherTypes != 0) {
       return -1;
     }
   }
@@ -305,5 +336,6 @@ void CRowCopier::End() {
   }
   from_ = nullptr;
   to_ = nullptr;
+  typeCheckColumn_ = 0;
   columns_.clear();
 }

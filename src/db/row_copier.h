@@ -40,7 +40,9 @@ class CRowCopier {
   int Begin(OSql& from, OSql& to, const char* table, const char* condition);
 
   // Copies the next row. 1 copied; 0 no rows are left; -1 the row could not
-  // be read; -2 it could not be inserted (reported by `to`).
+  // be read, or (on SQLite, which allows it) holds a value of another type
+  // than its column, which could not arrive unchanged; -2 it could not be
+  // inserted (reported by `to`).
   int CopyNext();
 
   // Ends the copy; nothing happens when none is under way.
@@ -49,7 +51,7 @@ class CRowCopier {
  private:
   struct Column;
 
-  bool Select(const char* table, const char* condition, bool realsAsExactText);
+  bool Select(const char* table, const char* condition, bool sqliteForm);
   bool Describe();
   bool Prepare(const char* table);
   bool Read(Column& column, SQLUSMALLINT number);
@@ -58,4 +60,5 @@ class CRowCopier {
   OSql* from_ = nullptr;
   OSql* to_ = nullptr;
   std::vector<Column> columns_;
+  SQLUSMALLINT typeCheckColumn_ = 0;  // on SQLite: the column that counts values of another type
 };

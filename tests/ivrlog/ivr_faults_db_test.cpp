@@ -150,6 +150,20 @@ TEST_P(IvrFaultTest, EveryValueArrivesExactlyAsStored) {
             (std::vector<Row>{{kNullText, kNullText, kNullText}}));
 }
 
+TEST_P(IvrFaultTest, ValueOfAnotherTypeThanItsColumnStaysLive) {
+  // Only SQLite keeps a value of another type than its column's.
+  if (BackendName() != "SQLite") GTEST_SKIP() << "typed columns";
+  PrepareBackup();
+  FillLive();
+  Insert(kLiveDsn, IvrCall{.id = 7, .stamp = "20260102000000", .duration = "'forty'"});
+  Snapshot before = Take();
+  RunNight(2026, 5, 10);
+  Snapshot after = Take();
+  EXPECT_EQ(after.liveCalls, before.liveCalls);
+  EXPECT_TRUE(after.backupCalls.empty());
+  EXPECT_TRUE(TraceLog().Has("Failed to read old rows of IVRCALL, nothing deleted. (IvrLog-338)"));
+}
+
 TEST_P(IvrFaultTest, FailedLiveDeleteLeavesNoCopiesAndTheNextNightCopiesOnce) {
   PrepareBackup();
   FillLive();
@@ -161,7 +175,7 @@ TEST_P(IvrFaultTest, FailedLiveDeleteLeavesNoCopiesAndTheNextNightCopiesOnce) {
                                   "'kept'; END $$ LANGUAGE plpgsql"));
     refuse = "CREATE TRIGGER KeepCalls BEFORE DELETE ON IVRCALL FOR EACH ROW EXECUTE FUNCTION keep_calls()";
     allow += " ON IVRCALL";
-  } else if (BackendName() == "MariaDB") {
+  } else if (IsMariaDB()) {
     refuse = "CREATE TRIGGER KeepCalls BEFORE DELETE ON IVRCALL FOR EACH ROW SIGNAL SQLSTATE '45000' "
              "SET MESSAGE_TEXT = 'kept'";
   } else {
