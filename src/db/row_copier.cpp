@@ -19,11 +19,17 @@ constexpr char kInsertRowStart[] = "INSERT INTO %s values(";
 // hands every value over as the text SQLite makes of it, which keeps only 15
 // digits of a floating-point value. On SQLite the SELECT therefore asks for
 // floating-point values as 21-digit text, enough to give back every double
-// bit for bit, and adds one column that counts the values of the row whose
-// type differs from what their column carries: such a row cannot travel as
-// its columns' types without changing, so it is not copied.
+// bit for bit, and adds one column that counts the values of the row that
+// their column's type would change: text in a number column, a number in a
+// binary one, a floating-point value read as text, an integer beyond 2^53
+// read as a double. Such a row is not copied. An integer read as text or as
+// a double in range goes back in as the same integer, since a column whose
+// affinity kept it an integer turns either into one again.
 constexpr char kSqliteExactReal[] = "CASE WHEN typeof(%s)='real' THEN printf('%%!.20e', %s) ELSE %s END";
-constexpr char kSqliteOtherType[] = "(typeof(%s) NOT IN ('null', '%s'))";
+constexpr char kSqliteOtherType[] = "(typeof(%s) NOT IN ('null', %s))";
+constexpr char kSqliteNotADouble[] =
+    "(typeof(%s) NOT IN ('null', 'real', 'integer') OR typeof(%s) = 'integer' AND %s NOT BETWEEN "
+    "-9007199254740992 AND 9007199254740992)";
 
 // First buffer size of a column whose values vary in length; it grows for
 // longer values and is kept for the rows after them.
@@ -136,14 +142,18 @@ bool CRowCopier::Select(const char* table, const char* condition, bool sqliteFor
       std::string name = "\"";
       for (char ch : c.name) name += ch == '"' ? std::string("\"\"") : std::string(1, ch);
       name += '"';
-      const char* type = c.cType == SQL_C_DOUBLE                                  ? "real"
-                         : c.cType == SQL_C_SBIGINT || c.cType == SQL_C_UBIGINT ? "integer"
-                         : c.cType == SQL_C_BINARY                                ? "blob"
-                                                                                  : "text";
-      list += c.cType == SQL_C_DOUBLE ? Format(kSqliteExactReal, name.c_str(), name.c_str(), name.c_str()) : name;
-      list += ", ";
+      const char* n = name.c_str();
       if (!checks.empty()) checks += " + ";
-      checks += Format(kSqliteOtherType, name.c_str(), type);
+      if (c.cType == SQL_C_DOUBLE) {
+        list += Format(kSqliteExactReal, n, n, n);
+        checks += Format(kSqliteNotADouble, n, n, n);
+      } else {
+        list += name;
+        bool integer = c.cType == SQL_C_SBIGINT || c.cType == SQL_C_UBIGINT;
+        const char* kept = integer ? "'integer'" : c.cType == SQL_C_BINARY ? "'blob'" : "'text', 'integer'";
+        checks += Format(kSqliteOtherType, n, kept);
+      }
+      list += ", ";
     }
     list += checks;
   }
