@@ -16,11 +16,12 @@
 //                "Midnight task is done" and disarms the schedule.
 //
 // No row is ever lost: live rows are deleted only after every one of them
-// was copied whole into the backup and committed there, and the deletion is
-// undone unless it removed exactly the rows copied. Failures are reported
-// through Trace under the module "IvrLog" and leave the live tables as they
-// were; a failed night may leave copies in the backup that the next night
-// copies again.
+// was copied exactly into the backup, and nothing is committed unless the
+// deletion removed exactly the rows copied. Failures are reported through
+// Trace under the module "IvrLog" and leave both databases as they were.
+// Only a crash (or a failed commit of the deletion) between the commit of
+// the copies and that of the deletion leaves rows in both, which the next
+// night copies again.
 //
 // Progress lines go to standard output. Everything runs on the thread that
 // calls Run; only the queue is shared with producers, under `queueLock`.
@@ -86,17 +87,21 @@ class CIvrLog : public CWorker {
   // When the first call in the backup database lies in the month that began
   // `retainMonths` + `backupRetainMonths` months back or earlier, renames
   // the backup database file to its set-aside name (stamped with its first
-  // and last call dates) and copies `newBackupSourcePath` in its place;
-  // neither step replaces an existing file. `backupSession` is closed
-  // afterwards on every path. 1 when the file was renamed, else 0.
+  // and last call dates) and copies `newBackupSourcePath` in its place, for
+  // its tables: IVRCALL and IVRDETAIL of the copy are emptied before it
+  // takes any rows, and when that fails the copy is removed and the old
+  // file gets its name back. Neither the renaming nor the copying replaces
+  // an existing file. `backupSession` is closed afterwards on every path.
+  // 1 when the file was set aside (and not put back), else 0.
   int RotateBackupFile();
 
   // Copies every row of `table` dated before `cutoff` (TimeStamp below
-  // YYYYMMDD000000 of that date) into the same table of `backupSession`,
-  // committed as one unit, then deletes exactly those rows from
-  // `liveSession` in one unit that is undone unless the number removed is
-  // the number copied. 1 when all old rows were moved (also when there were
-  // none), 0 when nothing was deleted.
+  // YYYYMMDD000000 of that date), each value exactly as stored, into the
+  // same table of `backupSession` in one open unit, and deletes those rows
+  // from `liveSession` in another. Only when the number deleted is the
+  // number copied are both committed, the backup first; otherwise both are
+  // undone. 1 when all old rows were moved (also when there were none), 0
+  // when nothing was deleted.
   int CopyOldRows(const char* table, const SYSTEMTIME& cutoff);
 
   // --- Dates ---
@@ -146,12 +151,16 @@ class CIvrLog : public CWorker {
   std::string newBackupSourcePath;
 
   // When set, called in CopyOldRows after the old rows of `table` are
-  // committed in the backup and before they are deleted from the live
-  // table, so that a host can observe (or a test disturb) that moment.
+  // copied into the backup (not yet committed) and before they are deleted
+  // from the live table, so that a host can observe (or a test disturb)
+  // that moment.
   void (*rowsCopiedHook)(CIvrLog& worker, const char* table) = nullptr;
 
  private:
   void Handle(WorkerMessage* message);
+  // Deletes every row of the tables of the new backup file through the
+  // backup data source; 1 when they are empty, else 0. Closes the session.
+  int EmptyNewBackupFile();
   // The first and last call dates of a backup database that is due to be
   // set aside; 0 when it is not due or they cannot be read.
   int FindSetAsideRange(SYSTEMTIME* first, SYSTEMTIME* last);

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "ivrlog/ivr_log.h"
@@ -6,6 +7,7 @@
 #include "ivrlog/month_arithmetic.h"
 #include "platform/files.h"
 #include "platform/sleep.h"
+#include "platform/text.h"
 #include "trace/trace.h"
 
 namespace {
@@ -36,8 +38,38 @@ int CIvrLog::RotateBackupFile() {
   SleepMilliseconds(kAfterRenameMilliseconds);
   // Never over an existing file: when the renaming failed, the backup file
   // is still there and stays as it was.
-  CopyFilePath(newBackupSourcePath.c_str(), backupFilePath.c_str(), true);
-  return renamed ? 1 : 0;
+  if (!CopyFilePath(newBackupSourcePath.c_str(), backupFilePath.c_str(), true)) return renamed ? 1 : 0;
+  if (EmptyNewBackupFile() == 1) return renamed ? 1 : 0;
+  // A new file that still holds live rows would take them a second time when
+  // they age: the rotation is undone, and the next night tries again.
+  Trace(kIvrLogModule, kLineEmptyNewBackup, "Failed to empty the new backup database, the rotation is undone");
+  bool undone = DeleteFilePath(backupFilePath.c_str()) &&
+                (!renamed || MoveFilePath(setAsideName.c_str(), backupFilePath.c_str()));
+  if (!undone) {
+    Trace(kIvrLogModule, kLineUndoRotation, "Failed to undo the rotation of %s", backupFilePath.c_str());
+  }
+  return 0;
+}
+
+int CIvrLog::EmptyNewBackupFile() {
+  // The data source reaches the file just made (see `backupFilePath`), so
+  // this empties nothing but the copy.
+  if (backupSession.Connect(backupDataSource.c_str(), "", "") == 0) return 0;
+  int emptied = backupSession.BeginTransaction();
+  for (const char* table : {kCallTable, kDetailTable}) {
+    if (emptied == 0) break;
+    char statement[260] = {};
+    FormatBounded(statement, sizeof statement, kDeleteAllRows, table);
+    // SQL_NO_DATA (no row to delete) also answers 0: the count decides.
+    backupSession.Execute(statement);
+    FormatBounded(statement, sizeof statement, kCountRows, table);
+    char count[16] = {};
+    emptied = backupSession.QueryText(statement, count) == 1 && std::strcmp(count, "0") == 0 ? 1 : 0;
+  }
+  if (emptied == 1) emptied = backupSession.Commit();
+  if (emptied == 0) backupSession.Rollback();
+  backupSession.Disconnect();
+  return emptied;
 }
 
 int CIvrLog::FindSetAsideRange(SYSTEMTIME* first, SYSTEMTIME* last) {

@@ -20,9 +20,12 @@ inline constexpr char kSetAsideSuffixFormat[] = "_%04d%02d%02d_%04d%02d%02d.mdb"
 // Rows older than a cut-off date: one condition for selecting and deleting,
 // so that both always mean the same rows.
 inline constexpr char kOldRowsCondition[] = "where TimeStamp < '%04d%02d%02d000000'";
-inline constexpr char kSelectOldRows[] = "SELECT * from %s %s";
 inline constexpr char kDeleteOldRows[] = "DELETE FROM %s %s";
-inline constexpr char kInsertRowStart[] = "INSERT INTO %s values(";
+
+// A new backup file starts as a copy of the live database file, for its
+// tables; their rows are deleted and counted before it takes any copies.
+inline constexpr char kDeleteAllRows[] = "DELETE FROM %s";
+inline constexpr char kCountRows[] = "SELECT count(*) FROM %s";
 
 inline constexpr char kFirstCallQuery[] = "SELECT Min(TimeStamp) AS Expr1 FROM IVRCALL;";
 inline constexpr char kLastCallQuery[] = "SELECT Max(TimeStamp) AS Expr1 FROM IVRCALL;";
@@ -46,4 +49,6 @@ enum IvrReportLine {
   kLineRetainRange = 407,
   kLineFirstCall = 414,
   kLineLastCall = 430,
+  kLineEmptyNewBackup = 445,
+  kLineUndoRotation = 450,
 };

@@ -90,14 +90,19 @@ bool CopyFilePath(const char* from, const char* to, bool failIfExists) {
     close(source);
     return false;
   }
-  PlatformFile in{source};
   PlatformFile out{target};
   char block[65536];
   bool ok = true;
   for (;;) {
-    size_t n = ReadFromFile(&in, block, sizeof block);
-    if (n == 0) break;
-    if (WriteToFile(&out, block, n) != n) {
+    // read() itself, not ReadFromFile: only 0 is the end of the file, and a
+    // failed read must fail the copy rather than end it early.
+    ssize_t n = read(source, block, sizeof block);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    if (WriteToFile(&out, block, static_cast<size_t>(n)) != static_cast<size_t>(n)) {
       ok = false;
       break;
     }

@@ -29,7 +29,8 @@ bool SeekToEnd(FileHandle file);
 // Writes all `size` bytes at the position; returns the count written.
 size_t WriteToFile(FileHandle file, const void* data, size_t size);
 
-// Reads up to `size` bytes at the position; returns the count read.
+// Reads up to `size` bytes at the position; returns the count read before
+// the end of the file or a failure, which this count does not tell apart.
 size_t ReadFromFile(FileHandle file, void* data, size_t size);
 
 // Removes a file. False when it could not be removed.
@@ -39,5 +40,6 @@ bool DeleteFilePath(const char* path);
 bool MoveFilePath(const char* from, const char* to);
 
 // Copies `from` to `to`; with `failIfExists` the copy fails, changing
-// nothing, when `to` exists. A copy that fails midway leaves no target.
+// nothing, when `to` exists. A copy that fails midway, in reading as in
+// writing, leaves no target.
 bool CopyFilePath(const char* from, const char* to, bool failIfExists);

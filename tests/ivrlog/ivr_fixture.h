@@ -137,17 +137,21 @@ class IvrDbTest : public BackendTest {
     ASSERT_EQ(worker.OpenLiveSession(kLiveDsn), 1);
   }
 
+  // SQLite keeps a database in a file of its own; a server database
+  // (PostgreSQL, MariaDB) has no file to set aside.
+  bool HasDatabaseFile() const { return BackendName() == "SQLite"; }
+
   // The backup database with its tables. On SQLite its file is the one the
   // worker sets aside.
   void PrepareBackup(bool withTables = true) {
     AddDataSource(kBackupDsn);
     if (withTables) CreateIvrTables(kBackupDsn);
-    if (!IsPostgres()) worker.backupFilePath = DataSourceFile(kBackupDsn);
+    if (HasDatabaseFile()) worker.backupFilePath = DataSourceFile(kBackupDsn);
   }
 
   // On SQLite: an empty IVR database file that becomes the new backup file.
   void PrepareTemplate() {
-    if (IsPostgres()) return;
+    if (!HasDatabaseFile()) return;
     AddDataSource(kTemplateDsn);
     CreateIvrTables(kTemplateDsn);
     worker.newBackupSourcePath = DataSourceFile(kTemplateDsn);

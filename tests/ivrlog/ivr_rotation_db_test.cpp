@@ -1,7 +1,7 @@
 // Setting the backup database file aside. Whether the file is due is decided
 // from the backup database, on every backend; the renaming and copying of
-// files is tried on SQLite, whose database is a file (a PostgreSQL database
-// has none to set aside).
+// files is tried on SQLite, whose database is a file (a server database has
+// none to set aside).
 #include <gtest/gtest.h>
 
 #include <string>
@@ -128,17 +128,28 @@ class IvrRotationFileTest : public IvrRotationTest {
   }
 };
 
-TEST_P(IvrRotationFileTest, SetsTheFileAsideUnderItsCallDates) {
-  std::string backupFile = worker.backupFilePath;
+TEST_P(IvrRotationFileTest, SetsTheFileAsideAndStartsAnEmptyOne) {
+  // The live database file, of which the new backup file is a copy, holds
+  // the rows of the last months.
+  Insert(kTemplateDsn, IvrCall{.id = 5, .stamp = "20260301101010"});
+  Insert(kTemplateDsn, IvrDetail{.callId = 5, .stamp = "20260301101010"});
   EXPECT_EQ(Rotate(), 1);
   std::string setAside = ScratchDir() + "/SarvoIVR_bak_20250403_20251231.mdb";
   EXPECT_EQ(FileRows(setAside, "IVRCALL"), (std::vector<Row>{{"1"}, {"2"}}));
   EXPECT_EQ(FileRows(setAside, "IVRDETAIL"), (std::vector<Row>{{"2"}}));
-  // A fresh copy of the new-backup file took its place.
-  EXPECT_EQ(ReadWholeFile(backupFile), ReadWholeFile(worker.newBackupSourcePath));
   EXPECT_TRUE(Rows(kBackupDsn, "IVRCALL").empty());
+  EXPECT_TRUE(Rows(kBackupDsn, "IVRDETAIL").empty());
   EXPECT_EQ(FilesStartingWith(ScratchDir(), "SarvoIVR_bak_"),
             (std::vector<std::string>{"SarvoIVR_bak_20250403_20251231.mdb"}));
+}
+
+TEST_P(IvrRotationFileTest, NewFileThatCannotBeEmptiedIsRemovedAndTheOldOneKeepsItsName) {
+  Exec(kTemplateDsn, "DROP TABLE IVRDETAIL");
+  std::string before = ReadWholeFile(worker.backupFilePath);
+  EXPECT_EQ(Rotate(), 0);
+  EXPECT_EQ(ReadWholeFile(worker.backupFilePath), before);
+  EXPECT_TRUE(FilesStartingWith(ScratchDir(), "SarvoIVR_bak_").empty());
+  EXPECT_TRUE(TraceLog().Has("Failed to empty the new backup database, the rotation is undone. (IvrLog-445)"));
 }
 
 TEST_P(IvrRotationFileTest, FileThatCannotTakeItsNewNameStaysAsItWas) {

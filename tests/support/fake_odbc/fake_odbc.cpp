@@ -172,6 +172,36 @@ SQLRETURN SQLCloseCursor(SQLHSTMT) {
   return SQL_SUCCESS;
 }
 
+// Every result column is described as text, so that a copy binds each as
+// text; preparing and binding parameters always succeed.
+SQLRETURN SQLDescribeCol(SQLHSTMT, SQLUSMALLINT column, SQLCHAR* name, SQLSMALLINT size, SQLSMALLINT* nameLength,
+                         SQLSMALLINT* type, SQLULEN* columnSize, SQLSMALLINT* digits, SQLSMALLINT* nullable) {
+  fake_odbc::Log("SQLDescribeCol");
+  std::string text = "C" + std::to_string(column);
+  if (name != nullptr && size > 0) {
+    size_t n = std::min(text.size(), static_cast<size_t>(size - 1));
+    std::memcpy(name, text.data(), n);
+    name[n] = '\0';
+  }
+  if (nameLength != nullptr) *nameLength = static_cast<SQLSMALLINT>(text.size());
+  if (type != nullptr) *type = SQL_VARCHAR;
+  if (columnSize != nullptr) *columnSize = 64;
+  if (digits != nullptr) *digits = 0;
+  if (nullable != nullptr) *nullable = SQL_NULLABLE;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN SQLPrepare(SQLHSTMT, SQLCHAR*, SQLINTEGER) {
+  fake_odbc::Log("SQLPrepare");
+  return SQL_SUCCESS;
+}
+
+SQLRETURN SQLBindParameter(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLULEN, SQLSMALLINT,
+                           SQLPOINTER, SQLLEN, SQLLEN*) {
+  fake_odbc::Log("SQLBindParameter");
+  return SQL_SUCCESS;
+}
+
 SQLRETURN SQLFreeStmt(SQLHSTMT, SQLUSMALLINT option) {
   fake_odbc::Log("SQLFreeStmt");
   if (option == SQL_UNBIND) S().bindings.clear();
