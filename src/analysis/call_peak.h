@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "analysis/day_observer.h"
 #include "analysis/peak_list.h"
 #include "analysis/record_processor.h"
 #include "db/osql.h"
@@ -49,9 +50,14 @@ class CCallPeak : public CRecordProcessor {
   // [startTime, endTime], else 0. Constant cost whatever the duration.
   int32_t OnCall(int32_t startTime, int32_t endTime) override;
 
+  // Counts a row of the day's first statement (no pass flag in CheckMode)
+  // whose exit state is ALL_TRK_BUSY into DayBlockedRows.
+  void OnExitState(int32_t exitState) override;
+
   // Completes the day's per-second Counts, sets PeakValue and PeakSecond to
-  // the earliest busiest second, offers it with AddPeak and keeps the first
-  // ten entries. Returns RowsCounted. Call once per day.
+  // the earliest busiest second, hands the day to DayObserver (if any),
+  // offers the peak with AddPeak and keeps the first ten entries. Returns
+  // RowsCounted. Call once per day.
   int32_t FindPeak();
 
   // Files the day's peak into Peaks behind the entries of equal or higher
@@ -102,10 +108,18 @@ class CCallPeak : public CRecordProcessor {
   // Local midnights of the first and last record day.
   int32_t FirstDay = 0;
   int32_t LastDay = 0;
+  // Rows of the day under check whose call was turned away because every
+  // trunk was busy, counted in the first pass only; cleared by StartDay.
+  int32_t DayBlockedRows = 0;
+  // Told about every day that FindPeak completes; null for nobody. Not
+  // owned; Reset leaves it.
+  CDayObserver* DayObserver = nullptr;
 
  private:
   // Counters that may hold values: Counts is zero from here on.
   int32_t dirtyLength_ = 0;
+  // RowsCounted when the day under check started.
+  int32_t dayFirstRow_ = 0;
 };
 
 // The one peak checker of the process.

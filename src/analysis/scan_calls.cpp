@@ -77,6 +77,7 @@ int OSql::ScanCalls(const char* sql, CRecordProcessor* processor) {
                   TextOrEmpty(indicators, 4, row.callerNum), TextOrEmpty(indicators, 5, row.targetNum),
                   ExitStateName(NumberOrZero(indicators, 6, row.exitState)));
     }
+    processor->OnExitState(NumberOrZero(indicators, 6, row.exitState));
     ++fetched;
   }
   // The row lives on this stack frame: the bindings go with the cursor.
