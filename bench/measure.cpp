@@ -2,12 +2,14 @@
 // and reports each run's wall time, CPU time (user and system) and peak
 // resident memory, then the medians and the highest peak.
 //
-//   bench-measure --runs N [--stdin FILE] [--stdout FILE] [--stderr FILE] [--env NAME=VALUE]... -- PROGRAM ARG...
+//   bench-measure --runs N [--stdin FILE] [--stdout FILE] [--stderr FILE]
+//                 [--env NAME=VALUE]... -- PROGRAM ARG...
 //
 // Standard input of every run comes from FILE (else /dev/null); standard
 // output of the last run goes to FILE (else /dev/null); standard error is
-// passed through, or with --stderr goes to FILE (the last run's stays). --env entries are added to the environment of the runs
-// only, so a preloaded clock cannot disturb the timing. Output, one line each:
+// passed through, or with --stderr goes to FILE (the last run's stays).
+// --env entries are added to the environment of the runs only, so a
+// preloaded clock cannot disturb the timing. Output, one line each:
 //   run I WALL_SECONDS CPU_SECONDS RSS_KIB
 //   median WALL_SECONDS cpu CPU_SECONDS max_rss_kib RSS_KIB
 // Exits 1 when a run does not exit with status 0.

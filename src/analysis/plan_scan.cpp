@@ -45,8 +45,10 @@ int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanPr
   CheckMode = mode;
   checker->Reset();
   // The first record day decides which days the plan keeps (the range check
-  // reads it again, the same way).
-  if (checker->GetRecordRange() == 0) checker->FirstDay = 0;
+  // reads it again, the same way). A range the check would refuse gets no
+  // further: the caller says in its own words that there is nothing to plan.
+  if (checker->GetRecordRange() == 0) return 0;
+  if (checker->FirstDay == 0 || checker->LastDay == 0 || checker->FirstDay >= checker->LastDay) return 0;
   days->Begin(checker->FirstDay);
   if (progress != nullptr) progress->Begin(DaysToCheck(checker->FirstDay, checker->LastDay));
   PlanDayObserver observer(days, progress);

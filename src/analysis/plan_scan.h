@@ -25,7 +25,7 @@ class CPlanScanProgress {
 // Checks the record range in `mode` (kCheckExtension, kCheckTrunk or
 // kCheckTrunkWithoutSipTie) on `checker`, whose session must be open, and
 // keeps the days from the first record day on in `days`. `progress` may be
-// null. Returns 0, with the range check's message printed, when the record
-// range could not be read or is invalid; else 1. Leaves CheckMode as the
+// null. Returns 0 when the record range could not be read or is one the
+// range check refuses (no day checked, nothing printed); else 1. Leaves CheckMode as the
 // range check leaves it and the checker without an observer.
 int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanProgress* progress);

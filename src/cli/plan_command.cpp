@@ -179,6 +179,9 @@ CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options) {
 }
 
 int RunPlan(const PlanOptions& options) {
+  // Fully buffered even on a terminal, so that what the scan prints reaches
+  // the screen only when the progress bar has made room for it.
+  std::setvbuf(stdout, nullptr, _IOFBF, BUFSIZ);
   const CallKind& kind = KindNamed(options.calls);
   CCallPeak& checker = CallPeak;
   if (checker.Session.Connect(options.dsn.c_str(), "", "") == 0) {

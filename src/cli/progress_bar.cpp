@@ -27,27 +27,32 @@ void ProgressBar::Show(int32_t done) {
   const int percent = static_cast<int>(static_cast<int64_t>(done) * 100 / total_);
   if (percent == shownPercent_) return;
   shownPercent_ = percent;
+  // Whatever the scan printed meanwhile must reach the terminal first, on a
+  // line of its own.
+  Erase();
+  std::fflush(stdout);
   char bar[kBarWidth + 1] = {};
   const int filled = percent * kBarWidth / 100;
   for (int i = 0; i < kBarWidth; ++i) bar[i] = i < filled ? '#' : '-';
   char line[80] = {};
-  const size_t length = FormatBounded(line, sizeof line, "\rScanning days [%s] %3d%%", bar, percent);
-  // Whatever the scan printed so far must reach the terminal first.
-  std::fflush(stdout);
+  const size_t length = FormatBounded(line, sizeof line, "Scanning days [%s] %3d%%", bar, percent);
   Write(line, static_cast<int>(length));
-  shownLength_ = static_cast<int>(length) - 1;
+  shownLength_ = static_cast<int>(length);
 }
 
 void ProgressBar::End() {
-  if (fd_ >= 0 && shownLength_ > 0) {
-    char line[82] = {};
-    int length = 0;
-    line[length++] = '\r';
-    while (length <= shownLength_ && length < static_cast<int>(sizeof line) - 2) line[length++] = ' ';
-    line[length++] = '\r';
-    Write(line, length);
-  }
+  if (fd_ >= 0) Erase();
   fd_ = -1;
+}
+
+void ProgressBar::Erase() {
+  if (shownLength_ == 0) return;
+  char line[84] = {};
+  int length = 0;
+  line[length++] = '\r';
+  while (length <= shownLength_ && length < static_cast<int>(sizeof line) - 1) line[length++] = ' ';
+  line[length++] = '\r';
+  Write(line, length);
   shownLength_ = 0;
 }
 

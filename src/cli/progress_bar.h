@@ -16,6 +16,7 @@ class ProgressBar {
   void End();
 
  private:
+  void Erase();
   void Write(const char* text, int length);
 
   int fd_ = -1;

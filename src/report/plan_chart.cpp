@@ -38,12 +38,11 @@ std::string Script(const ChartRequest& request, const std::string& output) {
       "set datafile columnheaders\n"
       "set xdata time\n"
       "set timefmt '%Y-%m-%d'\n"
-      "set format x '%Y-%m'\n"
-      "set xlabel 'Date'\n"
       "set ylabel 'Busy-hour traffic (Erlangs)'\n"
       "set yrange [0:*]\n"
       "set grid\n"
-      "set key below\n"
+      "set key below horizontal width 2\n"
+      "set format x '%b %Y'\n"
       "mid(c) = timecolumn(c, '%Y-%m') + 14 * 86400\n"
       "projected = 'projected'\n";
   script += "plot " + Quoted(request.daysCsv) +

@@ -69,7 +69,8 @@ void PrintTrend(std::FILE* out, const PlanReportHeader& header, const CapacityPl
 
 void PrintBlocked(std::FILE* out, const CapacityPlan& plan) {
   if (plan.blockedCalls == 0) return;
-  std::fprintf(out, "\nBlocked: %s calls found every trunk busy (ALL_TRK_BUSY), in", Thousands(plan.blockedCalls).c_str());
+  std::fprintf(out, "\nBlocked: %s calls found every trunk busy (ALL_TRK_BUSY).\n  Months:",
+               Thousands(plan.blockedCalls).c_str());
   // Runs of consecutive months with blocked calls, each as "first to last".
   const char* separator = " ";
   for (int32_t i = 0; i < plan.measuredMonths; ++i) {
@@ -81,7 +82,7 @@ void PrintBlocked(std::FILE* out, const CapacityPlan& plan) {
     separator = ", ";
     i = last;
   }
-  std::fprintf(out, ".\nCarried traffic understates the demand then: the lines needed are a lower bound.\n");
+  std::fprintf(out, "\n  Carried traffic understates the demand then: the lines needed are a lower bound.\n");
 }
 
 void PrintVerdict(std::FILE* out, const PlanReportHeader& header, const CapacityPlan& plan) {

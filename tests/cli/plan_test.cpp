@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -140,9 +141,15 @@ TEST_P(PlanTest, FilesAgreeWithAPlainRecountOfTheRows) {
   options.timeZone = kZone;
   options.frozenClock = "2026-03-15 23:00:00";
   const std::string dir = ScratchDir() + "/plan csv";
-  options.arguments = {"plan", "--csv", dir, "--lines", "5", "--gos", "2"};
+  options.arguments = {"plan", "--csv", dir, "--lines", "5", "--gos", "2", "--chart", dir + "/plan.svg"};
   ToolRun run = RunTool("", options);
   ASSERT_EQ(run.status, 0) << run.err;
+  // The files and the chart, and no temporary file left beside them.
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path().filename());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"days.csv", "months.csv", "plan.svg"}));
+  EXPECT_NE(ReadWholeFile(dir + "/plan.svg").find("</svg>"), std::string::npos);
 
   const std::vector<DayCount> days =
       Recount(Query(kLoggerDsn, "SELECT StartTime, EndTime, CallerType, TargetType, ExitState FROM CDRMAIN"), 2025,
