@@ -3,8 +3,6 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <CLI/CLI.hpp>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -12,9 +10,9 @@
 
 #include "analysis/call_peak.h"
 #include "analysis/plan_scan.h"
+#include "cli/call_kinds.h"
 #include "cli/exit_status.h"
 #include "cli/progress_bar.h"
-#include "console/settings.h"
 #include "planning/capacity_plan.h"
 #include "platform/local_time.h"
 #include "report/plan_chart.h"
@@ -22,41 +20,6 @@
 #include "report/plan_report.h"
 
 namespace {
-
-struct CallKind {
-  const char* name;    // the value of --calls
-  uint32_t mode;       // the range check's mode
-  const char* counted; // how the report names the calls
-};
-
-constexpr CallKind kCallKinds[] = {
-    {"trunk", kCheckTrunk, "Trunk calls"},
-    {"trunk-no-sip-tie", kCheckTrunkWithoutSipTie, "Trunk calls without SIP-TIE"},
-    {"extension", kCheckExtension, "Extension calls"},
-};
-
-const CallKind& KindNamed(const std::string& name) {
-  for (const CallKind& kind : kCallKinds) {
-    if (name == kind.name) return kind;
-  }
-  return kCallKinds[0];  // the parser admits no other names
-}
-
-// The percentage of a grade of service: strictly between 0 and 100.
-std::string CheckPercent(std::string& text) {
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (end == text.c_str() || *end != '\0' || !(value > 0.0 && value < 100.0)) {
-    return "a percentage above 0 and below 100 is needed, not " + text;
-  }
-  return "";
-}
-
-std::string CheckChartPath(std::string& text) {
-  return IsChartPath(text) ? "" : "the chart is written as FILE.png or FILE.svg, not " + text;
-}
-
-std::string CheckNotEmpty(std::string& text) { return text.empty() ? "a name is needed" : ""; }
 
 // Everything the range check prints goes to standard error while it runs:
 // standard output carries the plan alone.
@@ -146,43 +109,11 @@ int WriteFiles(const PlanOptions& options, const CallKind& kind, std::span<const
 
 }  // namespace
 
-CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options) {
-  CLI::App* plan = app->add_subcommand(
-      "plan", "Busy-hour traffic, the lines needed at a grade of service, and when the installed lines run out");
-  options->dsn = kDefaultDsnName;
-  plan->add_option("--dsn", options->dsn, "ODBC data source of the call records")
-      ->type_name("NAME")
-      ->check(CLI::Validator(CheckNotEmpty, ""))
-      ->capture_default_str();
-  std::vector<std::string> kinds;
-  for (const CallKind& kind : kCallKinds) kinds.emplace_back(kind.name);
-  plan->add_option("--calls", options->calls, "the calls counted, as t, T and e count them")
-      ->type_name("KIND")
-      ->check(CLI::IsMember(kinds))
-      ->capture_default_str();
-  plan->add_option("--gos", options->gradePercent, "grade of service: the blocking probability to plan for")
-      ->type_name("PERCENT")
-      ->check(CLI::Validator(CheckPercent, "in (0 - 100)"))
-      ->capture_default_str();
-  plan->add_option("--lines", options->lines, "lines installed: when do they run out?")
-      ->type_name("N")
-      ->check(CLI::Range(1, 100000));
-  plan->add_option("--months", options->months, "projection horizon in months")
-      ->type_name("H")
-      ->check(CLI::Range(1, 60))
-      ->capture_default_str();
-  plan->add_option("--csv", options->csvDir, "write days.csv and months.csv into DIR")->type_name("DIR");
-  plan->add_option("--chart", options->chartPath, "draw the chart into FILE.png or FILE.svg")
-      ->type_name("FILE")
-      ->check(CLI::Validator(CheckChartPath, ""));
-  return plan;
-}
-
 int RunPlan(const PlanOptions& options) {
   // Fully buffered even on a terminal, so that what the scan prints reaches
   // the screen only when the progress bar has made room for it.
   std::setvbuf(stdout, nullptr, _IOFBF, BUFSIZ);
-  const CallKind& kind = KindNamed(options.calls);
+  const CallKind& kind = CallKindNamed(options.calls);
   CCallPeak& checker = CallPeak;
   if (checker.Session.Connect(options.dsn.c_str(), "", "") == 0) {
     return Fail("cannot open data source \"" + options.dsn + "\"");

@@ -22,7 +22,7 @@ class App;
 
 struct PlanOptions {
   std::string dsn;
-  std::string calls = "trunk";  // a name of kPlanCallKinds
+  std::string calls = "trunk";  // the name of one of CallKinds() (cli/call_kinds.h)
   double gradePercent = 1.0;
   int32_t lines = 0;  // 0: not given
   int32_t months = 12;
