@@ -2,12 +2,14 @@
 // and reports each run's wall time, CPU time (user and system) and peak
 // resident memory, then the medians and the highest peak.
 //
-//   bench-measure --runs N [--stdin FILE] [--stdout FILE] [--env NAME=VALUE]... -- PROGRAM ARG...
+//   bench-measure --runs N [--stdin FILE] [--stdout FILE] [--stderr FILE]
+//                 [--env NAME=VALUE]... -- PROGRAM ARG...
 //
 // Standard input of every run comes from FILE (else /dev/null); standard
 // output of the last run goes to FILE (else /dev/null); standard error is
-// passed through. --env entries are added to the environment of the runs
-// only, so a preloaded clock cannot disturb the timing. Output, one line each:
+// passed through, or with --stderr goes to FILE (the last run's stays).
+// --env entries are added to the environment of the runs only, so a
+// preloaded clock cannot disturb the timing. Output, one line each:
 //   run I WALL_SECONDS CPU_SECONDS RSS_KIB
 //   median WALL_SECONDS cpu CPU_SECONDS max_rss_kib RSS_KIB
 // Exits 1 when a run does not exit with status 0.
@@ -44,7 +46,8 @@ double Now() {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: bench-measure --runs N [--stdin FILE] [--stdout FILE] [--env NAME=VALUE]... -- PROGRAM ARG...\n");
+               "usage: bench-measure --runs N [--stdin FILE] [--stdout FILE] [--stderr FILE] [--env NAME=VALUE]... -- "
+               "PROGRAM ARG...\n");
   return 2;
 }
 
@@ -52,7 +55,7 @@ int Usage() {
 
 int main(int argc, char** argv) {
   int runs = 0;
-  std::string input = "/dev/null", output = "/dev/null";
+  std::string input = "/dev/null", output = "/dev/null", errors;
   std::vector<std::string> extraEnv;
   int i = 1;
   for (; i < argc; ++i) {
@@ -67,6 +70,8 @@ int main(int argc, char** argv) {
       input = argv[++i];
     } else if (std::strcmp(argv[i], "--stdout") == 0) {
       output = argv[++i];
+    } else if (std::strcmp(argv[i], "--stderr") == 0) {
+      errors = argv[++i];
     } else if (std::strcmp(argv[i], "--env") == 0) {
       extraEnv.emplace_back(argv[++i]);
     } else {
@@ -105,6 +110,11 @@ int main(int argc, char** argv) {
       if (in < 0 || out < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0) _exit(126);
       close(in);
       close(out);
+      if (!errors.empty()) {
+        int err = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (err < 0 || dup2(err, 2) < 0) _exit(126);
+        close(err);
+      }
       execvpe(program[0], program, envp.data());
       _exit(127);
     }

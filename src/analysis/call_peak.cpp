@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "analysis/check_progress.h"
+#include "analysis/exit_state_names.h"
 #include "console/settings.h"
 #include "platform/text.h"
 
@@ -36,6 +37,8 @@ void CCallPeak::Reset() {
   Peaks.Clear();
   std::memset(Counts, 0, sizeof Counts);
   dirtyLength_ = 0;
+  DayBlockedRows = 0;
+  dayFirstRow_ = 0;
 }
 
 void CCallPeak::StartDay(int32_t dayStart, int32_t dayEnd) {
@@ -48,6 +51,8 @@ void CCallPeak::StartDay(int32_t dayStart, int32_t dayEnd) {
   int32_t clear = dirtyLength_ > DayLength ? dirtyLength_ : DayLength;
   std::memset(Counts, 0, sizeof Counts[0] * static_cast<size_t>(clear));
   dirtyLength_ = DayLength;
+  DayBlockedRows = 0;
+  dayFirstRow_ = RowsCounted;
 }
 
 int32_t CCallPeak::OnCall(int32_t startTime, int32_t endTime) {
@@ -68,6 +73,12 @@ int32_t CCallPeak::OnCall(int32_t startTime, int32_t endTime) {
   return 1;
 }
 
+void CCallPeak::OnExitState(int32_t exitState) {
+  // The second pass brings calls of the first once more; a turned-away call
+  // is one call.
+  if (exitState == kExitAllTrunksBusy && (CheckMode & ~kCheckModeMask) == 0) ++DayBlockedRows;
+}
+
 int32_t CCallPeak::FindPeak() {
   int32_t peakValue = 0;
   int32_t peakSecond = 0;
@@ -82,6 +93,10 @@ int32_t CCallPeak::FindPeak() {
   }
   PeakValue = peakValue;
   PeakSecond = peakSecond;
+  if (DayObserver != nullptr) {
+    DayObserver->OnDay(
+        {DayStart, DayLength, Counts, PeakValue, PeakSecond, RowsCounted - dayFirstRow_, DayBlockedRows});
+  }
   AddPeak();
   Peaks.Truncate(PeakList::kKept);
   return RowsCounted;

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 
+#include "analysis/day_observer.h"
 #include "analysis/peak_list.h"
 #include "analysis/record_processor.h"
 #include "db/osql.h"
@@ -56,9 +57,14 @@ class CCallPeak : public CRecordProcessor {
   // [startTime, endTime], else 0. Constant cost whatever the duration.
   int32_t OnCall(int32_t startTime, int32_t endTime) override;
 
+  // Counts a row of the day's first statement (no pass flag in CheckMode)
+  // whose exit state is ALL_TRK_BUSY into DayBlockedRows.
+  void OnExitState(int32_t exitState) override;
+
   // Completes the day's per-second Counts, sets PeakValue and PeakSecond to
-  // the earliest busiest second, offers it with AddPeak and keeps the first
-  // ten entries. Returns RowsCounted. Call once per day.
+  // the earliest busiest second, hands the day to DayObserver (if any),
+  // offers the peak with AddPeak and keeps the first ten entries. Returns
+  // RowsCounted. Call once per day.
   int32_t FindPeak();
 
   // Files the day's peak into Peaks behind the entries of equal or higher
@@ -87,6 +93,9 @@ class CCallPeak : public CRecordProcessor {
   // Fills FirstDay and LastDay from the record days of CDRMAIN, keeping at
   // most the last 395 days. 0 when a query failed.
   int GetRecordRange();
+  // True when the range GetRecordRange found holds at least one day: the
+  // table has records and the first day is not after the last.
+  bool HasCheckableRange() const;
   // Runs a statement that yields a record day ("YYYYMMDD" or "YYYY-MM-DD")
   // and stores its local midnight in `out`, today's for a day after today;
   // no day at all (an empty table) gives the midnight of the zero date, as
@@ -118,6 +127,12 @@ class CCallPeak : public CRecordProcessor {
   // Local midnights of the first and last record day.
   int32_t FirstDay = 0;
   int32_t LastDay = 0;
+  // Rows of the day under check whose call was turned away because every
+  // trunk was busy, counted in the first pass only; cleared by StartDay.
+  int32_t DayBlockedRows = 0;
+  // Told about every day that FindPeak completes; null for nobody. Not
+  // owned; Reset leaves it.
+  CDayObserver* DayObserver = nullptr;
 
  private:
   // Counters that may hold values: Counts is zero from here on.
@@ -127,6 +142,8 @@ class CCallPeak : public CRecordProcessor {
   bool lost_ = false;
   // The last GetRecordRange found no record day (an empty table).
   bool noRecordDay_ = false;
+  // RowsCounted when the day under check started.
+  int32_t dayFirstRow_ = 0;
 };
 
 // The one peak checker of the process.

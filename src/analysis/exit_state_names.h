@@ -5,6 +5,8 @@
 
 inline constexpr int kExitStateCount = 38;
 inline constexpr int kExitStateNameSize = 20;
+// The call found every trunk busy and was turned away.
+inline constexpr int32_t kExitAllTrunksBusy = 21;
 
 // Indexed by ExitState 0..37; entry 0 is "Unknown".
 extern const char ExitStateNames[kExitStateCount][kExitStateNameSize];

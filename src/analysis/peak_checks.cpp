@@ -119,14 +119,18 @@ int CCallPeak::GetRecordRange() {
   return 1;
 }
 
+bool CCallPeak::HasCheckableRange() const {
+  // A range of one day is a range: its day is checked. A table without
+  // records has no range at all.
+  return FirstDay != 0 && LastDay != 0 && FirstDay <= LastDay && !noRecordDay_;
+}
+
 int CCallPeak::CheckRange() {
   if (GetRecordRange() == 0) {
     std::printf("Failed to get records time range\n");
     return 0;
   }
-  // A range of one day is a range: its day is checked. A table without
-  // records has no range at all.
-  if (FirstDay == 0 || LastDay == 0 || FirstDay > LastDay || noRecordDay_) {
+  if (!HasCheckableRange()) {
     std::printf("Invalid date range, %d - %d\n", static_cast<int>(FirstDay), static_cast<int>(LastDay));
     return 0;
   }

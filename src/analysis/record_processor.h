@@ -23,6 +23,10 @@ class CRecordProcessor {
     return 1;
   }
 
+  // The ExitState of the row just handed to OnCall (0 when NULL), for
+  // processors that count outcomes. Called once per row, after OnCall.
+  virtual void OnExitState(int32_t exitState) { (void)exitState; }
+
  protected:
   // Processors are not deleted through this interface.
   ~CRecordProcessor() = default;

@@ -81,6 +81,7 @@ int OSql::ScanCalls(const char* sql, CRecordProcessor* processor) {
                   TextOrEmpty(indicators, 4, row.callerNum), TextOrEmpty(indicators, 5, row.targetNum),
                   ExitStateName(NumberOrZero(indicators, 6, row.exitState)));
     }
+    processor->OnExitState(NumberOrZero(indicators, 6, row.exitState));
     ++fetched;
   }
   // Rows that stop in an error are a failed read, not the end of the day:

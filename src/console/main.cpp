@@ -1,5 +1,11 @@
 #include <cstdio>
 
+#include "cli/command_line.h"
 #include "console/command_loop.h"
 
-int main() { return RunConsole(stdin); }
+int main(int argc, char** argv) {
+  // Without arguments the program is the interactive console it has always
+  // been; arguments name a command of the command line.
+  if (argc <= 1) return RunConsole(stdin);
+  return RunCommandLine(argc, argv);
+}

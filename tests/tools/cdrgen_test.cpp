@@ -167,6 +167,38 @@ TEST_F(CdrgenTest, TrafficHasTheShapeOfAPhoneSystem) {
   EXPECT_GT(durations.back(), 3600);
 }
 
+TEST_F(CdrgenTest, ATrunkGroupTurnsAwayTheCallsThatFindItFullAndTrafficGrows) {
+  // Two years growing by 100% a year through a group of 4 trunk lines.
+  std::vector<Row> rows = Generate("group.sqlite", {"--days", "730", "--calls-per-day", "60", "--end-date",
+                                                    "2024-12-31", "--growth", "100", "--trunk-lines", "4"});
+  // Lines in use, one per trunk end, from each admitted call's start up to
+  // its end; a turned-away call has no talk time and holds none.
+  std::map<long long, int> change;
+  int blocked = 0, blockedWrongly = 0;
+  std::map<std::string, int> perYear;
+  for (const Row& row : rows) {
+    const long long start = Number(row[kStartTime]), end = Number(row[kEndTime]);
+    const int lines = (Number(row[kCallerType]) >= 7) + (Number(row[kTargetType]) >= 7);
+    ++perYear[row[kLocalDay].substr(0, 4)];
+    if (Number(row[kExitState]) == 21) {
+      ++blocked;
+      if (end != start || lines == 0) ++blockedWrongly;
+      continue;
+    }
+    change[start] += lines;
+    change[end] -= lines;
+  }
+  int inUse = 0, most = 0;
+  for (const auto& [second, delta] : change) {
+    inUse += delta;
+    most = std::max(most, inUse);
+  }
+  EXPECT_EQ(most, 4);
+  EXPECT_GT(blocked, 0);
+  EXPECT_EQ(blockedWrongly, 0);
+  EXPECT_NEAR(static_cast<double>(perYear["2024"]) / perYear["2023"], 2.0, 0.1);
+}
+
 TEST_F(CdrgenTest, ASecondRunAppendsWithNewSessions) {
   Generate("both.sqlite", {"--days", "2", "--calls-per-day", "100", "--end-date", "2024-05-02"});
   std::vector<Row> rows = Generate("both.sqlite", {"--days", "2", "--calls-per-day", "100", "--end-date", "2024-05-04"});
@@ -191,6 +223,9 @@ TEST_F(CdrgenTest, BadCommandLinesAreRefusedWithoutTouchingAnything) {
       {"--sqlite", file, "--end-date", "1970-01-05", "--days", "5"},
       {"--sqlite", file, "--days"},
       {"--sqlite", file, "--colour", "blue"},
+      {"--sqlite", file, "--growth", "-100"},
+      {"--sqlite", file, "--growth", "5%"},
+      {"--sqlite", file, "--trunk-lines", "0"},
   };
   for (const std::vector<std::string>& arguments : cases) {
     std::string shown;

@@ -1,16 +1,23 @@
 #include "cdrgen/options.h"
 
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 const char kCdrGenUsage[] =
     "usage: cdrgen (--sqlite FILE | --dsn NAME) [--days N] [--calls-per-day N]\n"
-    "              [--end-date YYYY-MM-DD] [--seed N]\n"
+    "              [--end-date YYYY-MM-DD] [--seed N] [--growth PERCENT]\n"
+    "              [--trunk-lines N]\n"
     "Appends generated call-detail records to table CDRMAIN, creating the table\n"
     "and its indexes when it does not exist.\n"
     "  --days N           days of traffic ending with the end date (default 395)\n"
     "  --calls-per-day N  long-run average of calls per day (default 10000)\n"
     "  --end-date DATE    last day, local time (default today)\n"
-    "  --seed N           the same seed gives the same records (default 1)\n";
+    "  --seed N           the same seed gives the same records (default 1)\n"
+    "  --growth PERCENT   traffic grows by that much a year up to the end date\n"
+    "                     (default 0; -99 to 1000)\n"
+    "  --trunk-lines N    a trunk group of N lines: a trunk call that finds them\n"
+    "                     all busy is written as ALL_TRK_BUSY (default unlimited)\n";
 
 namespace {
 
@@ -25,6 +32,16 @@ bool ParseNumber(const char* text, uint64_t low, uint64_t high, uint64_t* out) {
     value = value * 10 + digit;
   }
   if (value < low || value > high) return false;
+  *out = value;
+  return true;
+}
+
+// A decimal number within [low, high], all of `text`.
+bool ParseDecimal(const char* text, double low, double high, double* out) {
+  if (text == nullptr || *text == '\0') return false;
+  char* end = nullptr;
+  const double value = std::strtod(text, &end);
+  if (*end != '\0' || !std::isfinite(value) || value < low || value > high) return false;
   *out = value;
   return true;
 }
@@ -71,6 +88,17 @@ bool ParseOptions(int argc, const char* const* argv, CdrGenOptions* out, std::st
         return false;
       }
       options.plan.seed = number;
+    } else if (std::strcmp(name, "--growth") == 0) {
+      if (!ParseDecimal(value, -99.0, 1000.0, &options.plan.growthPercent)) {
+        *error = "--growth takes a percentage from -99 to 1000";
+        return false;
+      }
+    } else if (std::strcmp(name, "--trunk-lines") == 0) {
+      if (!ParseNumber(value, 1, 100000, &number)) {
+        *error = "--trunk-lines takes a number from 1 to 100000";
+        return false;
+      }
+      options.plan.trunkLines = static_cast<int32_t>(number);
     } else {
       *error = std::string("unknown option ") + name;
       return false;

@@ -1,6 +1,7 @@
 // The command line of cdrgen:
 //   cdrgen (--sqlite FILE | --dsn NAME) [--days N] [--calls-per-day N]
-//          [--end-date YYYY-MM-DD] [--seed N]
+//          [--end-date YYYY-MM-DD] [--seed N] [--growth PERCENT]
+//          [--trunk-lines N]
 #pragma once
 
 #include <cstdint>

@@ -1,0 +1,43 @@
+// CPlanDays: the days of a capacity plan, gathered while a range check
+// runs. As the peak checker's day observer it turns each day's occupancy
+// into DayFigures (peak, busy hour, calls, blocked calls) and files them by
+// their local date, so the order in which days arrive does not matter. The
+// storage is fixed: nothing is allocated per day.
+//
+// Order: Begin, a range check with this object as the checker's
+// DayObserver, then Days. One thread at a time.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "analysis/day_observer.h"
+#include "planning/day_figures.h"
+
+class CPlanDays : public CDayObserver {
+ public:
+  // Room for sixteen months of days, more than a capped range check covers.
+  static constexpr int32_t kMaxDays = 16 * 31;
+
+  // Forgets every day kept; keeps from now on the days from the local
+  // midnight `firstDay` on, up to kMaxDays days after it.
+  void Begin(int32_t firstDay);
+
+  // Files the day's figures. A day before the first day (the range check
+  // starts its first month on day 1), beyond the room or whose date cannot
+  // be read is left out.
+  void OnDay(const DayOccupancy& day) override;
+
+  // The days kept, oldest first.
+  std::vector<DayFigures> Days() const;
+
+ private:
+  int32_t firstNumber_ = 0;
+  std::array<DayFigures, kMaxDays> days_{};
+  std::array<bool, kMaxDays> kept_{};
+};
+
+// The figures of one checked day: its local date, rows, peak, busy hour and
+// blocked rows. The date is 0-0-0 when the day's start cannot be converted.
+DayFigures FiguresOfDay(const DayOccupancy& day);

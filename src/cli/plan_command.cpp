@@ -1,0 +1,155 @@
+#include "cli/plan_command.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "analysis/call_peak.h"
+#include "analysis/plan_scan.h"
+#include "cli/call_kinds.h"
+#include "cli/exit_status.h"
+#include "cli/progress_bar.h"
+#include "planning/capacity_plan.h"
+#include "platform/local_time.h"
+#include "report/plan_chart.h"
+#include "report/plan_csv.h"
+#include "report/plan_report.h"
+
+namespace {
+
+// Everything the range check prints goes to standard error while it runs:
+// standard output carries the plan alone.
+class StdoutToStderr {
+ public:
+  StdoutToStderr() {
+    std::fflush(stdout);
+    saved_ = dup(STDOUT_FILENO);
+    if (saved_ >= 0) dup2(STDERR_FILENO, STDOUT_FILENO);
+  }
+  ~StdoutToStderr() {
+    std::fflush(stdout);
+    if (saved_ < 0) return;
+    dup2(saved_, STDOUT_FILENO);
+    close(saved_);
+  }
+  StdoutToStderr(const StdoutToStderr&) = delete;
+  StdoutToStderr& operator=(const StdoutToStderr&) = delete;
+
+ private:
+  int saved_ = -1;
+};
+
+class TerminalProgress : public CPlanScanProgress {
+ public:
+  void Begin(int32_t totalDays) override { bar_.Begin(STDERR_FILENO, totalDays); }
+  void Step(int32_t daysDone) override { bar_.Show(daysDone); }
+  void End() { bar_.End(); }
+
+ private:
+  ProgressBar bar_;
+};
+
+// A private folder for CSV files that only the chart needs; removed with
+// what it holds.
+class TemporaryFolder {
+ public:
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
+  }
+  bool Make() {
+    std::error_code ignored;
+    std::string pattern = (std::filesystem::temp_directory_path(ignored) / "nortesk-plan-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) return false;
+    path_ = pattern;
+    return true;
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+int Fail(const std::string& message) {
+  std::fprintf(stderr, "nortesk-etp: %s\n", message.c_str());
+  return kExitFailed;
+}
+
+int WriteFiles(const PlanOptions& options, const CallKind& kind, std::span<const DayFigures> days,
+               const CapacityPlan& plan) {
+  TemporaryFolder temporary;
+  std::string dir = options.csvDir;
+  if (dir.empty()) {
+    if (options.chartPath.empty()) return kExitDone;
+    if (!temporary.Make()) return Fail("cannot make a temporary folder for the chart's data");
+    dir = temporary.Path();
+  } else {
+    std::error_code failure;
+    std::filesystem::create_directories(dir, failure);
+    if (failure) return Fail("cannot make the folder " + dir + ": " + failure.message());
+  }
+  std::string error;
+  if (!WriteDaysCsv(dir, days, &error) || !WriteMonthsCsv(dir, plan, &error)) return Fail(error);
+  if (options.chartPath.empty()) return kExitDone;
+  ChartRequest chart;
+  chart.daysCsv = (std::filesystem::path(dir) / kDaysCsvName).string();
+  chart.monthsCsv = (std::filesystem::path(dir) / kMonthsCsvName).string();
+  chart.output = options.chartPath;
+  chart.title = "Capacity plan of data source \"" + options.dsn + "\": " + kind.counted;
+  chart.lines = plan.verdict.lines;
+  chart.capacity = plan.verdict.capacity;
+  chart.gradePercent = options.gradePercent;
+  if (!DrawPlanChart(chart, &error)) return Fail(error);
+  return kExitDone;
+}
+
+}  // namespace
+
+int RunPlan(const PlanOptions& options) {
+  // Fully buffered even on a terminal, so that what the scan prints reaches
+  // the screen only when the progress bar has made room for it.
+  std::setvbuf(stdout, nullptr, _IOFBF, BUFSIZ);
+  const CallKind& kind = CallKindNamed(options.calls);
+  CCallPeak& checker = CallPeak;
+  if (checker.Session.Connect(options.dsn.c_str(), "", "") == 0) {
+    return Fail("cannot open data source \"" + options.dsn + "\"");
+  }
+  auto collected = std::make_unique<CPlanDays>();
+  int scanned = 0;
+  {
+    StdoutToStderr redirect;
+    TerminalProgress progress;
+    scanned = ScanPlanDays(&checker, kind.mode, collected.get(), &progress);
+    progress.End();
+  }
+  checker.CloseDatabase();
+  const std::vector<DayFigures> days = collected->Days();
+  int64_t calls = 0;
+  for (const DayFigures& day : days) calls += day.calls;
+  if (scanned == 0 || calls == 0) {
+    return Fail("data source \"" + options.dsn + "\" holds no usable records of " + kind.name + " calls");
+  }
+
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  PlanRequest request;
+  request.grade = options.gradePercent / 100.0;
+  request.lines = options.lines;
+  request.horizonMonths = options.months;
+  request.currentYear = today.wYear;
+  request.currentMonth = today.wMonth;
+  const CapacityPlan plan = MakeCapacityPlan(days, request);
+
+  PlanReportHeader header;
+  header.dataSource = options.dsn;
+  header.callsCounted = kind.counted;
+  header.gradePercent = options.gradePercent;
+  header.horizonMonths = options.months;
+  PrintPlanReport(stdout, header, days, plan);
+  std::fflush(stdout);
+  return WriteFiles(options, kind, days, plan);
+}

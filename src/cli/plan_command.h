@@ -1,0 +1,38 @@
+// nortesk-etp plan: the capacity planner. Checks the record range as the
+// peak checks do, then prints the plan (report/plan_report.h) on standard
+// output and writes its CSV files and chart when asked. Exit status 1 when
+// the data source cannot be opened, holds no usable records of the calls
+// counted, or a file cannot be written; one line on standard error says so.
+//
+//   --dsn NAME     data source (default "Internal Logger Database")
+//   --calls KIND   trunk (default), trunk-no-sip-tie or extension
+//   --gos PERCENT  grade of service, 0 < p < 100 (default 1)
+//   --lines N      lines installed
+//   --months H     projection horizon, 1-60 (default 12)
+//   --csv DIR      writes DIR/days.csv and DIR/months.csv
+//   --chart FILE   draws the chart into FILE.png or FILE.svg
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+struct PlanOptions {
+  std::string dsn;
+  std::string calls = "trunk";  // the name of one of CallKinds() (cli/call_kinds.h)
+  double gradePercent = 1.0;
+  int32_t lines = 0;  // 0: not given
+  int32_t months = 12;
+  std::string csvDir;     // empty: no CSV files
+  std::string chartPath;  // empty: no chart
+};
+
+// Adds the subcommand "plan" with its options to `app`; parsing fills
+// `options`, which must outlive the parse.
+CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options);
+
+// Runs the planner; returns the exit status (cli/exit_status.h).
+int RunPlan(const PlanOptions& options);

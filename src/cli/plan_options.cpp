@@ -1,0 +1,63 @@
+// The options of nortesk-etp plan, as CLI11 reads and checks them.
+#include <CLI/CLI.hpp>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/call_kinds.h"
+#include "cli/plan_command.h"
+#include "console/settings.h"
+#include "report/plan_chart.h"
+
+namespace {
+
+// The percentage of a grade of service: strictly between 0 and 100.
+std::string CheckPercent(std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || *end != '\0' || !(value > 0.0 && value < 100.0)) {
+    return "a percentage above 0 and below 100 is needed, not " + text;
+  }
+  return "";
+}
+
+std::string CheckChartPath(std::string& text) {
+  return IsChartPath(text) ? "" : "the chart is written as FILE.png or FILE.svg, not " + text;
+}
+
+std::string CheckNotEmpty(std::string& text) { return text.empty() ? "a name is needed" : ""; }
+
+}  // namespace
+
+CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options) {
+  CLI::App* plan = app->add_subcommand(
+      "plan", "Busy-hour traffic, the lines needed at a grade of service, and when the installed lines run out");
+  options->dsn = kDefaultDsnName;
+  plan->add_option("--dsn", options->dsn, "ODBC data source of the call records")
+      ->type_name("NAME")
+      ->check(CLI::Validator(CheckNotEmpty, ""))
+      ->capture_default_str();
+  std::vector<std::string> kinds;
+  for (const CallKind& kind : CallKinds()) kinds.emplace_back(kind.name);
+  plan->add_option("--calls", options->calls, "the calls counted, as t, T and e count them")
+      ->type_name("KIND")
+      ->check(CLI::IsMember(kinds))
+      ->capture_default_str();
+  plan->add_option("--gos", options->gradePercent, "grade of service: the blocking probability to plan for")
+      ->type_name("PERCENT")
+      ->check(CLI::Validator(CheckPercent, "in (0 - 100)"))
+      ->capture_default_str();
+  plan->add_option("--lines", options->lines, "lines installed: when do they run out?")
+      ->type_name("N")
+      ->check(CLI::Range(1, 100000));
+  plan->add_option("--months", options->months, "projection horizon in months")
+      ->type_name("H")
+      ->check(CLI::Range(1, 60))
+      ->capture_default_str();
+  plan->add_option("--csv", options->csvDir, "write days.csv and months.csv into DIR")->type_name("DIR");
+  plan->add_option("--chart", options->chartPath, "draw the chart into FILE.png or FILE.svg")
+      ->type_name("FILE")
+      ->check(CLI::Validator(CheckChartPath, ""));
+  return plan;
+}
+

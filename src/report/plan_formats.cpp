@@ -1,0 +1,31 @@
+#include "report/plan_formats.h"
+
+#include "platform/local_time.h"
+#include "platform/text.h"
+
+std::string DateText(const DayFigures& day) {
+  char text[16] = {};
+  FormatBounded(text, sizeof text, "%04d-%02d-%02d", static_cast<int>(day.year), static_cast<int>(day.month),
+                static_cast<int>(day.day));
+  return text;
+}
+
+std::string MonthText(int32_t year, int32_t month, char separator) {
+  char text[16] = {};
+  FormatBounded(text, sizeof text, "%04d%c%02d", static_cast<int>(year), separator, static_cast<int>(month));
+  return text;
+}
+
+std::string ClockText(const DayFigures& day, int32_t offset) {
+  SYSTEMTIME local{};
+  if (!EpochToLocalFields(static_cast<int64_t>(day.dayStart) + offset, &local)) return "";
+  char text[16] = {};
+  FormatBounded(text, sizeof text, "%02d:%02d:%02d", local.wHour, local.wMinute, local.wSecond);
+  return text;
+}
+
+std::string ErlangsText(double erlangs) {
+  char text[32] = {};
+  FormatBounded(text, sizeof text, kErlangsFormat, erlangs);
+  return text;
+}

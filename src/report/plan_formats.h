@@ -1,0 +1,24 @@
+// How the plan's reports write dates, times and traffic: one place for the
+// texts that the table on standard output and the CSV files share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "planning/day_figures.h"
+
+// Erlangs, in the report and in the files alike.
+inline constexpr char kErlangsFormat[] = "%.3f";
+
+// "YYYY-MM-DD" of the day's local date.
+std::string DateText(const DayFigures& day);
+
+// "YYYY<separator>MM".
+std::string MonthText(int32_t year, int32_t month, char separator);
+
+// "HH:MM:SS", the local clock `offset` seconds after the day's start (on a
+// day the clock goes back, the reading of the hour that comes twice).
+std::string ClockText(const DayFigures& day, int32_t offset);
+
+// `erlangs` in kErlangsFormat.
+std::string ErlangsText(double erlangs);

@@ -1,0 +1,256 @@
+// nortesk-etp plan as its users run it: on generated records, on every
+// backend, its CSV files read back against a plain per-second recount of
+// the same rows; and the command line's answers to bad arguments.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "planning/erlang_b.h"
+#include "support/backend.h"
+#include "support/tool_runner.h"
+#include "tools/cdrgen_runner.h"
+
+namespace {
+
+constexpr char kZone[] = "America/New_York";  // the range holds a 23-hour day
+
+// Everything below reads the zone of this process, set for the case.
+class Zone {
+ public:
+  explicit Zone(const char* name) {
+    setenv("TZ", name, 1);
+    tzset();
+  }
+  ~Zone() {
+    setenv("TZ", "UTC", 1);
+    tzset();
+  }
+};
+
+long LocalMidnight(int year, int month, int day) {
+  std::tm tm{};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_isdst = -1;
+  return static_cast<long>(std::mktime(&tm));
+}
+
+std::string LocalText(long seconds, const char* format) {
+  time_t t = seconds;
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  char text[32];
+  std::strftime(text, sizeof text, format, &tm);
+  return text;
+}
+
+std::string Fixed3(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", value);
+  return text;
+}
+
+// The records of a file, each a list of fields; every record must end in CRLF.
+std::vector<std::vector<std::string>> ReadCsv(const std::string& path) {
+  std::string text = ReadWholeFile(path);
+  std::vector<std::vector<std::string>> records;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find("\r\n", at);
+    EXPECT_NE(end, std::string::npos) << "record without CRLF in " << path;
+    if (end == std::string::npos) break;
+    std::vector<std::string> fields;
+    std::stringstream line(text.substr(at, end - at) + ",");
+    for (std::string field; std::getline(line, field, ',');) fields.push_back(field);
+    records.push_back(fields);
+    at = end + 2;
+  }
+  return records;
+}
+
+struct DayCount {
+  std::vector<std::string> csv;  // the expected days.csv record
+  std::string month;
+  double erlangs = 0.0;
+  int peak = 0, blocked = 0;
+};
+
+// The days of the record range from a per-second recount of the rows: both
+// passes of the trunk check, a call occupying [start, end), the busy hour the
+// earliest 3600-second window with the most call-seconds.
+std::vector<DayCount> Recount(const std::vector<Row>& rows, int year, int month, int day, int days) {
+  std::vector<DayCount> counts;
+  for (int i = 0; i < days; ++i) {
+    const long start = LocalMidnight(year, month, day + i), end = LocalMidnight(year, month, day + i + 1);
+    std::vector<long> perSecond(static_cast<size_t>(end - start), 0);
+    int calls = 0, blocked = 0;
+    for (const Row& row : rows) {
+      const long s = std::stol(row[0]), e = std::stol(row[1]);
+      const bool first = std::stoi(row[2]) >= 7 || std::stoi(row[3]) >= 7;
+      const int weight = first + (std::stoi(row[2]) >= 7 && std::stoi(row[3]) >= 7);
+      if (s < start || s >= end || e >= end || weight == 0) continue;
+      calls += weight;
+      blocked += row[4] == "21";
+      if (e - s < 2) continue;
+      for (long t = s; t < e; ++t) perSecond[static_cast<size_t>(t - start)] += weight;
+    }
+    std::vector<long> sums(perSecond.size() + 1, 0);
+    for (size_t t = 0; t < perSecond.size(); ++t) sums[t + 1] = sums[t] + perSecond[t];
+    size_t busiest = 0;
+    for (size_t t = 0; t + 3600 <= perSecond.size(); ++t) {
+      if (sums[t + 3600] - sums[t] > sums[busiest + 3600] - sums[busiest]) busiest = t;
+    }
+    const size_t peak = static_cast<size_t>(std::max_element(perSecond.begin(), perSecond.end()) - perSecond.begin());
+    DayCount count;
+    count.erlangs = static_cast<double>(sums[busiest + 3600] - sums[busiest]) / 3600.0;
+    count.peak = static_cast<int>(perSecond[peak]);
+    count.blocked = blocked;
+    count.month = LocalText(start, "%Y-%m");
+    count.csv = {LocalText(start, "%Y-%m-%d"), std::to_string(calls), std::to_string(count.peak),
+                 LocalText(start + static_cast<long>(peak), "%H:%M:%S"),
+                 LocalText(start + static_cast<long>(busiest), "%H:%M:%S"), Fixed3(count.erlangs),
+                 std::to_string(blocked)};
+    counts.push_back(count);
+  }
+  return counts;
+}
+
+class PlanTest : public BackendTest {};
+
+TEST_P(PlanTest, FilesAgreeWithAPlainRecountOfTheRows) {
+  Zone zone(kZone);
+  AddDataSource(kLoggerDsn);
+  // 75 days from 2025-12-31 through today, 2026-03-15: a first month of one
+  // day, two complete months, and the current month; a trunk group small
+  // enough to turn calls away.
+  ToolRun generated = RunCdrgen({"--dsn", kLoggerDsn, "--days", "75", "--calls-per-day", "300", "--end-date",
+                                 "2026-03-15", "--seed", "9", "--growth", "40", "--trunk-lines", "5"},
+                                kZone);
+  ASSERT_EQ(generated.status, 0) << generated.err;
+  ToolOptions options;
+  options.timeZone = kZone;
+  options.frozenClock = "2026-03-15 23:00:00";
+  const std::string dir = ScratchDir() + "/plan csv";
+  options.arguments = {"plan", "--csv", dir, "--lines", "5", "--gos", "2", "--chart", dir + "/plan.svg"};
+  ToolRun run = RunTool("", options);
+  ASSERT_EQ(run.status, 0) << run.err;
+  // The files and the chart, and no temporary file left beside them.
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path().filename());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"days.csv", "months.csv", "plan.svg"}));
+  EXPECT_NE(ReadWholeFile(dir + "/plan.svg").find("</svg>"), std::string::npos);
+
+  const std::vector<DayCount> days =
+      Recount(Query(kLoggerDsn, "SELECT StartTime, EndTime, CallerType, TargetType, ExitState FROM CDRMAIN"), 2025,
+              12, 31, 75);
+  const auto daysCsv = ReadCsv(dir + "/days.csv");
+  ASSERT_EQ(daysCsv.size(), 1u + days.size());
+  EXPECT_EQ(daysCsv[0], (std::vector<std::string>{"date", "calls", "peak_calls", "peak_time", "busy_hour_start",
+                                                   "busy_hour_erlangs", "blocked_calls"}));
+  int blocked = 0;
+  for (size_t i = 0; i < days.size(); ++i) {
+    EXPECT_EQ(daysCsv[i + 1], days[i].csv);
+    blocked += days[i].blocked;
+  }
+  EXPECT_GT(blocked, 0);
+
+  // Months: the mean of the five busiest days; no projection from two
+  // complete months.
+  const auto monthsCsv = ReadCsv(dir + "/months.csv");
+  const std::vector<std::string> names = {"2025-12", "2026-01", "2026-02", "2026-03"};
+  const std::vector<std::string> kinds = {"partial", "complete", "complete", "partial"};
+  ASSERT_EQ(monthsCsv.size(), 1u + names.size());
+  for (size_t m = 0; m < names.size(); ++m) {
+    std::vector<double> loads;
+    int peak = 0, blockedInMonth = 0;
+    for (const DayCount& day : days) {
+      if (day.month != names[m]) continue;
+      loads.push_back(day.erlangs);
+      peak = std::max(peak, day.peak);
+      blockedInMonth += day.blocked;
+    }
+    std::sort(loads.rbegin(), loads.rend());
+    double sum = 0.0;
+    const size_t taken = std::min<size_t>(5, loads.size());
+    for (size_t i = 0; i < taken; ++i) sum += loads[i];
+    const double load = sum / static_cast<double>(taken);
+    EXPECT_EQ(monthsCsv[m + 1],
+              (std::vector<std::string>{names[m], kinds[m], std::to_string(loads.size()), Fixed3(load), "",
+                                        std::to_string(peak), std::to_string(blockedInMonth),
+                                        std::to_string(LinesNeeded(load, 0.02)), ""}));
+  }
+  EXPECT_EQ(run.out.rfind("Capacity plan for data source \"Internal Logger Database\"\n"
+                          "Trunk calls from 2025-12-31 to 2026-03-15: 75 days, ",
+                          0),
+            0u)
+      << run.out;
+  EXPECT_NE(run.out.find("\nNo projection: 2 complete months, at least 6 are needed.\n"), std::string::npos);
+  EXPECT_NE(run.out.find("\nWith 5 lines installed:\n"), std::string::npos);
+}
+
+TEST_P(PlanTest, ATableWithoutRecordsFailsWithOneLineNamingTheSource) {
+  AddDataSource(kLoggerDsn);
+  CreateCdrTable(kLoggerDsn);
+  ToolOptions options;
+  options.arguments = {"plan"};
+  ToolRun run = RunTool("", options);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "nortesk-etp: data source \"Internal Logger Database\" holds no usable records of trunk calls\n");
+}
+
+INSTANTIATE_BACKENDS(PlanTest);
+
+ToolRun RunArguments(const std::vector<std::string>& arguments) {
+  ToolOptions options;
+  options.arguments = arguments;
+  const std::string ini = ::testing::TempDir() + "no-sources-" + std::to_string(::getpid()) + ".ini";
+  std::ofstream(ini) << "";
+  options.environment = {"ODBCINI=" + ini};
+  return RunTool("", options);
+}
+
+TEST(PlanCommandLine, BadArgumentsExitWith2AndSayWhy) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"plan", "--gos", "0"},        {"plan", "--gos", "100"},        {"plan", "--gos", "1%"},
+      {"plan", "--months", "0"},     {"plan", "--months", "61"},      {"plan", "--lines", "0"},
+      {"plan", "--lines", "x"},      {"plan", "--calls", "trunks"},   {"plan", "--chart", "plan.gif"},
+      {"plan", "--dsn", ""},         {"plan", "--csv"},               {"plan", "extra"},
+      {"plan", "--unknown"},         {"plot"},                        {"--dsn", "x"},
+  };
+  for (const auto& arguments : cases) {
+    ToolRun run = RunArguments(arguments);
+    std::string joined;
+    for (const std::string& a : arguments) joined += " '" + a + "'";
+    EXPECT_EQ(run.status, 2) << joined;
+    EXPECT_EQ(run.out, "") << joined;
+    EXPECT_NE(run.err, "") << joined;
+  }
+}
+
+TEST(PlanCommandLine, HelpVersionAndAMissingSource) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"--help"}, {"plan", "--help"}, {"--version"}}) {
+    ToolRun run = RunArguments(arguments);
+    EXPECT_EQ(run.status, 0) << arguments.back();
+    EXPECT_NE(run.out.find("nortesk-etp"), std::string::npos) << run.out;
+  }
+  EXPECT_NE(RunArguments({"plan", "--help"}).out.find("--lines N"), std::string::npos);
+  ToolRun missing = RunArguments({"plan", "--dsn", "Nowhere At All"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.out, "");
+  EXPECT_EQ(missing.err, "nortesk-etp: cannot open data source \"Nowhere At All\"\n");
+}
+
+}  // namespace
