@@ -6,14 +6,27 @@
 #include "analysis/check_progress.h"
 #include "analysis/exit_state_names.h"
 #include "console/settings.h"
-#include "platform/text.h"
 
 CCallPeak CallPeak;
 
 int CCallPeak::OpenDatabase() {
-  FormatBounded(openedDsn_, sizeof openedDsn_, "%s", DsnName);
+  openedDsn_ = DsnName;
   lost_ = false;
   return Session.OpenDatabase();
+}
+
+int CCallPeak::OpenOn(const char* dsn) {
+  openedDsn_ = dsn != nullptr ? dsn : "";
+  lost_ = false;
+  return Session.Connect(openedDsn_.c_str(), "", "");
+}
+
+void CCallPeak::PrintRow(const char* line) {
+  if (rowSink != nullptr) {
+    rowSink->append(line);
+  } else {
+    std::fputs(line, stdout);
+  }
 }
 
 int CCallPeak::ReconnectIfLost() {
@@ -22,7 +35,7 @@ int CCallPeak::ReconnectIfLost() {
   // The checker stays on the source it was opened on, whatever DsnName now
   // names.
   Session.Disconnect();
-  if (Session.Connect(openedDsn_, "", "") == 0) return 0;
+  if (Session.Connect(openedDsn_.c_str(), "", "") == 0) return 0;
   lost_ = false;
   return 1;
 }
@@ -69,7 +82,8 @@ int32_t CCallPeak::OnCall(int32_t startTime, int32_t endTime) {
   --Counts[e];
   if (startTime > ViewTime || ViewTime > endTime) return 0;
   // The scan prints this row next; it must not run into the progress line.
-  RangeProgress.Hide();
+  // (Rows kept for later are printed later.)
+  if (rowSink == nullptr) RangeProgress.Hide();
   return 1;
 }
 

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "analysis/day_observer.h"
 #include "analysis/peak_list.h"
@@ -31,8 +32,11 @@ class CCallPeak : public CRecordProcessor {
 
   // Open and close Session exactly as OSql::OpenDatabase and
   // OSql::CloseDatabase do. The data source opened is remembered for
-  // ReconnectIfLost.
+  // ReconnectIfLost and for the extra sessions of a range check.
   int OpenDatabase();
+  // Opens Session on data source `dsn` silently (OSql::Connect with an
+  // empty user and password), remembering it as OpenDatabase does.
+  int OpenOn(const char* dsn);
   void CloseDatabase() { Session.Disconnect(); }
 
   // When a statement of Session found the connection gone (and no reconnect
@@ -49,6 +53,10 @@ class CCallPeak : public CRecordProcessor {
   // one) and clears its counts. A span that is not a day of 1 to 25 hours
   // (a date beyond 2038 wraps) is taken as 86400 seconds.
   void StartDay(int32_t dayStart, int32_t dayEnd);
+
+  // Rows printed by the scans go to standard output, or to `rowSink` when
+  // it is set.
+  void PrintRow(const char* line) override;
 
   // One call row. Every row adds 1 to RowsCounted. A call that starts and
   // ends inside the day and lasts 2 seconds or more occupies the seconds
@@ -105,7 +113,21 @@ class CCallPeak : public CRecordProcessor {
   // Checks the months of the record range up to today, under a header; a
   // range of one day checks that day. 0 when the range could not be read,
   // the table holds no record day, or the first day is after the last.
+  //
+  // With Sessions above 1 the days are read on that many sessions at once,
+  // each on a thread of its own with its own occupancy (Session, and extra
+  // sessions opened on the same data source for the time of the check; one
+  // that cannot be opened is done without). The days are then taken in day
+  // order, so that everything printed and counted, and the peak list, is
+  // what one session gives. DayObserver is then called from those threads,
+  // for different days at once.
   int CheckRange();
+
+  // Sessions a range check reads its days on: 1, or up to kMaxSessions.
+  static constexpr int32_t kMaxSessions = 8;
+  int32_t Sessions = 1;
+  // Where printed rows go instead of standard output; null for stdout.
+  std::string* rowSink = nullptr;
 
   // Rows handed to OnCall since Reset, the ones not counted included.
   int32_t RowsCounted = 0;
@@ -135,16 +157,37 @@ class CCallPeak : public CRecordProcessor {
   CDayObserver* DayObserver = nullptr;
 
  private:
+  // How CheckDay takes a day: reads it, notes it for the readers of a check
+  // on several sessions, or takes their result in its turn.
+  enum class DayMode { kRead, kCollect, kJoin };
+
+  // Walks the months from month count `first` through `last` as the range
+  // check does: progress, CheckMonth, each day through CheckDay.
+  void WalkMonths(int32_t first, int32_t last);
+  // The walk on Sessions sessions (peak_sessions.cpp).
+  void WalkMonthsOnSessions(int32_t first, int32_t last);
+  // A day read by one of those sessions, taken in its turn.
+  int32_t JoinDay();
+
+  DayMode dayMode_ = DayMode::kRead;
+  class CDayResults* results_ = nullptr;
+  size_t joinNext_ = 0;
+  bool joinedLoss_ = false;
+
   // Counters that may hold values: Counts is zero from here on.
   int32_t dirtyLength_ = 0;
   // The data source Session was opened on, and whether it was found lost.
-  char openedDsn_[32] = {};
+  std::string openedDsn_;
   bool lost_ = false;
   // The last GetRecordRange found no record day (an empty table).
   bool noRecordDay_ = false;
   // RowsCounted when the day under check started.
   int32_t dayFirstRow_ = 0;
 };
+
+// Sessions for a range check by default: the online processors, at most
+// CCallPeak::kMaxSessions.
+int32_t DefaultRangeSessions();
 
 // The one peak checker of the process.
 extern CCallPeak CallPeak;

@@ -1,6 +1,8 @@
 // CDayObserver: whoever wants more of a checked day than its peak. The
 // peak checker hands each day's occupancy to its observer once the day's
-// per-second counts are complete, before the next day overwrites them.
+// per-second counts are complete, before the next day overwrites them. A
+// range check on several sessions calls it from several threads at once,
+// for different days.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 
 #include "analysis/call_peak.h"
 #include "analysis/check_progress.h"
+#include "analysis/day_results.h"
 #include "analysis/day_statements.h"
 #include "analysis/record_day.h"
 #include "console/settings.h"
@@ -19,6 +20,11 @@ constexpr int32_t kRangeCapDays = 395;
 }  // namespace
 
 int32_t CCallPeak::CheckDay(int32_t dayStart) {
+  if (dayMode_ == DayMode::kCollect) {
+    results_->Collect(dayStart);
+    return RowsCounted;
+  }
+  if (dayMode_ == DayMode::kJoin) return JoinDay();
   if (dayStart == 0) {
     std::printf("Time is not specified\n");
     return 0;
@@ -60,12 +66,15 @@ int32_t CCallPeak::CheckDay(int32_t dayStart) {
 }
 
 int CCallPeak::CheckMonth(int32_t year, int32_t month) {
+  // Noting the days of a range prints nothing: the walk that takes them
+  // prints.
+  const bool quiet = dayMode_ == DayMode::kCollect;
   if (year < 2000) {
-    std::printf("Invalid year, %d\n", static_cast<int>(year));
+    if (!quiet) std::printf("Invalid year, %d\n", static_cast<int>(year));
     return 0;
   }
   if (month < 1 || month > 12) {
-    std::printf("Invalid month, %d\n", static_cast<int>(month));
+    if (!quiet) std::printf("Invalid month, %d\n", static_cast<int>(month));
     return 0;
   }
   SYSTEMTIME today{};
@@ -160,9 +169,17 @@ int CCallPeak::CheckRange() {
   int32_t end = MonthCount(last.wYear, last.wMonth);
   int32_t thisMonth = MonthCount(today.wYear, today.wMonth);
   if (thisMonth < end) end = thisMonth;
-  for (int32_t count = MonthCount(first.wYear, first.wMonth); count <= end; ++count) {
-    RangeProgress.ShowMonth(YearOfMonthCount(count), MonthOfMonthCount(count));
-    CheckMonth(YearOfMonthCount(count), MonthOfMonthCount(count));
+  if (Sessions > 1) {
+    WalkMonthsOnSessions(MonthCount(first.wYear, first.wMonth), end);
+  } else {
+    WalkMonths(MonthCount(first.wYear, first.wMonth), end);
   }
   return 1;
+}
+
+void CCallPeak::WalkMonths(int32_t first, int32_t last) {
+  for (int32_t count = first; count <= last; ++count) {
+    if (dayMode_ != DayMode::kCollect) RangeProgress.ShowMonth(YearOfMonthCount(count), MonthOfMonthCount(count));
+    CheckMonth(YearOfMonthCount(count), MonthOfMonthCount(count));
+  }
 }

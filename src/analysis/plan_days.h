@@ -5,7 +5,8 @@
 // storage is fixed: nothing is allocated per day.
 //
 // Order: Begin, a range check with this object as the checker's
-// DayObserver, then Days. One thread at a time.
+// DayObserver, then Days. OnDay may be called from several threads at once
+// for different days; the rest from one thread at a time.
 #pragma once
 
 #include <array>

@@ -1,6 +1,7 @@
 #include "analysis/plan_scan.h"
 
 #include <algorithm>
+#include <mutex>
 
 #include "console/settings.h"
 #include "platform/local_time.h"
@@ -9,18 +10,22 @@
 
 namespace {
 
-// Hands each day to the plan's days and counts it for the progress.
+// Hands each day to the plan's days and counts it for the progress. Days
+// read on several sessions arrive from several threads: the plan's days
+// are filed apart by date, the count and the progress take turns.
 class PlanDayObserver : public CDayObserver {
  public:
   PlanDayObserver(CPlanDays* days, CPlanScanProgress* progress) : days_(days), progress_(progress) {}
   void OnDay(const DayOccupancy& day) override {
     days_->OnDay(day);
+    std::lock_guard<std::mutex> lock(progressLock_);
     if (progress_ != nullptr) progress_->Step(++done_);
   }
 
  private:
   CPlanDays* days_;
   CPlanScanProgress* progress_;
+  std::mutex progressLock_;
   int32_t done_ = 0;
 };
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 class CRecordProcessor {
  public:
@@ -22,6 +23,10 @@ class CRecordProcessor {
     (void)c;
     return 1;
   }
+
+  // One printed row, a whole line: on standard output unless the processor
+  // keeps its rows elsewhere.
+  virtual void PrintRow(const char* line) { std::fputs(line, stdout); }
 
   // The ExitState of the row just handed to OnCall (0 when NULL), for
   // processors that count outcomes. Called once per row, after OnCall.

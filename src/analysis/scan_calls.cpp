@@ -6,10 +6,14 @@
 #include "analysis/record_processor.h"
 #include "console/settings.h"
 #include "db/osql.h"
+#include "platform/text.h"
 
 namespace {
 
 constexpr SQLLEN kNumberTextSize = 41;
+// Room for a printed row: two numbers of 39 characters, the longest exit
+// name and the labels.
+constexpr size_t kPrintedLineSize = 256;
 
 // The six columns every call select delivers first, in this order.
 struct CallRow {
@@ -76,10 +80,12 @@ int OSql::ScanCalls(const char* sql, CRecordProcessor* processor) {
     int32_t endTime = NumberOrZero(indicators, 2, row.endTime);
     if (processor->OnCall(startTime, endTime) != 0) {
       ++printed;
-      std::printf(CallLineFormat(CheckMode), static_cast<int>(printed),
-                  static_cast<int>(NumberOrZero(indicators, 3, row.sessionId)),
-                  TextOrEmpty(indicators, 4, row.callerNum), TextOrEmpty(indicators, 5, row.targetNum),
-                  ExitStateName(NumberOrZero(indicators, 6, row.exitState)));
+      char line[kPrintedLineSize];
+      FormatBounded(line, sizeof line, CallLineFormat(CheckMode), static_cast<int>(printed),
+                    static_cast<int>(NumberOrZero(indicators, 3, row.sessionId)),
+                    TextOrEmpty(indicators, 4, row.callerNum), TextOrEmpty(indicators, 5, row.targetNum),
+                    ExitStateName(NumberOrZero(indicators, 6, row.exitState)));
+      processor->PrintRow(line);
     }
     processor->OnExitState(NumberOrZero(indicators, 6, row.exitState));
     ++fetched;

@@ -115,9 +115,12 @@ int RunPlan(const PlanOptions& options) {
   std::setvbuf(stdout, nullptr, _IOFBF, BUFSIZ);
   const CallKind& kind = CallKindNamed(options.calls);
   CCallPeak& checker = CallPeak;
-  if (checker.Session.Connect(options.dsn.c_str(), "", "") == 0) {
-    return Fail("cannot open data source \"" + options.dsn + "\"");
+  if (checker.OpenOn(options.dsn.c_str()) == 0) {
+    const int status = Fail("cannot open data source \"" + options.dsn + "\"");
+    checker.Session.PrintConnectFailure();
+    return status;
   }
+  checker.Sessions = options.sessions;
   auto collected = std::make_unique<CPlanDays>();
   int scanned = 0;
   {
@@ -126,7 +129,13 @@ int RunPlan(const PlanOptions& options) {
     scanned = ScanPlanDays(&checker, kind.mode, collected.get(), &progress);
     progress.End();
   }
+  const bool lost = checker.Session.connectionLost != 0;
+  const int32_t unread = checker.UnreadDays;
   checker.CloseDatabase();
+  if (unread > 0) {
+    return Fail(std::string(lost ? "lost the connection to" : "failed to read") + " data source \"" + options.dsn +
+                "\": " + std::to_string(unread) + " days could not be read, so no plan is made");
+  }
   const std::vector<DayFigures> days = collected->Days();
   int64_t calls = 0;
   for (const DayFigures& day : days) calls += day.calls;

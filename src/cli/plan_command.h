@@ -11,6 +11,11 @@
 //   --months H     projection horizon, 1-60 (default 12)
 //   --csv DIR      writes DIR/days.csv and DIR/months.csv
 //   --chart FILE   draws the chart into FILE.png or FILE.svg
+//   --sessions K   sessions the days are read on at once (default: the
+//                  processors, at most 8)
+//
+// A day that cannot be read (a failed statement, a lost connection) fails
+// the plan: its loads would be too low.
 #pragma once
 
 #include <cstdint>
@@ -28,6 +33,7 @@ struct PlanOptions {
   int32_t months = 12;
   std::string csvDir;     // empty: no CSV files
   std::string chartPath;  // empty: no chart
+  int32_t sessions = 1;   // sessions the days are read on at once
 };
 
 // Adds the subcommand "plan" with its options to `app`; parsing fills

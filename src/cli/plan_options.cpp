@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/call_peak.h"
 #include "cli/call_kinds.h"
 #include "cli/plan_command.h"
 #include "console/settings.h"
@@ -53,6 +54,11 @@ CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options) {
   plan->add_option("--months", options->months, "projection horizon in months")
       ->type_name("H")
       ->check(CLI::Range(1, 60))
+      ->capture_default_str();
+  options->sessions = DefaultRangeSessions();
+  plan->add_option("--sessions", options->sessions, "sessions the days are read on at once")
+      ->type_name("K")
+      ->check(CLI::Range(1, static_cast<int>(CCallPeak::kMaxSessions)))
       ->capture_default_str();
   plan->add_option("--csv", options->csvDir, "write days.csv and months.csv into DIR")->type_name("DIR");
   plan->add_option("--chart", options->chartPath, "draw the chart into FILE.png or FILE.svg")

@@ -48,6 +48,7 @@ int RunConsole(std::FILE* input) {
   ExeDirectory = DirectoryOf(ProgramFilePath());
   SetDsnName(kDefaultDsnName);
   CallPeak.OpenDatabase();
+  CallPeak.Sessions = DefaultRangeSessions();
   PrintMenu();
 
   // The word stays where the tokens point until the next word is read; its

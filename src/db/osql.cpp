@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "console/settings.h"
 #include "db/connection_loss.h"
@@ -252,6 +253,24 @@ void OSql::CloseCursor() {
   if (statementHandle != SQL_NULL_HSTMT) SQLCloseCursor(statementHandle);
 }
 
+void OSql::SwapWith(OSql& other) {
+  // Bound columns point into the object that bound them; they do not move
+  // with the statement.
+  FinishLocalRead();
+  other.FinishLocalRead();
+  columnCount = 0;
+  other.columnCount = 0;
+  std::swap(environmentHandle, other.environmentHandle);
+  std::swap(connectionHandle, other.connectionHandle);
+  std::swap(statementHandle, other.statementHandle);
+  std::swap(connectStage, other.connectStage);
+  std::swap(lastStatementFailed, other.lastStatementFailed);
+  std::swap(lastErrorState, other.lastErrorState);
+  std::swap(connectionLost, other.connectionLost);
+  std::swap(printSink, other.printSink);
+  std::swap(connectDiagnostics_, other.connectDiagnostics_);
+}
+
 std::string OSql::DiagnosticText() const {
   std::string text;
   ForEachDiagnostic(statementHandle, [&text](int, const char* state, int, const char* message) {
@@ -265,7 +284,13 @@ void OSql::ReportDiagnostics() {
   lastErrorState[0] = '\0';
   ForEachDiagnostic(statementHandle, [this](int n, const char* state, int nativeError, const char* message) {
     Trace(kOSqlModule, kLineDiagnostic, kDiagnosticFormat, n, state, nativeError, message);
-    std::printf(kDiagnosticFormat, n, state, nativeError, message);
+    if (printSink != nullptr) {
+      char line[kMessageSize + 128];
+      FormatBounded(line, sizeof line, kDiagnosticFormat, n, state, nativeError, message);
+      printSink->append(line);
+    } else {
+      std::printf(kDiagnosticFormat, n, state, nativeError, message);
+    }
     if (n == 1) FormatBounded(lastErrorState, sizeof lastErrorState, "%s", state);
     if (IsConnectionLost(state, nativeError)) connectionLost = 1;
   });

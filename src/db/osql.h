@@ -83,9 +83,18 @@ class OSql {
   std::string DiagnosticText() const;
 
   // Reports each diagnostic record of the own statement through Trace and
-  // prints it on standard output; notes the failure in lastStatementFailed,
-  // lastErrorState and connectionLost.
+  // prints it on standard output (or appends it to printSink when set);
+  // notes the failure in lastStatementFailed, lastErrorState and
+  // connectionLost.
   void ReportDiagnostics();
+
+  // Where ReportDiagnostics puts its lines instead of standard output, for a
+  // session whose output must wait its turn; null for standard output.
+  std::string* printSink = nullptr;
+
+  // Exchanges everything of the two sessions (handles, state, diagnostics),
+  // so that an open connection can change hands.
+  void SwapWith(OSql& other);
 
   // Copies the first column of the first row of `sql`'s result into `out`
   // as exactly 8 bytes (the text padded with NULs; an 8-character value
