@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/exit_status.h"
+#include "cli/index_command.h"
 #include "cli/plan_command.h"
 
 int RunCommandLine(int argc, char** argv) {
@@ -13,6 +14,8 @@ int RunCommandLine(int argc, char** argv) {
   app.require_subcommand(1);
   PlanOptions planOptions;
   CLI::App* plan = AddPlanCommand(&app, &planOptions);
+  IndexOptions indexOptions;
+  CLI::App* index = AddIndexCommand(&app, &indexOptions);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -22,5 +25,6 @@ int RunCommandLine(int argc, char** argv) {
     return code == 0 ? kExitDone : kExitUsage;
   }
   if (plan->parsed()) return RunPlan(planOptions);
+  if (index->parsed()) return RunIndex(indexOptions);
   return kExitUsage;
 }

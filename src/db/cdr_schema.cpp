@@ -9,7 +9,8 @@ const std::string& CoveringIndexStatement() {
   static const std::string statement = [] {
     const std::string head = std::string("CREATE INDEX ") + kCoveringIndexName + " ";
     for (const std::string& text : CdrMainStatements()) {
-      if (text.rfind(head, 0) == 0) return text;
+      const size_t start = text.find_first_not_of(" \t\r\n");
+      if (start != std::string::npos && text.compare(start, head.size(), head) == 0) return text.substr(start);
     }
     return std::string();
   }();

@@ -75,13 +75,14 @@ bool HasIndexLedBy(const std::vector<TableIndex>& indexes, const char* column) {
   });
 }
 
-bool HasIndexCovering(const std::vector<TableIndex>& indexes, const std::vector<std::string>& columns) {
-  if (columns.empty()) return false;
-  return std::any_of(indexes.begin(), indexes.end(), [&](const TableIndex& index) {
+const TableIndex* IndexCovering(const std::vector<TableIndex>& indexes, const std::vector<std::string>& columns) {
+  if (columns.empty()) return nullptr;
+  auto found = std::find_if(indexes.begin(), indexes.end(), [&](const TableIndex& index) {
     if (index.columns.empty() || !SameName(index.columns[0], columns[0])) return false;
     return std::all_of(columns.begin(), columns.end(), [&](const std::string& wanted) {
       return std::any_of(index.columns.begin(), index.columns.end(),
                          [&](const std::string& have) { return SameName(have, wanted); });
     });
   });
+  return found == indexes.end() ? nullptr : &*found;
 }

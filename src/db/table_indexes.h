@@ -24,7 +24,7 @@ int ReadTableIndexes(OSql& session, const char* table, std::vector<TableIndex>* 
 // without regard to case).
 bool HasIndexLedBy(const std::vector<TableIndex>& indexes, const char* column);
 
-// True when one of `indexes` starts with `columns[0]` and holds every one of
-// `columns` (in any order after the first): it serves every read that the
-// index of those columns serves.
-bool HasIndexCovering(const std::vector<TableIndex>& indexes, const std::vector<std::string>& columns);
+// The first of `indexes` that starts with `columns[0]` and holds every one
+// of `columns` (in any order after the first): it serves every read that the
+// index of those columns serves. Null when there is none.
+const TableIndex* IndexCovering(const std::vector<TableIndex>& indexes, const std::vector<std::string>& columns);

@@ -26,14 +26,15 @@ class TableIndexesTest : public LoggerDatabaseTest {
 TEST_P(TableIndexesTest, TheSchemaCoversTheDayStatementsAndOtherIndexesDoNot) {
   std::vector<TableIndex> indexes = Indexes();
   EXPECT_TRUE(HasIndexLedBy(indexes, "StartTime"));
-  EXPECT_TRUE(HasIndexCovering(indexes, covering));
+  ASSERT_NE(IndexCovering(indexes, covering), nullptr);
+  EXPECT_STRCASEEQ(IndexCovering(indexes, covering)->name.c_str(), kCoveringIndexName);
 
   Exec(kLoggerDsn, std::string("DROP INDEX ") + kCoveringIndexName + (IsMariaDB() ? " ON CDRMAIN" : ""));
   Exec(kLoggerDsn, "CREATE INDEX CDRMAIN_EndStart ON CDRMAIN (EndTime, StartTime)");
   indexes = Indexes();
   EXPECT_FALSE(HasIndexLedBy(indexes, "StartTime"));
   EXPECT_TRUE(HasIndexLedBy(indexes, "LocalDay"));
-  EXPECT_FALSE(HasIndexCovering(indexes, covering));
+  EXPECT_EQ(IndexCovering(indexes, covering), nullptr);
 }
 
 TEST_P(TableIndexesTest, ARangeCheckOnAnUnindexedStartTimeHintsAtTheIndexCommand) {
@@ -44,6 +45,28 @@ TEST_P(TableIndexesTest, ARangeCheckOnAnUnindexedStartTimeHintsAtTheIndexCommand
   ToolRun unindexed = RunTool("t\nq\n");
   EXPECT_NE(unindexed.err.find(kHint), std::string::npos) << unindexed.err;
   EXPECT_EQ(unindexed.out, indexed.out);  // standard output as ever
+}
+
+TEST_P(TableIndexesTest, TheIndexCommandCreatesFindsAndFails) {
+  ToolOptions options;
+  options.arguments = {"index"};
+  ToolRun found = RunTool("", options);
+  EXPECT_EQ(found.status, 0) << found.err;
+  EXPECT_NE(found.out.find("nothing to do"), std::string::npos) << found.out;
+
+  Exec(kLoggerDsn, std::string("DROP INDEX ") + kCoveringIndexName + (IsMariaDB() ? " ON CDRMAIN" : ""));
+  ToolRun created = RunTool("", options);
+  EXPECT_EQ(created.status, 0) << created.err;
+  EXPECT_EQ(created.out.rfind("Created index CDRMAIN_DayScan", 0), 0u) << created.out;
+  EXPECT_NE(IndexCovering(Indexes(), covering), nullptr);
+
+  // A name taken by an index that does not cover: the driver's refusal.
+  Exec(kLoggerDsn, std::string("DROP INDEX ") + kCoveringIndexName + (IsMariaDB() ? " ON CDRMAIN" : ""));
+  Exec(kLoggerDsn, std::string("CREATE INDEX ") + kCoveringIndexName + " ON CDRMAIN (EndTime)");
+  ToolRun refused = RunTool("", options);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err.rfind("nortesk-etp: cannot create index CDRMAIN_DayScan on CDRMAIN\nSQL Error Message: Diag:1,", 0), 0u)
+      << refused.err;
 }
 
 INSTANTIATE_BACKENDS(TableIndexesTest);
