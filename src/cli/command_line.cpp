@@ -1,18 +1,32 @@
 #include "cli/command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
 
 #include "cli/exit_status.h"
+#include "cli/ivr_maintain_command.h"
+#include "cli/minutes_command.h"
 #include "cli/plan_command.h"
+#include "cli/trace_option.h"
+#include "console/command_loop.h"
+#include "trace/trace.h"
 
 int RunCommandLine(int argc, char** argv) {
   CLI::App app("Nortesk Extension/Trunk Projection Tool: capacity planning from call-detail records.\n"
-               "Without arguments it starts the interactive console.",
+               "Without a command it starts the interactive console.",
                "nortesk-etp");
   app.set_version_flag("--version", "nortesk-etp " NORTESK_VERSION);
-  app.require_subcommand(1);
+  app.require_subcommand(0, 1);
+  std::string tracePath;
+  AddTraceOption(&app, &tracePath);
   PlanOptions planOptions;
   CLI::App* plan = AddPlanCommand(&app, &planOptions);
+  AddTraceOption(plan, &tracePath);
+  MinutesOptions minutesOptions;
+  CLI::App* minutes = AddMinutesCommand(&app, &minutesOptions);
+  AddTraceOption(minutes, &tracePath);
+  IvrMaintainOptions ivrOptions;
+  CLI::App* ivrMaintain = AddIvrMaintainCommand(&app, &ivrOptions);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -21,6 +35,18 @@ int RunCommandLine(int argc, char** argv) {
     const int code = app.exit(e);
     return code == 0 ? kExitDone : kExitUsage;
   }
-  if (plan->parsed()) return RunPlan(planOptions);
-  return kExitUsage;
+  if (ivrMaintain->parsed()) return RunIvrMaintain(ivrOptions);
+  if (!OpenTraceLog(tracePath)) return kExitFailed;
+  int status = kExitUsage;
+  if (plan->parsed()) {
+    status = RunPlan(planOptions);
+  } else if (minutes->parsed()) {
+    status = RunMinutes(minutesOptions);
+  } else {
+    // Only options: the console, with the trace open. It closes the trace
+    // when it quits.
+    status = RunConsole(stdin);
+  }
+  ProcessTrace.Close();
+  return status;
 }

@@ -51,4 +51,6 @@ enum IvrReportLine {
   kLineLastCall = 430,
   kLineEmptyNewBackup = 445,
   kLineUndoRotation = 450,
+  kLineSetAside = 455,
+  kLineNewBackupFile = 460,
 };
