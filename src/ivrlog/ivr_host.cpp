@@ -1,5 +1,7 @@
 #include "ivrlog/ivr_host.h"
 
+#include <filesystem>
+
 #include "ivrlog/worker_message.h"
 #include "trace/trace.h"
 
@@ -22,10 +24,11 @@ CIvrHost::CIvrHost(CIvrLog* worker, CMessagePool* pool, const IvrHostSettings& s
   worker_->backupDataSource = settings.backupDsn;
   worker_->backupFilePath = settings.backupFile;
   worker_->newBackupSourcePath = settings.newBackupSource;
-  // Set-aside files are named after the backup file, beside it.
-  std::string prefix = settings.backupFile;
-  if (prefix.size() > 4 && prefix.compare(prefix.size() - 4, 4, ".mdb") == 0) prefix.resize(prefix.size() - 4);
-  worker_->setAsidePrefix = prefix;
+  // Set-aside files are named after the backup file, beside it, with its
+  // extension: backup.sqlite becomes backup_YYYYMMDD_YYYYMMDD.sqlite.
+  const std::filesystem::path file(settings.backupFile);
+  worker_->setAsidePrefix = (file.parent_path() / file.stem()).string();
+  worker_->setAsideExtension = file.extension().string();
   worker_->retainMonths = settings.retainMonths;
   worker_->backupRetainMonths = settings.backupRetainMonths;
   worker_->queueLock = CreateMutexHandle();

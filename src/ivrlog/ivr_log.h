@@ -152,11 +152,13 @@ class CIvrLog : public CWorker {
 
   // Where the backup database lives. The data source must reach the file
   // `backupFilePath`, whose set-aside copies are named
-  // "<setAsidePrefix>_YYYYMMDD_YYYYMMDD.mdb" (first and last call dates); a
+  // "<setAsidePrefix>_YYYYMMDD_YYYYMMDD<setAsideExtension>" (first and last
+  // call dates; the extension ".mdb" unless a host names another); a
   // new backup file is a copy of `newBackupSourcePath`.
   std::string backupDataSource;
   std::string backupFilePath;
   std::string setAsidePrefix;
+  std::string setAsideExtension;
   std::string newBackupSourcePath;
 
   // When set, called in CopyOldRows after the old rows of `table` are

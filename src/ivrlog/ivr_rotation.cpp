@@ -38,7 +38,7 @@ int CIvrLog::RotateBackupFile() {
   char dates[40] = {};
   std::snprintf(dates, sizeof dates, kSetAsideSuffixFormat, first.wYear, first.wMonth, first.wDay, last.wYear,
                 last.wMonth, last.wDay);
-  std::string setAsideName = setAsidePrefix + dates;
+  std::string setAsideName = setAsidePrefix + dates + setAsideExtension;
   SleepMilliseconds(kBeforeRenameMilliseconds);
   bool renamed = MoveFilePath(backupFilePath.c_str(), setAsideName.c_str());
   SleepMilliseconds(kAfterRenameMilliseconds);
