@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "analysis/format_thousands.h"
+#include "analysis/month_minutes.h"
 #include "analysis/trunk_minutes_sql.h"
 #include "db/osql.h"
 #include "platform/text.h"
@@ -35,26 +36,45 @@ bool SumMinutes(OSql& session, const char* format, int32_t start, int32_t end, i
   return session.QueryMinutes(statement, minutes) != 0;
 }
 
-int ReportMonth(OSql& session, int year, int month, const MonthStatements& statements) {
+const MonthStatements& StatementsOf(bool withoutSipTie) {
+  return withoutSipTie ? kTrunksWithoutSipTie : kAllTrunks;
+}
+
+}  // namespace
+
+bool SumMonthTrunkMinutes(OSql& session, int32_t year, int32_t month, bool withoutSipTie, MonthMinutes* out) {
+  const MonthStatements& statements = StatementsOf(withoutSipTie);
   int32_t start = 0, end = 0;
   MonthWindow(year, month, &start, &end);
-  int64_t inbound = 0, outbound = 0;
-  if (!SumMinutes(session, statements.inbound, start, end, &inbound)) return 0;
-  if (!SumMinutes(session, statements.outbound, start, end, &outbound)) return 0;
+  out->year = year;
+  out->month = month;
+  if (!SumMinutes(session, statements.inbound, start, end, &out->inbound)) return false;
+  if (!SumMinutes(session, statements.outbound, start, end, &out->outbound)) return false;
   // Each direction is cut to whole minutes before they are added.
-  int64_t total = inbound + outbound;
+  out->total = out->inbound + out->outbound;
+  return true;
+}
 
+void PrintMonthMinutesLine(const MonthMinutes& minutes) {
   char inboundText[kThousandsTextMax] = {}, outboundText[kThousandsTextMax] = {}, totalText[kThousandsTextMax] = {};
-  std::printf("%04d/%02d: Trunk calls (minutes), inbound %s, outbound %s, total %s\n", year, month,
-              FormatThousands(inbound, inboundText), FormatThousands(outbound, outboundText),
-              FormatThousands(total, totalText));
+  std::printf("%04d/%02d: Trunk calls (minutes), inbound %s, outbound %s, total %s\n", minutes.year, minutes.month,
+              FormatThousands(minutes.inbound, inboundText), FormatThousands(minutes.outbound, outboundText),
+              FormatThousands(minutes.total, totalText));
+}
+
+namespace {
+
+int ReportMonth(OSql& session, int year, int month, bool withoutSipTie) {
+  MonthMinutes minutes;
+  if (!SumMonthTrunkMinutes(session, year, month, withoutSipTie, &minutes)) return 0;
+  PrintMonthMinutesLine(minutes);
   return 1;
 }
 
 }  // namespace
 
-int OSql::CheckMonthTrunkMinutes(int year, int month) { return ReportMonth(*this, year, month, kAllTrunks); }
+int OSql::CheckMonthTrunkMinutes(int year, int month) { return ReportMonth(*this, year, month, false); }
 
 int OSql::CheckMonthTrunkMinutesWithoutSipTie(int year, int month) {
-  return ReportMonth(*this, year, month, kTrunksWithoutSipTie);
+  return ReportMonth(*this, year, month, true);
 }

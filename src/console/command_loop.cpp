@@ -43,12 +43,12 @@ bool ReadWord(std::FILE* input, std::string& word) {
   return !word.empty();
 }
 
-int RunConsole(std::FILE* input) {
+int RunConsole(std::FILE* input, int32_t sessions) {
   std::printf("%s", kBanner);
   ExeDirectory = DirectoryOf(ProgramFilePath());
   SetDsnName(kDefaultDsnName);
   CallPeak.OpenDatabase();
-  CallPeak.Sessions = DefaultRangeSessions();
+  CallPeak.Sessions = sessions > 0 ? sessions : DefaultRangeSessions();
   PrintMenu();
 
   // The word stays where the tokens point until the next word is read; its

@@ -71,12 +71,16 @@ int DeleteRows(OSql& live, const char* table, const char* remove, int64_t expect
 int CIvrLog::BackupOldRows() {
   if (IsNewMonth() == 0) return 0;
   SYSTEMTIME cutoff{};
-  if (RetainBeginDate(&cutoff, retainMonths) == 0) return 0;
+  if (RetainBeginDate(&cutoff, retainMonths) == 0) {
+    ++failedSteps;
+    return 0;
+  }
   bool openedHere = false;
   if (!backupSession.IsOpen()) {
     if (backupSession.Connect(backupDataSource.c_str(), "", "") == 0) {
       Trace(kIvrLogModule, kLineBackupOpen, "Failed to open backup database %s, old rows are kept",
             backupDataSource.c_str());
+      ++failedSteps;
       return 0;
     }
     openedHere = true;
@@ -84,7 +88,10 @@ int CIvrLog::BackupOldRows() {
   int calls = CopyOldRows(kCallTable, cutoff);
   int details = CopyOldRows(kDetailTable, cutoff);
   if (openedHere) backupSession.Disconnect();
-  if (calls == 0 || details == 0) return 0;
+  if (calls == 0 || details == 0) {
+    ++failedSteps;
+    return 0;
+  }
   SYSTEMTIME today{};
   GetLocalTime(&today);
   FormatBounded(lastRunDate, sizeof lastRunDate, kRunDateFormat, today.wYear, today.wMonth, today.wDay);

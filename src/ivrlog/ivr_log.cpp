@@ -10,6 +10,7 @@ CIvrLog::CIvrLog()
     : backupDataSource(kBackupDataSource),
       backupFilePath(kBackupFilePath),
       setAsidePrefix(kSetAsidePrefix),
+      setAsideExtension(kSetAsideExtension),
       newBackupSourcePath(kNewBackupSourcePath) {}
 
 CIvrLog::~CIvrLog() { pendingMessages.clear(); }

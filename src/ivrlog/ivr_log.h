@@ -69,7 +69,9 @@ class CIvrLog : public CWorker {
   // --- The nightly schedule ---
 
   // Reads the local time: in hour 1 arms the schedule (`scheduleStep` 1),
-  // in hour 2 runs AdvanceSchedule, otherwise nothing.
+  // in hour 2 runs AdvanceSchedule, otherwise nothing; except on a night
+  // whose clock goes from 02:00 straight to 03:00, when the first call in
+  // hour 3 that finds the schedule armed takes all of the night's steps.
   void CheckSchedule();
 
   // When armed, advances `scheduleStep` by one and takes the step it was
@@ -92,7 +94,9 @@ class CIvrLog : public CWorker {
   // takes any rows, and when that fails the copy is removed and the old
   // file gets its name back. Neither the renaming nor the copying replaces
   // an existing file. `backupSession` is closed afterwards on every path.
-  // 1 when the file was set aside (and not put back), else 0.
+  // 1 when the file was set aside (and not put back), else 0. With an empty
+  // `backupFilePath` (a backup database on a server, which has no file)
+  // nothing is done.
   int RotateBackupFile();
 
   // Copies every row of `table` dated before `cutoff` (TimeStamp below
@@ -137,17 +141,24 @@ class CIvrLog : public CWorker {
   OSql liveSession;
   OSql backupSession;
 
+  // Steps of the night (BackupOldRows, RotateBackupFile) that failed, each
+  // reported through Trace; a step that finds nothing to do has not failed.
+  // Counted for the host, which tells from it how a night went.
+  int32_t failedSteps = 0;
+
   // Date (YYYYMMDD) of the last BackupOldRows that moved both tables; empty
   // while none did.
   char lastRunDate[16] = {};
 
   // Where the backup database lives. The data source must reach the file
   // `backupFilePath`, whose set-aside copies are named
-  // "<setAsidePrefix>_YYYYMMDD_YYYYMMDD.mdb" (first and last call dates); a
+  // "<setAsidePrefix>_YYYYMMDD_YYYYMMDD<setAsideExtension>" (first and last
+  // call dates; the extension ".mdb" unless a host names another); a
   // new backup file is a copy of `newBackupSourcePath`.
   std::string backupDataSource;
   std::string backupFilePath;
   std::string setAsidePrefix;
+  std::string setAsideExtension;
   std::string newBackupSourcePath;
 
   // When set, called in CopyOldRows after the old rows of `table` are
@@ -162,7 +173,8 @@ class CIvrLog : public CWorker {
   // backup data source; 1 when they are empty, else 0. Closes the session.
   int EmptyNewBackupFile();
   // The first and last call dates of a backup database that is due to be
-  // set aside; 0 when it is not due or they cannot be read.
+  // set aside: 1 due, 0 not due (or empty), -1 (reported) when the range or
+  // the dates cannot be had.
   int FindSetAsideRange(SYSTEMTIME* first, SYSTEMTIME* last);
 };
 

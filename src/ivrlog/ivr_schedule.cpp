@@ -15,6 +15,14 @@ constexpr int32_t kStepRotate = 3;
 constexpr int32_t kStepCloseLive = 7;
 constexpr int32_t kStepDone = 12;
 
+// True when the local clock went from hour 1 straight to hour 3 within the
+// last hour: a night on which the clock is put forward at 02:00.
+bool SkippedRunHour(const SYSTEMTIME& now) {
+  if (now.wHour != kRunHour + 1) return false;
+  SYSTEMTIME hourAgo{};
+  return EpochToLocalFields(CurrentEpochSeconds() - 3600, &hourAgo) && hourAgo.wHour == kArmHour;
+}
+
 }  // namespace
 
 void CIvrLog::CheckSchedule() {
@@ -24,6 +32,10 @@ void CIvrLog::CheckSchedule() {
     scheduleStep = kStepBackup;
   } else if (now.wHour == kRunHour) {
     AdvanceSchedule();
+  } else if (scheduleStep != 0 && SkippedRunHour(now)) {
+    // The night's hour never came: its work is done now, all of it, rather
+    // than dropped for a month.
+    for (int step = 0; step < kStepDone && scheduleStep != 0; ++step) AdvanceSchedule();
   }
 }
 

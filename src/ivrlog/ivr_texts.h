@@ -13,9 +13,11 @@ inline constexpr char kDetailTable[] = "IVRDETAIL";
 inline constexpr char kBackupDataSource[] = "SarvoIVR_bak";
 inline constexpr char kBackupFilePath[] = "C:\\OrviDB\\InternalDB\\SarvoIVR_bak.mdb";
 inline constexpr char kSetAsidePrefix[] = "C:\\OrviDB\\InternalDB\\SarvoIVR_bak";
+inline constexpr char kSetAsideExtension[] = ".mdb";
 inline constexpr char kNewBackupSourcePath[] = "C:\\SarvoIVR\\SarvoIVR.mdb";
-// Appended to the set-aside prefix: first and last call dates.
-inline constexpr char kSetAsideSuffixFormat[] = "_%04d%02d%02d_%04d%02d%02d.mdb";
+// Appended to the set-aside prefix: first and last call dates (then the
+// extension).
+inline constexpr char kSetAsideSuffixFormat[] = "_%04d%02d%02d_%04d%02d%02d";
 
 // Rows older than a cut-off date: one condition for selecting and deleting,
 // so that both always mean the same rows.
@@ -51,4 +53,6 @@ enum IvrReportLine {
   kLineLastCall = 430,
   kLineEmptyNewBackup = 445,
   kLineUndoRotation = 450,
+  kLineSetAside = 455,
+  kLineNewBackupFile = 460,
 };

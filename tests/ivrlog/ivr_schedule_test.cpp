@@ -81,5 +81,22 @@ TEST_F(IvrScheduleTest, HourOneOfEveryNightArmsAgain) {
   EXPECT_EQ(count, 3u);
 }
 
+TEST_F(IvrScheduleTest, NightWithoutItsSecondHourWorksInTheFirstMinuteAfterTheJump) {
+  // 29 March 2026: the clock goes from 01:59:59 to 03:00:00.
+  SetLocalClock(2026, 3, 29, 1, 59);
+  worker.Run();
+  SetLocalClock(2026, 3, 29, 3, 0);
+  worker.Run();
+  EXPECT_EQ(worker.scheduleStep, 0);
+  EXPECT_EQ(worker.failedSteps, 2);  // both steps were taken (and stopped: no backup)
+  EXPECT_TRUE(trace.Has("Midnight task is done. (IvrLog-273)"));
+  // On an ordinary night a host that sleeps through hour 2 finds nothing done.
+  SetLocalClock(2026, 5, 10, 1, 59);
+  worker.Run();
+  SetLocalClock(2026, 5, 10, 3, 0);
+  worker.Run();
+  EXPECT_EQ(worker.scheduleStep, 1);
+}
+
 }  // namespace
 }  // namespace ivr_test

@@ -220,6 +220,7 @@ TEST_F(CdrgenTest, BadCommandLinesAreRefusedWithoutTouchingAnything) {
       {"--sqlite", file, "--days", "12x"},
       {"--sqlite", file, "--calls-per-day", "-5"},
       {"--sqlite", file, "--seed", "99999999999999999999"},
+      {"--sqlite", file, "extra"},
       {"--sqlite", file, "--end-date", "1970-01-05", "--days", "5"},
       {"--sqlite", file, "--days"},
       {"--sqlite", file, "--colour", "blue"},
@@ -237,6 +238,14 @@ TEST_F(CdrgenTest, BadCommandLinesAreRefusedWithoutTouchingAnything) {
     EXPECT_NE(run.err.find("usage: cdrgen"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(file));
   }
+}
+
+TEST_F(CdrgenTest, HelpPrintsTheUsageAndExits0) {
+  ToolRun run = RunCdrgen({"--help"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out.rfind("usage: cdrgen", 0), 0u) << run.out;
+  EXPECT_NE(run.out.find("--trunk-lines N"), std::string::npos);
+  EXPECT_EQ(run.err, "");
 }
 
 TEST_F(CdrgenTest, AnUnwritableFileFailsWithAReason) {

@@ -12,9 +12,15 @@
 int main(int argc, char** argv) {
   CdrGenOptions options;
   std::string error;
-  if (!ParseOptions(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "cdrgen: %s\n%s", error.c_str(), kCdrGenUsage);
-    return 2;
+  switch (ParseOptions(argc, argv, &options, &error)) {
+    case ParseResult::kHelp:
+      std::fputs(kCdrGenUsage, stdout);
+      return 0;
+    case ParseResult::kBad:
+      std::fprintf(stderr, "cdrgen: %s\n%s", error.c_str(), kCdrGenUsage);
+      return 2;
+    case ParseResult::kRun:
+      break;
   }
 
   std::unique_ptr<CdrSink> sink;

@@ -1,11 +1,11 @@
 #include "cdrgen/options.h"
 
-#include <cmath>
-#include <cstdlib>
-#include <cstring>
+#include <CLI/CLI.hpp>
+#include <cstdint>
 
 const char kCdrGenUsage[] =
-    "usage: cdrgen (--sqlite FILE | --dsn NAME) [--days N] [--calls-per-day N]\n"
+    "usage: cdrgen --help\n"
+    "       cdrgen (--sqlite FILE | --dsn NAME) [--days N] [--calls-per-day N]\n"
     "              [--end-date YYYY-MM-DD] [--seed N] [--growth PERCENT]\n"
     "              [--trunk-lines N]\n"
     "Appends generated call-detail records to table CDRMAIN, creating the table\n"
@@ -21,99 +21,73 @@ const char kCdrGenUsage[] =
 
 namespace {
 
-// Strict unsigned decimal within [low, high].
-bool ParseNumber(const char* text, uint64_t low, uint64_t high, uint64_t* out) {
-  if (text == nullptr || *text == '\0') return false;
+// Strict unsigned decimal of 64 bits: CLI11 lets a larger one wrap around.
+bool ParseSeed(const std::string& text, uint64_t* out) {
+  if (text.empty()) return false;
   uint64_t value = 0;
-  for (const char* p = text; *p != '\0'; ++p) {
-    if (*p < '0' || *p > '9') return false;
-    const uint64_t digit = static_cast<uint64_t>(*p - '0');
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    const uint64_t digit = static_cast<uint64_t>(c - '0');
     if (value > (UINT64_MAX - digit) / 10) return false;
     value = value * 10 + digit;
   }
-  if (value < low || value > high) return false;
   *out = value;
   return true;
 }
 
-// A decimal number within [low, high], all of `text`.
-bool ParseDecimal(const char* text, double low, double high, double* out) {
-  if (text == nullptr || *text == '\0') return false;
-  char* end = nullptr;
-  const double value = std::strtod(text, &end);
-  if (*end != '\0' || !std::isfinite(value) || value < low || value > high) return false;
-  *out = value;
-  return true;
+std::string CheckSeed(std::string& text) {
+  uint64_t seed = 0;
+  return ParseSeed(text, &seed) ? "" : "--seed takes a non-negative number below 2^64";
+}
+
+std::string CheckIsoDate(std::string& text) {
+  CivilDate date{};
+  return ParseIsoDate(text.c_str(), &date) ? "" : "--end-date takes a date YYYY-MM-DD from 1970 to 2037";
 }
 
 }  // namespace
 
-bool ParseOptions(int argc, const char* const* argv, CdrGenOptions* out, std::string* error) {
+ParseResult ParseOptions(int argc, const char* const* argv, CdrGenOptions* out, std::string* error) {
   CdrGenOptions options;
-  bool endDateGiven = false;
-  for (int i = 1; i < argc; ++i) {
-    const char* name = argv[i];
-    const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-    if (value == nullptr) {
-      *error = std::string(name) + " needs a value";
-      return false;
-    }
-    ++i;
-    uint64_t number = 0;
-    if (std::strcmp(name, "--sqlite") == 0) {
-      options.sqliteFile = value;
-    } else if (std::strcmp(name, "--dsn") == 0) {
-      options.dsn = value;
-    } else if (std::strcmp(name, "--days") == 0) {
-      if (!ParseNumber(value, 1, 36500, &number)) {
-        *error = "--days takes a number from 1 to 36500";
-        return false;
-      }
-      options.plan.days = static_cast<int32_t>(number);
-    } else if (std::strcmp(name, "--calls-per-day") == 0) {
-      if (!ParseNumber(value, 0, 1000000, &number)) {
-        *error = "--calls-per-day takes a number from 0 to 1000000";
-        return false;
-      }
-      options.plan.callsPerDay = static_cast<int32_t>(number);
-    } else if (std::strcmp(name, "--end-date") == 0) {
-      if (!ParseIsoDate(value, &options.plan.endDate)) {
-        *error = "--end-date takes a date YYYY-MM-DD from 1970 to 2037";
-        return false;
-      }
-      endDateGiven = true;
-    } else if (std::strcmp(name, "--seed") == 0) {
-      if (!ParseNumber(value, 0, UINT64_MAX, &number)) {
-        *error = "--seed takes a non-negative number";
-        return false;
-      }
-      options.plan.seed = number;
-    } else if (std::strcmp(name, "--growth") == 0) {
-      if (!ParseDecimal(value, -99.0, 1000.0, &options.plan.growthPercent)) {
-        *error = "--growth takes a percentage from -99 to 1000";
-        return false;
-      }
-    } else if (std::strcmp(name, "--trunk-lines") == 0) {
-      if (!ParseNumber(value, 1, 100000, &number)) {
-        *error = "--trunk-lines takes a number from 1 to 100000";
-        return false;
-      }
-      options.plan.trunkLines = static_cast<int32_t>(number);
-    } else {
-      *error = std::string("unknown option ") + name;
-      return false;
-    }
+  std::string endDate;
+  std::string seed;
+  CLI::App app("cdrgen", "cdrgen");
+  // The usage text is written out above; CLI11's own help is not used.
+  app.set_help_flag();
+  app.add_flag("-h,--help")->description("print the usage");
+  app.add_option("--sqlite", options.sqliteFile)->check(CLI::Validator(
+      [](std::string& text) { return text.empty() ? std::string("--sqlite needs a file name") : std::string(); },
+      ""));
+  app.add_option("--dsn", options.dsn)->check(CLI::Validator(
+      [](std::string& text) { return text.empty() ? std::string("--dsn needs a name") : std::string(); }, ""));
+  app.add_option("--days", options.plan.days)->check(CLI::Range(1, 36500));
+  app.add_option("--calls-per-day", options.plan.callsPerDay)->check(CLI::Range(0, 1000000));
+  app.add_option("--end-date", endDate)->check(CLI::Validator(CheckIsoDate, ""));
+  app.add_option("--seed", seed)->check(CLI::Validator(CheckSeed, ""));
+  app.add_option("--growth", options.plan.growthPercent)->check(CLI::Range(-99.0, 1000.0));
+  app.add_option("--trunk-lines", options.plan.trunkLines)->check(CLI::Range(1, 100000));
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    *error = e.what();
+    return ParseResult::kBad;
   }
+  if (app.count("--help") > 0) return ParseResult::kHelp;
   if (options.sqliteFile.empty() == options.dsn.empty()) {
     *error = "give exactly one of --sqlite FILE and --dsn NAME";
-    return false;
+    return ParseResult::kBad;
   }
-  if (!endDateGiven) options.plan.endDate = LocalToday();
+  if (!seed.empty()) ParseSeed(seed, &options.plan.seed);
+  if (endDate.empty()) {
+    options.plan.endDate = LocalToday();
+  } else {
+    ParseIsoDate(endDate.c_str(), &options.plan.endDate);
+  }
   // Call times are 32-bit epoch seconds counted from 1970.
   if (DaysFromCivil(options.plan.endDate) - options.plan.days + 1 < 1) {
     *error = "the days reach back before 1970-01-02";
-    return false;
+    return ParseResult::kBad;
   }
   *out = options;
-  return true;
+  return ParseResult::kRun;
 }

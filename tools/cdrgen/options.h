@@ -1,4 +1,5 @@
 // The command line of cdrgen:
+//   cdrgen --help
 //   cdrgen (--sqlite FILE | --dsn NAME) [--days N] [--calls-per-day N]
 //          [--end-date YYYY-MM-DD] [--seed N] [--growth PERCENT]
 //          [--trunk-lines N]
@@ -15,9 +16,14 @@ struct CdrGenOptions {
   GeneratorPlan plan;      // endDate is today (local) unless given
 };
 
-// Reads argv[1..argc-1]. On a bad command line returns false with a one-line
-// reason in `error`.
-bool ParseOptions(int argc, const char* const* argv, CdrGenOptions* out, std::string* error);
+enum class ParseResult {
+  kRun,   // `out` holds the options
+  kHelp,  // --help (or -h) was given: print the usage, exit 0
+  kBad,   // a one-line reason is in `error`
+};
+
+// Reads argv[1..argc-1] with CLI11, as nortesk-etp reads its own.
+ParseResult ParseOptions(int argc, const char* const* argv, CdrGenOptions* out, std::string* error);
 
 // The usage text, ending in a newline.
 extern const char kCdrGenUsage[];
