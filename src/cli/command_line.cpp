@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include "cli/doctor_command.h"
 #include "cli/exit_status.h"
 #include "cli/plan_command.h"
 
@@ -13,6 +14,8 @@ int RunCommandLine(int argc, char** argv) {
   app.require_subcommand(1);
   PlanOptions planOptions;
   CLI::App* plan = AddPlanCommand(&app, &planOptions);
+  DoctorOptions doctorOptions;
+  CLI::App* doctor = AddDoctorCommand(&app, &doctorOptions);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -22,5 +25,6 @@ int RunCommandLine(int argc, char** argv) {
     return code == 0 ? kExitDone : kExitUsage;
   }
   if (plan->parsed()) return RunPlan(planOptions);
+  if (doctor->parsed()) return RunDoctor(doctorOptions);
   return kExitUsage;
 }

@@ -3,6 +3,7 @@
 //
 //   nortesk-etp --help | --version
 //   nortesk-etp plan [options]        see cli/plan_command.h; plan --help
+//   nortesk-etp doctor [--dsn NAME]   see cli/doctor_command.h
 //
 // Parsed with CLI11. Results go to standard output, messages to standard
 // error; the exit status is one of cli/exit_status.h.
