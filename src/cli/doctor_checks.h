@@ -7,7 +7,8 @@
 //   3. LocalDay holds record days on a sample of rows;
 //   4. the records: how many, the first and the last record day, how many
 //      end before they start;
-//   5. an index led by StartTime, which every day of a check reads through.
+//   5. an index led by StartTime, which every day of a check reads through
+//      (skipped for a view, whose indexes are those of its tables).
 //
 // Each check gives one finding; the column check one per column at fault.
 // A failed finding says what is wrong and what to do about it. A check whose

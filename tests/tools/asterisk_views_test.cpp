@@ -1,6 +1,6 @@
 // The Asterisk views of tools/views/: an Asterisk-style cdr table with known
 // calls, presented as CDRMAIN, answers the console's t and m, and plan, as
-// those calls imply.
+// those calls imply; the doctor passes it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -141,6 +141,12 @@ TEST_P(AsteriskViewsTest, PeakTrunkMinutesAndPlanOfKnownCalls) {
   // that holds them. The 9th: the 10- and 5-minute calls overlap, 900
   // call-seconds in the hour from 09:10 (the tie line's 2 minutes at 11:00
   // fit no hour with both whole); CONGESTION is the one blocked call.
+  // The doctor finds nothing to mend in the view, and no index to ask for.
+  options.arguments = {"doctor"};
+  ToolRun doctor = RunTool("", options);
+  EXPECT_EQ(doctor.status, 0) << doctor.out;
+  EXPECT_NE(doctor.out.find("\nskip  CDRMAIN is a view: "), std::string::npos) << doctor.out;
+
   const std::string dir = ScratchDir() + "/plan";
   options.arguments = {"plan", "--csv", dir};
   ToolRun plan = RunTool("", options);
