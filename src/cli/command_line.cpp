@@ -3,8 +3,9 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
-#include "cli/exit_status.h"
 #include "analysis/call_peak.h"
+#include "cli/doctor_command.h"
+#include "cli/exit_status.h"
 #include "cli/index_command.h"
 #include "cli/ivr_maintain_command.h"
 #include "cli/minutes_command.h"
@@ -35,7 +36,10 @@ int RunCommandLine(int argc, char** argv) {
   app.add_option("--sessions", consoleSessions, "the console's range checks read their days on K sessions at once")
       ->type_name("K")
       ->check(CLI::Range(1, static_cast<int>(CCallPeak::kMaxSessions)))
-      ->capture_default_str();  try {
+      ->capture_default_str();
+  DoctorOptions doctorOptions;
+  CLI::App* doctor = AddDoctorCommand(&app, &doctorOptions);
+  try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     // Help and version are "errors" with exit code 0; every other one is a
@@ -45,6 +49,7 @@ int RunCommandLine(int argc, char** argv) {
   }
   if (ivrMaintain->parsed()) return RunIvrMaintain(ivrOptions);
   if (index->parsed()) return RunIndex(indexOptions);
+  if (doctor->parsed()) return RunDoctor(doctorOptions);
   if (!OpenTraceLog(tracePath)) return kExitFailed;
   int status = kExitUsage;
   if (plan->parsed()) {

@@ -8,6 +8,7 @@
 //   nortesk-etp index [--dsn NAME]    see cli/index_command.h
 //   nortesk-etp minutes [options]     see cli/minutes_command.h
 //   nortesk-etp ivr-maintain [options]  see cli/ivr_maintain_command.h
+//   nortesk-etp doctor [--dsn NAME]   see cli/doctor_command.h
 //
 // Parsed with CLI11. Results go to standard output, messages to standard
 // error; the exit status is one of cli/exit_status.h.

@@ -157,18 +157,25 @@ int OSql::OpenDatabase() {
   return 1;
 }
 
+std::string OSql::ConnectFailureText() const {
+  if (connectionHandle != SQL_NULL_HDBC) return "";
+  std::string text = connectDiagnostics_[0] != '\0' ? connectDiagnostics_ : "The driver gave no reason.\n";
+  const char* ini = std::getenv("ODBCINI");
+  if (ini != nullptr && ini[0] != '\0') {
+    text += std::string("Data source names are looked up in ") + ini + " (ODBCINI) and /etc/odbc.ini.\n";
+  } else {
+    text += std::string("ODBCINI is not set: data source names are looked up in ") + kDefaultOdbcIniFiles + ".\n";
+  }
+  return text;
+}
+
 void OSql::PrintConnectFailure() const {
-  if (connectionHandle != SQL_NULL_HDBC) return;
+  const std::string text = ConnectFailureText();
+  if (text.empty()) return;
   // Standard output first, so that the two streams read in order on a
   // terminal.
   std::fflush(stdout);
-  std::fputs(connectDiagnostics_[0] != '\0' ? connectDiagnostics_ : "The driver gave no reason.\n", stderr);
-  const char* ini = std::getenv("ODBCINI");
-  if (ini != nullptr && ini[0] != '\0') {
-    std::fprintf(stderr, "Data source names are looked up in %s (ODBCINI) and /etc/odbc.ini.\n", ini);
-  } else {
-    std::fprintf(stderr, "ODBCINI is not set: data source names are looked up in %s.\n", kDefaultOdbcIniFiles);
-  }
+  std::fputs(text.c_str(), stderr);
 }
 
 int OSql::Execute(const char* sql) {

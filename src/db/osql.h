@@ -51,6 +51,9 @@ class OSql {
   // the driver manager's) diagnostic records, and which odbc.ini file the
   // data source names were looked up in. Nothing after a successful Connect.
   void PrintConnectFailure() const;
+  // The same text, one line each ending in "\n"; "" after a successful
+  // Connect.
+  std::string ConnectFailureText() const;
   void CloseDatabase() { Disconnect(); }
 
   // Runs `sql` on the own statement. 0 also for SQL_NO_DATA (a searched

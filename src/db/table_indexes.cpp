@@ -13,6 +13,8 @@ constexpr SQLLEN kNameSize = 129;
 
 bool SameName(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
+}  // namespace
+
 std::string FoldedTableName(OSql& session, const char* table) {
   char quote[8] = "\"";
   SQLUSMALLINT identifierCase = SQL_IC_SENSITIVE;
@@ -25,8 +27,6 @@ std::string FoldedTableName(OSql& session, const char* table) {
   }
   return name;
 }
-
-}  // namespace
 
 int ReadTableIndexes(OSql& session, const char* table, std::vector<TableIndex>* out, std::string* reason) {
   out->clear();

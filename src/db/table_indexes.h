@@ -20,6 +20,10 @@ struct TableIndex {
 // diagnostic records in `reason` (when not null).
 int ReadTableIndexes(OSql& session, const char* table, std::vector<TableIndex>* out, std::string* reason = nullptr);
 
+// `table` folded the way the open `session`'s data source stores unquoted
+// names, as its catalogue functions want it.
+std::string FoldedTableName(OSql& session, const char* table);
+
 // True when one of `indexes` has `column` as its first key (names compared
 // without regard to case).
 bool HasIndexLedBy(const std::vector<TableIndex>& indexes, const char* column);

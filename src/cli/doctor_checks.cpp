@@ -1,0 +1,306 @@
+#include "cli/doctor_checks.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <span>
+
+#include <strings.h>
+
+#include "analysis/format_thousands.h"
+#include "analysis/record_day.h"
+#include "cli/cdr_columns.h"
+#include "db/osql.h"
+#include "db/table_indexes.h"
+#include "db/table_kind.h"
+#include "platform/text.h"
+
+namespace {
+
+constexpr char kTable[] = "CDRMAIN";
+// Call records start no earlier than 1990; smaller integers are another
+// unit (days, YYYYMMDD). The tool keeps epoch seconds in 32 bits, so larger
+// ones (milliseconds, YYYYMMDDhhmmss) are no seconds it can use either.
+constexpr int64_t kEarliestEpoch = 631152000;
+constexpr int64_t kLatestEpoch = INT32_MAX;
+constexpr int kMostColumnsRead = 4;
+constexpr SQLLEN kValueSize = OSql::kColumnTextSize;
+constexpr SQLSMALLINT kNameSize = 129;
+
+// The driver's diagnostic lines as one clause.
+std::string OneLine(std::string text) {
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) text.replace(at, 1, "; ");
+  return text.empty() ? "the driver gave no reason" : text;
+}
+
+std::string Count(int64_t value) {
+  char text[kThousandsTextMax];
+  return FormatThousands(value, text);
+}
+
+// An epoch second the tool can use; EndTime also 0, which the phone system
+// writes for a call it never closed.
+bool IsEpochSeconds(const char* text, bool zeroAllowed) {
+  if (text == nullptr || *text == '\0') return false;
+  char* end = nullptr;
+  errno = 0;
+  const long long value = std::strtoll(text, &end, 10);
+  if (errno != 0 || *end != '\0') return false;
+  return (value >= kEarliestEpoch && value <= kLatestEpoch) || (zeroAllowed && value == 0);
+}
+
+std::string DayText(const RecordDay& day) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", static_cast<int>(day.year), static_cast<int>(day.month),
+                static_cast<int>(day.day));
+  return text;
+}
+
+// The first value of a column that a check refused, and how many it did.
+struct Refusals {
+  int count = 0;
+  char example[kValueSize] = {};
+
+  void Note(const char* text) {
+    if (count++ == 0) FormatBounded(example, sizeof example, "%s", text == nullptr ? "NULL" : text);
+  }
+  std::string Example() const { return example[0] == '\0' ? "''" : std::string("'") + example + "'"; }
+};
+
+class Checks {
+ public:
+  Checks(OSql& session, const std::string& dsn)
+      : session_(session), dsn_(dsn), usable_(CdrColumnsRead().size(), false) {}
+
+  std::vector<Finding> Run() {
+    if (!CheckColumns()) return findings_;
+    CheckEpochSeconds();
+    CheckDays();
+    CheckRecords();
+    CheckIndex();
+    return findings_;
+  }
+
+ private:
+  void Pass(std::string text) { findings_.push_back({Verdict::kPassed, std::move(text)}); }
+  void Fail(std::string text) { findings_.push_back({Verdict::kFailed, std::move(text)}); }
+  void Skip(std::string text) { findings_.push_back({Verdict::kSkipped, std::move(text)}); }
+
+  bool Usable(const char* name) const {
+    std::span<const CdrColumn> columns = CdrColumnsRead();
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (std::strcmp(columns[i].name, name) == 0) return usable_[i];
+    }
+    return false;
+  }
+
+  // Runs `sql` on the own statement without printing; on failure closes it
+  // and gives the driver's reason.
+  bool Execute(const std::string& sql, std::string* reason) {
+    SQLHSTMT statement = session_.statementHandle;
+    SQLRETURN result = SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS);
+    if (SqlSucceeded(result)) return true;
+    *reason = OneLine(session_.DiagnosticText());
+    session_.CloseCursor();
+    return false;
+  }
+
+  // Runs `sql` and hands every value of its first `columns` columns to
+  // `look(column, text)`, as text, nullptr for NULL. Returns the rows read,
+  // or -1 with the driver's reason.
+  template <typename Look>
+  int ReadRows(const std::string& sql, int columns, Look look, std::string* reason) {
+    if (!Execute(sql, reason)) return -1;
+    SQLHSTMT statement = session_.statementHandle;
+    char values[kMostColumnsRead][kValueSize] = {};
+    SQLLEN indicators[kMostColumnsRead] = {};
+    for (int c = 0; c < columns; ++c) {
+      if (!SqlSucceeded(SQLBindCol(statement, static_cast<SQLUSMALLINT>(c + 1), SQL_C_CHAR, values[c],
+                                   kValueSize - 1, &indicators[c]))) {
+        *reason = OneLine(session_.DiagnosticText());
+        session_.FinishLocalRead();
+        return -1;
+      }
+    }
+    int rows = 0;
+    SQLRETURN result = SQL_SUCCESS;
+    while (SqlSucceeded(result = SQLFetch(statement))) {
+      ++rows;
+      for (int c = 0; c < columns; ++c) {
+        EndBoundText(values[c], indicators[c], sizeof values[c]);
+        look(c, indicators[c] == SQL_NULL_DATA ? nullptr : values[c]);
+      }
+    }
+    if (result != SQL_NO_DATA) {
+      *reason = OneLine(session_.DiagnosticText());
+      rows = -1;
+    }
+    session_.FinishLocalRead();
+    return rows;
+  }
+
+  // Check 1; false when the table cannot be read at all.
+  bool CheckColumns() {
+    std::string reason;
+    if (!Execute(std::string("SELECT * FROM ") + kTable + " WHERE 1=0", &reason)) {
+      Fail(std::string("table ") + kTable + " cannot be read: " + reason +
+           ". Create it with tools/cdrmain.sql (README, \"Creating the table\"), or let the data source's "
+           "account read it");
+      return false;
+    }
+    std::span<const CdrColumn> columns = CdrColumnsRead();
+    std::vector<std::string> found(columns.size());  // the type's name; empty: missing
+    SQLHSTMT statement = session_.statementHandle;
+    SQLSMALLINT count = 0;
+    if (!SqlSucceeded(SQLNumResultCols(statement, &count))) count = 0;
+    for (SQLUSMALLINT n = 1; n <= count; ++n) {
+      SQLCHAR name[kNameSize] = {};
+      SQLSMALLINT nameLength = 0, type = 0, digits = 0, nullable = 0;
+      SQLULEN size = 0;
+      if (!SqlSucceeded(SQLDescribeCol(statement, n, name, kNameSize, &nameLength, &type, &size, &digits, &nullable))) {
+        continue;
+      }
+      for (size_t i = 0; i < columns.size(); ++i) {
+        if (strcasecmp(reinterpret_cast<const char*>(name), columns[i].name) != 0) continue;
+        char typeName[kNameSize] = {};
+        SQLSMALLINT typeNameLength = 0;
+        SQLColAttribute(statement, n, SQL_DESC_TYPE_NAME, typeName, kNameSize, &typeNameLength, nullptr);
+        found[i] = typeName[0] != '\0' ? typeName : "of ODBC type " + std::to_string(type);
+        usable_[i] = TypeMeetsNeed(columns[i].need, type, digits);
+      }
+    }
+    session_.CloseCursor();
+    bool allUsable = true;
+    for (size_t i = 0; i < columns.size(); ++i) {
+      if (usable_[i]) continue;
+      allUsable = false;
+      const std::string column = std::string("column ") + columns[i].name + " (" + columns[i].meaning + ")";
+      if (found[i].empty()) {
+        Fail(column + " is missing: add it as " + NeedText(columns[i].need));
+      } else {
+        Fail(column + " is " + found[i] + ", needs " + NeedText(columns[i].need) + ": " + NeedAdvice(columns[i].need));
+      }
+    }
+    if (allUsable) {
+      Pass(std::string("table ") + kTable + " has the " + std::to_string(columns.size()) +
+           " columns the tool reads, in types it can use");
+    }
+    return true;
+  }
+
+  std::string Sample(const char* columns) const {
+    return std::string("SELECT ") + columns + " FROM " + kTable + " LIMIT " + std::to_string(kSampledRows);
+  }
+
+  // Check 2.
+  void CheckEpochSeconds() {
+    constexpr const char* kNames[] = {"StartTime", "EndTime"};
+    if (!Usable(kNames[0]) || !Usable(kNames[1])) {
+      Skip("StartTime and EndTime not sampled until their columns are mended");
+      return;
+    }
+    Refusals refused[2];
+    std::string reason;
+    const int rows = ReadRows(
+        Sample("StartTime, EndTime"), 2,
+        [&refused](int column, const char* text) {
+          if (!IsEpochSeconds(text, column == 1)) refused[column].Note(text);
+        },
+        &reason);
+    if (rows < 0) return Fail("StartTime and EndTime cannot be read: " + reason);
+    if (rows == 0) return Skip("StartTime and EndTime not sampled: the table holds no rows");
+    for (int c = 0; c < 2; ++c) {
+      if (refused[c].count == 0) continue;
+      Fail(std::string(kNames[c]) + " holds " + refused[c].Example() + " in " + std::to_string(refused[c].count) +
+           " of " + std::to_string(rows) + " sampled rows, not epoch seconds of 1990 to 2038: " +
+           NeedAdvice(ColumnNeed::kEpochSeconds));
+    }
+    if (refused[0].count + refused[1].count == 0) {
+      Pass("StartTime and EndTime hold epoch seconds (" + std::to_string(rows) + " rows sampled)");
+    }
+  }
+
+  // Check 3.
+  void CheckDays() {
+    if (!Usable("LocalDay")) return Skip("LocalDay not sampled until its column is mended");
+    Refusals refused;
+    std::string reason;
+    const int rows = ReadRows(
+        Sample("LocalDay"), 1,
+        [&refused](int, const char* text) {
+          RecordDay day{};
+          if (!ParseRecordDay(text, &day)) refused.Note(text);
+        },
+        &reason);
+    if (rows < 0) return Fail("LocalDay cannot be read: " + reason);
+    if (rows == 0) return Skip("LocalDay not sampled: the table holds no rows");
+    if (refused.count > 0) {
+      return Fail("LocalDay holds " + refused.Example() + " in " + std::to_string(refused.count) + " of " +
+                  std::to_string(rows) + " sampled rows, not a day as YYYYMMDD or YYYY-MM-DD: " +
+                  NeedAdvice(ColumnNeed::kDay));
+    }
+    Pass("LocalDay holds record days (" + std::to_string(rows) + " rows sampled)");
+  }
+
+  // Check 4.
+  void CheckRecords() {
+    if (!Usable("StartTime") || !Usable("EndTime") || !Usable("LocalDay")) {
+      return Skip("records not counted until StartTime, EndTime and LocalDay are mended");
+    }
+    char values[kMostColumnsRead][kValueSize] = {};
+    std::string reason;
+    const int rows = ReadRows(
+        std::string("SELECT COUNT(*), MIN(LocalDay), MAX(LocalDay), "
+                    "SUM(CASE WHEN EndTime < StartTime THEN 1 ELSE 0 END) FROM ") +
+            kTable,
+        kMostColumnsRead,
+        [&values](int column, const char* text) {
+          FormatBounded(values[column], sizeof values[column], "%s", text == nullptr ? "" : text);
+        },
+        &reason);
+    if (rows < 0) return Fail("the records cannot be counted: " + reason);
+    const int64_t records = std::atoll(values[0]);
+    if (records == 0) {
+      return Fail(std::string(kTable) +
+                  " holds no records, so the checks find no day to check: point the data source at the "
+                  "database that the phone system writes into");
+    }
+    RecordDay first{}, last{};
+    if (!ParseRecordDay(values[1], &first) || !ParseRecordDay(values[2], &last)) {
+      return Fail(Count(records) + " records, but the first and last LocalDay, '" + values[1] + "' and '" +
+                  values[2] + "', are no days, so the checks refuse the range: " + NeedAdvice(ColumnNeed::kDay));
+    }
+    Pass(Count(records) + " records from " + DayText(first) + " to " + DayText(last) + ", " +
+         Count(std::atoll(values[3])) + " of them end before they start");
+  }
+
+  // Check 5.
+  void CheckIndex() {
+    std::vector<TableIndex> indexes;
+    std::string reason;
+    if (ReadTableIndexes(session_, kTable, &indexes, &reason) == 0) {
+      return Fail(std::string("the indexes of ") + kTable + " cannot be listed: " + OneLine(reason));
+    }
+    if (HasIndexLedBy(indexes, "StartTime")) return Pass("an index led by StartTime serves the day checks");
+    if (IsView(session_, kTable)) {
+      return Skip(std::string(kTable) +
+                  " is a view: the day checks find their rows through the indexes of the tables beneath it");
+    }
+    Fail(std::string("no index of ") + kTable +
+         " is led by StartTime, so every day checked reads the whole table: create one with nortesk-etp index "
+         "--dsn \"" +
+         dsn_ + "\"");
+  }
+
+  OSql& session_;
+  const std::string dsn_;
+  std::vector<Finding> findings_;
+  std::vector<bool> usable_;  // by the position in CdrColumnsRead()
+};
+
+}  // namespace
+
+std::vector<Finding> CheckCdrTable(OSql& session, const std::string& dsn) { return Checks(session, dsn).Run(); }

@@ -1,0 +1,36 @@
+// The checks of nortesk-etp doctor on table CDRMAIN of an open session, as
+// a support engineer would make them before trusting the tool's answers:
+//
+//   1. the table can be read and has every column the tool reads, each in a
+//      type that holds what the tool needs (cli/cdr_columns.h);
+//   2. StartTime and EndTime hold epoch seconds on a sample of rows;
+//   3. LocalDay holds record days on a sample of rows;
+//   4. the records: how many, the first and the last record day, how many
+//      end before they start;
+//   5. an index led by StartTime, which every day of a check reads through
+//      (skipped for a view, whose indexes are those of its tables).
+//
+// Each check gives one finding; the column check one per column at fault.
+// A failed finding says what is wrong and what to do about it. A check whose
+// columns are at fault, or that finds no rows to sample, is skipped; a table
+// that cannot be read ends the checks.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class OSql;
+
+enum class Verdict { kPassed, kFailed, kSkipped };
+
+struct Finding {
+  Verdict verdict;
+  std::string text;  // one line, without its end
+};
+
+// The rows that the sampling checks read, at most.
+inline constexpr int kSampledRows = 1000;
+
+// Runs the checks on the open `session` through its own statement, which is
+// left idle; `dsn` is the data source's name, for the advice. Prints nothing.
+std::vector<Finding> CheckCdrTable(OSql& session, const std::string& dsn);

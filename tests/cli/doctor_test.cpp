@@ -1,0 +1,127 @@
+// nortesk-etp doctor on every backend: generated records pass every check,
+// and each crafted fault fails the check that looks for it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/backend.h"
+#include "support/tool_runner.h"
+#include "tools/cdrgen_runner.h"
+
+namespace {
+
+ToolRun Doctor(const std::vector<std::string>& arguments = {}) {
+  ToolOptions options;
+  options.arguments = {"doctor"};
+  options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
+  return RunTool("", options);
+}
+
+const std::string kConnected = "ok    connected to data source \"Internal Logger Database\"\n";
+const std::string kColumnsUsable = "ok    table CDRMAIN has the 10 columns the tool reads, in types it can use\n";
+const std::string kIndexed = "ok    an index led by StartTime serves the day checks\n";
+
+class DoctorTest : public BackendTest {};
+
+TEST_P(DoctorTest, GeneratedRecordsPassEveryCheck) {
+  AddDataSource(kLoggerDsn);
+  ToolRun generated = RunCdrgen({"--dsn", kLoggerDsn, "--days", "3", "--calls-per-day", "40", "--end-date",
+                                 "2026-02-10", "--seed", "3"});
+  ASSERT_EQ(generated.status, 0) << generated.err;
+  const std::string rows = Query(kLoggerDsn, "SELECT COUNT(*) FROM CDRMAIN").at(0).at(0);
+  ToolRun run = Doctor();
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out, kConnected + kColumnsUsable + "ok    StartTime and EndTime hold epoch seconds (" + rows +
+                         " rows sampled)\nok    LocalDay holds record days (" + rows + " rows sampled)\nok    " +
+                         rows + " records from 2026-02-08 to 2026-02-10, 0 of them end before they start\n" +
+                         kIndexed);
+}
+
+TEST_P(DoctorTest, AnEmptyTableFailsTheRecordCount) {
+  AddDataSource(kLoggerDsn);
+  CreateCdrTable(kLoggerDsn);
+  ToolRun run = Doctor();
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, kConnected + kColumnsUsable +
+                         "skip  StartTime and EndTime not sampled: the table holds no rows\n"
+                         "skip  LocalDay not sampled: the table holds no rows\n"
+                         "FAIL  CDRMAIN holds no records, so the checks find no day to check: point the data "
+                         "source at the database that the phone system writes into\n" +
+                         kIndexed);
+}
+
+TEST_P(DoctorTest, IntegersOutsideEpochSecondsFailTheSample) {
+  AddDataSource(kLoggerDsn);
+  CreateCdrTable(kLoggerDsn);
+  InsertCall(kLoggerDsn, {.startTime = 1770627600, .endTime = 1770627660, .localDay = "20260209"});
+  // A day written as YYYYMMDD where the start belongs; 0 is an end never
+  // written and passes.
+  InsertCall(kLoggerDsn, {.startTime = 20260209, .endTime = 0, .sessionId = 2, .localDay = "20260209"});
+  ToolRun run = Doctor();
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, kConnected + kColumnsUsable +
+                         "FAIL  StartTime holds '20260209' in 1 of 2 sampled rows, not epoch seconds of 1990 to "
+                         "2038: store seconds since 1970-01-01 00:00:00 UTC, or present the table through a view "
+                         "that converts them (tools/views/)\n"
+                         "ok    LocalDay holds record days (2 rows sampled)\n"
+                         "ok    2 records from 2026-02-09 to 2026-02-09, 1 of them end before they start\n" +
+                         kIndexed);
+}
+
+TEST_P(DoctorTest, TimestampColumnsAMissingColumnForeignDaysAndNoIndexEachFail) {
+  AddDataSource(kLoggerDsn);
+  Exec(kLoggerDsn,
+       "CREATE TABLE CDRMAIN (StartTime TIMESTAMP NULL, EndTime TIMESTAMP NULL, SessionID INTEGER, "
+       "CallerNum VARCHAR(64), TargetNum VARCHAR(64), ExitState INTEGER, CallerType INTEGER, TargetType INTEGER, "
+       "LocalDay VARCHAR(10));"
+       "INSERT INTO CDRMAIN VALUES ('2026-02-09 10:00:00', '2026-02-09 10:01:00', 1, '100', '200', 8, 7, 1, "
+       "'09.02.2026')");
+  ToolRun run = Doctor();
+  EXPECT_EQ(run.status, 1);
+  // The name each backend's driver gives the type.
+  const std::string found = IsPostgres() ? "timestamp without time zone" : IsMariaDB() ? "timestamp" : "TIMESTAMP";
+  const std::string epochAdvice =
+      ", needs integer epoch seconds: store seconds since 1970-01-01 00:00:00 UTC, or present the table through "
+      "a view that converts them (tools/views/)\n";
+  EXPECT_EQ(run.out,
+            kConnected + "FAIL  column StartTime (start of the call) is " + found + epochAdvice +
+                "FAIL  column EndTime (end of the call) is " + found + epochAdvice +
+                "FAIL  column Direction (1 inbound, 2 outbound) is missing: add it as integer\n"
+                "skip  StartTime and EndTime not sampled until their columns are mended\n"
+                "FAIL  LocalDay holds '09.02.2026' in 1 of 1 sampled rows, not a day as YYYYMMDD or YYYY-MM-DD: "
+                "store the local day of the start as text YYYYMMDD or YYYY-MM-DD, or as a DATE\n"
+                "skip  records not counted until StartTime, EndTime and LocalDay are mended\n"
+                "FAIL  no index of CDRMAIN is led by StartTime, so every day checked reads the whole table: "
+                "create one with nortesk-etp index --dsn \"Internal Logger Database\"\n");
+}
+
+TEST_P(DoctorTest, AFailedConnectionAndAMissingTableSayWhy) {
+  AddUnreachableDataSource("Nowhere");
+  AddDataSource(kLoggerDsn);
+  ToolRun unreachable = Doctor({"--dsn", "Nowhere"});
+  EXPECT_EQ(unreachable.status, 1);
+  const std::string failed = "FAIL  cannot connect to data source \"Nowhere\": mend its section in the odbc.ini "
+                             "named below, or the server or account that the section names. The driver said:\n";
+  EXPECT_EQ(unreachable.out.substr(0, failed.size()), failed);
+  EXPECT_NE(unreachable.out.find("(SQLSTATE "), std::string::npos) << unreachable.out;
+  EXPECT_NE(unreachable.out.find("      Data source names are looked up in "), std::string::npos) << unreachable.out;
+
+  ToolRun noTable = Doctor();
+  EXPECT_EQ(noTable.status, 1);
+  EXPECT_EQ(noTable.out.rfind(kConnected + "FAIL  table CDRMAIN cannot be read: ", 0), 0u) << noTable.out;
+  EXPECT_NE(noTable.out.find(". Create it with tools/cdrmain.sql"), std::string::npos) << noTable.out;
+}
+
+INSTANTIATE_BACKENDS(DoctorTest);
+
+TEST(DoctorCommandLine, BadArgumentsExitWith2) {
+  for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--dsn", ""}, {"extra"}}) {
+    ToolRun run = Doctor(arguments);
+    EXPECT_EQ(run.status, 2) << arguments.back();
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err, "");
+  }
+}
+
+}  // namespace
