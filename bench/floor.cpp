@@ -16,6 +16,7 @@
 
 #include "analysis/day_statements.h"
 #include "console/settings.h"
+#include "db/sqlite_threads.h"
 #include "timeutil/time_conversions.h"
 
 namespace {
@@ -94,6 +95,9 @@ int Usage() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The same library settings as the tool's, so that the floor is the same
+  // reading without the tool's work.
+  PrepareSqliteForThreads();
   const char* dsn = nullptr;
   Date first, last;
   bool haveFirst = false, haveLast = false, secondPass = true;
