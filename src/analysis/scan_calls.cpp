@@ -42,8 +42,20 @@ const char* TextOrEmpty(const CallRowIndicators& indicators, int column, const c
   return indicators.IsNull(column) ? "" : text;
 }
 
-bool BindCallRow(SQLHSTMT statement, CallRow* row, CallRowIndicators* indicators) {
-  SQLLEN* ind = indicators->value;
+// Rows fetched per SQLFetch: the driver manager's cost of a call is paid
+// once for this many rows. Their room lives on the scan's stack.
+constexpr SQLULEN kBlockRows = 64;
+
+// One row of a block, its values and their indicators side by side
+// (row-wise binding).
+struct BoundCall {
+  CallRow row;
+  CallRowIndicators indicators;
+};
+
+bool BindCallRows(SQLHSTMT statement, BoundCall* first) {
+  CallRow* row = &first->row;
+  SQLLEN* ind = first->indicators.value;
   // One byte short of the text buffers: a number arrives as at most 39
   // characters and a NUL, and the last byte stays zero.
   return SQLBindCol(statement, 1, SQL_C_LONG, &row->startTime, sizeof row->startTime, &ind[0]) == SQL_SUCCESS &&
@@ -54,6 +66,29 @@ bool BindCallRow(SQLHSTMT statement, CallRow* row, CallRowIndicators* indicators
          SQLBindCol(statement, 6, SQL_C_LONG, &row->exitState, sizeof row->exitState, &ind[5]) == SQL_SUCCESS;
 }
 
+// Asks for blocks of rows bound row-wise; a driver that refuses fetches one
+// row at a time, as before.
+void UseBlocks(SQLHSTMT statement, SQLULEN* rowsFetched, SQLUSMALLINT* statuses) {
+  if (!SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_ROW_BIND_TYPE,
+                                    reinterpret_cast<SQLPOINTER>(sizeof(BoundCall)), 0))) {
+    return;
+  }
+  if (!SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(kBlockRows), 0))) {
+    SQLSetStmtAttr(statement, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
+    return;
+  }
+  SQLSetStmtAttr(statement, SQL_ATTR_ROWS_FETCHED_PTR, rowsFetched, 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_ROW_STATUS_PTR, statuses, 0);
+}
+
+// The own statement goes back to one row a fetch for every other read.
+void StopBlocks(SQLHSTMT statement) {
+  SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
+  SQLSetStmtAttr(statement, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
+}
+
 }  // namespace
 
 int OSql::ScanCalls(const char* sql, CRecordProcessor* processor) {
@@ -61,39 +96,51 @@ int OSql::ScanCalls(const char* sql, CRecordProcessor* processor) {
     std::printf("No call back processor specified\n");
     return 0;
   }
-  CallRow row{};
-  CallRowIndicators indicators{};
   if (Execute(sql) == 0) return 0;
-  if (!BindCallRow(statementHandle, &row, &indicators)) {
+  BoundCall block[kBlockRows] = {};
+  SQLULEN rowsFetched = 1;
+  SQLUSMALLINT statuses[kBlockRows] = {};
+  UseBlocks(statementHandle, &rowsFetched, statuses);
+  if (!BindCallRows(statementHandle, block)) {
     // No row can be read; leave the statement idle for the next query.
     lastStatementFailed = 1;
     FinishLocalRead();
+    StopBlocks(statementHandle);
     return 0;
   }
   int32_t fetched = 0;
   int32_t printed = 0;
+  bool rowFailed = false;
   SQLRETURN fetchResult;
-  while (SqlSucceeded(fetchResult = SQLFetch(statementHandle))) {
-    EndBoundText(row.callerNum, indicators.value[3], kNumberTextSize);
-    EndBoundText(row.targetNum, indicators.value[4], kNumberTextSize);
-    int32_t startTime = NumberOrZero(indicators, 1, row.startTime);
-    int32_t endTime = NumberOrZero(indicators, 2, row.endTime);
-    if (processor->OnCall(startTime, endTime) != 0) {
-      ++printed;
-      char line[kPrintedLineSize];
-      FormatBounded(line, sizeof line, CallLineFormat(CheckMode), static_cast<int>(printed),
-                    static_cast<int>(NumberOrZero(indicators, 3, row.sessionId)),
-                    TextOrEmpty(indicators, 4, row.callerNum), TextOrEmpty(indicators, 5, row.targetNum),
-                    ExitStateName(NumberOrZero(indicators, 6, row.exitState)));
-      processor->PrintRow(line);
+  // A driver that keeps to one row a fetch leaves rowsFetched at 1.
+  while (rowsFetched = 1, SqlSucceeded(fetchResult = SQLFetch(statementHandle))) {
+    for (SQLULEN i = 0; i < rowsFetched && i < kBlockRows; ++i) {
+      if (statuses[i] == SQL_ROW_ERROR) rowFailed = true;
+      if (statuses[i] == SQL_ROW_NOROW || statuses[i] == SQL_ROW_ERROR) continue;
+      CallRow& row = block[i].row;
+      const CallRowIndicators& indicators = block[i].indicators;
+      EndBoundText(row.callerNum, indicators.value[3], kNumberTextSize);
+      EndBoundText(row.targetNum, indicators.value[4], kNumberTextSize);
+      int32_t startTime = NumberOrZero(indicators, 1, row.startTime);
+      int32_t endTime = NumberOrZero(indicators, 2, row.endTime);
+      if (processor->OnCall(startTime, endTime) != 0) {
+        ++printed;
+        char line[kPrintedLineSize];
+        FormatBounded(line, sizeof line, CallLineFormat(CheckMode), static_cast<int>(printed),
+                      static_cast<int>(NumberOrZero(indicators, 3, row.sessionId)),
+                      TextOrEmpty(indicators, 4, row.callerNum), TextOrEmpty(indicators, 5, row.targetNum),
+                      ExitStateName(NumberOrZero(indicators, 6, row.exitState)));
+        processor->PrintRow(line);
+      }
+      processor->OnExitState(NumberOrZero(indicators, 6, row.exitState));
+      ++fetched;
     }
-    processor->OnExitState(NumberOrZero(indicators, 6, row.exitState));
-    ++fetched;
   }
   // Rows that stop in an error are a failed read, not the end of the day:
   // the caller must not take what came before for the whole day.
-  if (fetchResult != SQL_NO_DATA) ReportDiagnostics();
-  // The row lives on this stack frame: the bindings go with the cursor.
+  if (fetchResult != SQL_NO_DATA || rowFailed) ReportDiagnostics();
+  // The rows live on this stack frame: the bindings go with the cursor.
   FinishLocalRead();
+  StopBlocks(statementHandle);
   return fetched > 0 ? 1 : 0;
 }

@@ -167,6 +167,11 @@ SQLRETURN SQLStatistics(SQLHSTMT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, 
   return S().script.execDirect;
 }
 
+SQLRETURN SQLSetStmtAttr(SQLHSTMT, SQLINTEGER, SQLPOINTER, SQLINTEGER) {
+  fake_odbc::Log("SQLSetStmtAttr");
+  return SQL_SUCCESS;
+}
+
 SQLRETURN SQLCloseCursor(SQLHSTMT) {
   fake_odbc::Log("SQLCloseCursor");
   return SQL_SUCCESS;
