@@ -6,7 +6,6 @@ char DsnName[kDsnNameSize] = {};
 std::string ExeDirectory;
 int32_t ViewTime = 0;
 int32_t CountIPExtToIPExt = 1;
-thread_local uint32_t CheckMode = 0;
 
 void SetDsnName(const char* name) {
   std::memset(DsnName, 0, sizeof DsnName);

@@ -25,7 +25,7 @@ extern int32_t CountIPExtToIPExt;
 // Mode and pass flags of the peak checks.
 // Each thread has its own: a range check on several sessions reads days on
 // threads of its own, each in the check's mode with its own pass flags.
-extern thread_local uint32_t CheckMode;
+inline thread_local uint32_t CheckMode = 0;
 inline constexpr uint32_t kCheckExtension = 0x1;
 inline constexpr uint32_t kCheckTrunk = 0x2;
 inline constexpr uint32_t kCheckTrunkWithoutSipTie = 0x4;
