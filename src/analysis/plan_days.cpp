@@ -4,12 +4,6 @@
 #include "platform/local_time.h"
 #include "timeutil/time_conversions.h"
 
-namespace {
-
-// Days since 1970-01-01 of a local date: the index of a day in the plan.
-int32_t DateNumber(int32_t year, int32_t month, int32_t day) { return DateToEpochUtc(year, month, day) / 86400; }
-
-}  // namespace
 
 DayFigures FiguresOfDay(const DayOccupancy& day) {
   DayFigures figures;
@@ -32,13 +26,13 @@ DayFigures FiguresOfDay(const DayOccupancy& day) {
 
 void CPlanDays::Begin(int32_t firstDay) {
   SYSTEMTIME local{};
-  firstNumber_ = EpochToLocalFields(firstDay, &local) ? DateNumber(local.wYear, local.wMonth, local.wDay) : 0;
+  firstNumber_ = EpochToLocalFields(firstDay, &local) ? DayNumber(local.wYear, local.wMonth, local.wDay) : 0;
   kept_.fill(false);
 }
 
 void CPlanDays::OnDay(const DayOccupancy& day) {
   const DayFigures figures = FiguresOfDay(day);
-  const int32_t index = figures.year == 0 ? -1 : DateNumber(figures.year, figures.month, figures.day) - firstNumber_;
+  const int32_t index = figures.year == 0 ? -1 : DayNumber(figures.year, figures.month, figures.day) - firstNumber_;
   if (index < 0 || index >= kMaxDays) return;
   days_[static_cast<size_t>(index)] = figures;
   kept_[static_cast<size_t>(index)] = true;

@@ -29,7 +29,7 @@ class PlanDayObserver : public CDayObserver {
   int32_t done_ = 0;
 };
 
-int32_t DateNumber(const SYSTEMTIME& date) { return DateToEpochUtc(date.wYear, date.wMonth, date.wDay) / 86400; }
+int32_t DateNumber(const SYSTEMTIME& date) { return DayNumber(date.wYear, date.wMonth, date.wDay); }
 
 // The days the range check walks: its first month from day 1, through the
 // last record month or today, whichever comes first.

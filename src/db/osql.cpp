@@ -1,5 +1,6 @@
 #include "db/osql.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -346,6 +347,16 @@ int OSql::QueryMinutes(const char* sql, int64_t* outMinutes) {
   }
   FinishLocalRead();
   return 1;
+}
+
+std::string FoldIdentifier(const char* name, SQLUSMALLINT identifierCase) {
+  std::string folded = name != nullptr ? name : "";
+  for (char& c : folded) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if (identifierCase == SQL_IC_LOWER) c = static_cast<char>(std::tolower(u));
+    if (identifierCase == SQL_IC_UPPER) c = static_cast<char>(std::toupper(u));
+  }
+  return folded;
 }
 
 int OSql::GetIdentifierRules(char* quote, size_t size, SQLUSMALLINT* identifierCase) {

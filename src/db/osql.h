@@ -190,5 +190,10 @@ inline void EndBoundText(char* text, SQLLEN indicator, size_t room) {
   if (indicator == SQL_NO_TOTAL || indicator >= static_cast<SQLLEN>(room) - 1) text[room - 2] = '\0';
 }
 
+// `name` as a database of identifier case `identifierCase` (an
+// SQL_IDENTIFIER_CASE answer) stores it unquoted: SQL_IC_LOWER and
+// SQL_IC_UPPER fold it, anything else keeps it as written.
+std::string FoldIdentifier(const char* name, SQLUSMALLINT identifierCase);
+
 // True for SQL_SUCCESS and SQL_SUCCESS_WITH_INFO.
 inline bool SqlSucceeded(SQLRETURN result) { return result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO; }

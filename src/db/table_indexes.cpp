@@ -3,7 +3,6 @@
 #include <strings.h>
 
 #include <algorithm>
-#include <cctype>
 
 #include "db/osql.h"
 
@@ -19,13 +18,7 @@ std::string FoldedTableName(OSql& session, const char* table) {
   char quote[8] = "\"";
   SQLUSMALLINT identifierCase = SQL_IC_SENSITIVE;
   session.GetIdentifierRules(quote, sizeof quote, &identifierCase);
-  std::string name = table;
-  for (char& c : name) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if (identifierCase == SQL_IC_LOWER) c = static_cast<char>(std::tolower(u));
-    if (identifierCase == SQL_IC_UPPER) c = static_cast<char>(std::toupper(u));
-  }
-  return name;
+  return FoldIdentifier(table, identifierCase);
 }
 
 int ReadTableIndexes(OSql& session, const char* table, std::vector<TableIndex>* out, std::string* reason) {

@@ -2,8 +2,9 @@
 
 #include <sqlext.h>
 
-#include <cctype>
 #include <cstring>
+
+#include "db/osql.h"
 
 namespace {
 
@@ -25,12 +26,6 @@ constexpr char kSampleCdrValues[] =
     "1,'Caller,Sample',0,0,'',1397229474,"
     "'Target Sample','5550100202',0,'7856',0,'DDR'";
 
-char Folded(char c, SQLUSMALLINT identifierCase) {
-  unsigned char u = static_cast<unsigned char>(c);
-  if (identifierCase == SQL_IC_LOWER) return static_cast<char>(std::tolower(u));
-  if (identifierCase == SQL_IC_UPPER) return static_cast<char>(std::toupper(u));
-  return c;
-}
 
 }  // namespace
 
@@ -40,7 +35,7 @@ std::string SampleCdrSql(const char* quote, SQLUSMALLINT identifierCase) {
   for (const char* column : kSampleCdrColumns) {
     if (column != kSampleCdrColumns[0]) sql += ',';
     sql += mark;
-    for (const char* c = column; *c != '\0'; ++c) sql += Folded(*c, identifierCase);
+    sql += FoldIdentifier(column, identifierCase);
     sql += mark;
   }
   sql += ") VALUES (";

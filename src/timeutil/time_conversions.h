@@ -22,6 +22,10 @@ int32_t DateToEpochUtc(int32_t year, int32_t month, int32_t day);
 // UTC minus local time now, in seconds (positive west of Greenwich).
 int32_t TimeZoneBiasSeconds();
 
+// Days from 1970-01-01 to a calendar date (DateToEpochUtc's corrections
+// apply): consecutive dates have consecutive numbers.
+inline int32_t DayNumber(int32_t year, int32_t month, int32_t day) { return DateToEpochUtc(year, month, day) / 86400; }
+
 // Epoch seconds of the moment the local clock shows 00:00:00 on the date
 // (DateToEpochUtc's corrections apply), with the zone offset in force at
 // that moment, so dates of either season convert right all year round. In a
