@@ -16,7 +16,7 @@
 
 #include "analysis/day_statements.h"
 #include "console/settings.h"
-#include "db/sqlite_threads.h"
+#include "db/driver_process.h"
 #include "timeutil/time_conversions.h"
 
 namespace {
@@ -97,7 +97,7 @@ int Usage() {
 int main(int argc, char** argv) {
   // The same library settings as the tool's, so that the floor is the same
   // reading without the tool's work.
-  PrepareSqliteForThreads();
+  PrepareProcessForDrivers();
   const char* dsn = nullptr;
   Date first, last;
   bool haveFirst = false, haveLast = false, secondPass = true;

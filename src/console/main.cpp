@@ -2,12 +2,11 @@
 
 #include "cli/command_line.h"
 #include "console/command_loop.h"
-#include "db/sqlite_threads.h"
+#include "db/driver_process.h"
 
 int main(int argc, char** argv) {
-  // Range checks read on several threads; the embedded database must know
-  // before its first session.
-  PrepareSqliteForThreads();
+  // Before the first session of any command.
+  PrepareProcessForDrivers();
   // Without arguments the program is the interactive console it has always
   // been; arguments name a command of the command line.
   if (argc <= 1) return RunConsole(stdin);
