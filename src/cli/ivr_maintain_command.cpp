@@ -89,19 +89,19 @@ CLI::App* AddIvrMaintainCommand(CLI::App* app, IvrMaintainOptions* options) {
   CLI::App* command = app->add_subcommand(
       "ivr-maintain",
       "Moves old rows of the IVR database into its backup every night and sets full backup files aside");
-  options->backupDsn = kBackupDataSource;
+  options->host.backupDsn = kBackupDataSource;
   options->tracePath = kDefaultTracePath;
-  command->add_option("--live", options->liveDsn, "ODBC data source of the live IVR database")
+  command->add_option("--live", options->host.liveDsn, "ODBC data source of the live IVR database")
       ->type_name("DSN")
       ->required();
-  command->add_option("--backup", options->backupDsn, "ODBC data source of the backup database")
+  command->add_option("--backup", options->host.backupDsn, "ODBC data source of the backup database")
       ->type_name("DSN")
       ->capture_default_str();
   CLI::Option* file =
-      command->add_option("--backup-file", options->backupFile, "the backup database's file, set aside when full")
+      command->add_option("--backup-file", options->host.backupFile, "the backup database's file, set aside when full")
           ->type_name("PATH");
   CLI::Option* source = command
-                            ->add_option("--new-backup-source", options->newBackupSource,
+                            ->add_option("--new-backup-source", options->host.newBackupSource,
                                          "an IVR database file that a new backup file is copied from")
                             ->type_name("PATH");
   file->needs(source);
@@ -109,17 +109,17 @@ CLI::App* AddIvrMaintainCommand(CLI::App* app, IvrMaintainOptions* options) {
   command->add_option("--trace", options->tracePath, "trace log of the worker and its sessions")
       ->type_name("FILE")
       ->capture_default_str();
-  command->add_option("--retain-months", options->retainMonths, "months of calls kept in the live database")
+  command->add_option("--retain-months", options->host.retainMonths, "months of calls kept in the live database")
       ->type_name("N")
       ->check(CLI::Range(0, kMaxMonths))
       ->capture_default_str();
-  command->add_option("--backup-retain-months", options->backupRetainMonths, "months of calls kept in the backup")
+  command->add_option("--backup-retain-months", options->host.backupRetainMonths, "months of calls kept in the backup")
       ->type_name("N")
       ->check(CLI::Range(0, kMaxMonths))
       ->capture_default_str();
   command->add_flag("--once", options->once, "do one night's work now, then exit (for cron or a timer)");
   command->callback([options] {
-    if (options->retainMonths + options->backupRetainMonths > kMaxMonths) {
+    if (options->host.retainMonths + options->host.backupRetainMonths > kMaxMonths) {
       throw CLI::ValidationError("--retain-months and --backup-retain-months",
                                  "together they may reach back 24 months at most");
     }
@@ -132,18 +132,11 @@ int RunIvrMaintain(const IvrMaintainOptions& options, CMinuteTicker* ticker) {
     std::fprintf(stderr, "nortesk-etp: cannot open the trace log %s\n", options.tracePath.c_str());
     return kExitFailed;
   }
-  IvrHostSettings settings;
-  settings.liveDsn = options.liveDsn;
-  settings.backupDsn = options.backupDsn;
-  settings.backupFile = options.backupFile;
-  settings.newBackupSource = options.newBackupSource;
-  settings.retainMonths = options.retainMonths;
-  settings.backupRetainMonths = options.backupRetainMonths;
-  Trace(kIvrMaintainModule, kLineStarted, "IVR maintenance of %s into %s started%s", options.liveDsn.c_str(),
-        options.backupDsn.c_str(), options.once ? " for one night's work" : "");
+  Trace(kIvrMaintainModule, kLineStarted, "IVR maintenance of %s into %s started%s", options.host.liveDsn.c_str(),
+        options.host.backupDsn.c_str(), options.once ? " for one night's work" : "");
   int status = kExitDone;
   {
-    CIvrHost host(&IvrLog, &MessagePool, settings);
+    CIvrHost host(&IvrLog, &MessagePool, options.host);
     if (options.once) {
       status = host.RunNightNow() ? kExitDone : kExitFailed;
       std::fflush(stdout);

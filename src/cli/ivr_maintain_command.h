@@ -23,8 +23,9 @@
 //   --once                      one night's work now, then exit
 #pragma once
 
-#include <cstdint>
 #include <string>
+
+#include "ivrlog/ivr_host.h"
 
 namespace CLI {
 class App;
@@ -32,13 +33,8 @@ class App;
 class CMinuteTicker;
 
 struct IvrMaintainOptions {
-  std::string liveDsn;
-  std::string backupDsn;
-  std::string backupFile;
-  std::string newBackupSource;
+  IvrHostSettings host;
   std::string tracePath;
-  int32_t retainMonths = 3;
-  int32_t backupRetainMonths = 6;
   bool once = false;
 };
 

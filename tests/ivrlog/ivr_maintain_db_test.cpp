@@ -53,8 +53,8 @@ class IvrMaintainTest : public IvrDbTest {
 
   IvrMaintainOptions Options() const {
     IvrMaintainOptions options;
-    options.liveDsn = kLiveDsn;
-    options.backupDsn = kBackupDsn;
+    options.host.liveDsn = kLiveDsn;
+    options.host.backupDsn = kBackupDsn;
     options.tracePath = ScratchDir() + "/nortesk-ivr.log";
     return options;
   }
