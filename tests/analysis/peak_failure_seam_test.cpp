@@ -1,6 +1,7 @@
 // The peak checker when the day statements fail, against a scripted driver
 // manager: failed days are counted instead of listed, a lost connection
-// stops the reading, and the next command opens the session again.
+// stops the reading, the next command opens the session again, and a range
+// check goes on without an extra session that cannot be opened.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +9,7 @@
 
 #include "analysis/call_peak.h"
 #include "console/settings.h"
+#include "platform/local_time.h"
 #include "support/fake_odbc/fake_odbc.h"
 #include "timeutil/time_conversions.h"
 
@@ -17,6 +19,8 @@ using fake_odbc::CountCalls;
 using fake_odbc::TheScript;
 
 constexpr int32_t kFeb8 = 1770508800;  // 2026-02-08 00:00:00 UTC
+
+int64_t NoonFeb10() { return 1770724800000; }
 
 class PeakFailureSeamTest : public ::testing::Test {
  protected:
@@ -33,6 +37,22 @@ class PeakFailureSeamTest : public ::testing::Test {
   void TearDown() override {
     checker->CloseDatabase();
     testing::internal::GetCapturedStdout();
+    SetClockForTesting(nullptr);
+  }
+  // What a range check prints on standard output when its days are read on
+  // `sessions` sessions; `errors` gets standard error.
+  std::string CheckRangeOn(int sessions, std::string* errors) {
+    SetClockForTesting(NoonFeb10);
+    checker->Sessions = sessions;
+    testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    checker->Reset();
+    checker->CheckRange();
+    *errors = testing::internal::GetCapturedStderr();
+    std::string printed = testing::internal::GetCapturedStdout();
+    testing::internal::CaptureStdout();
+    return printed;
   }
   std::unique_ptr<CCallPeak> checker = std::make_unique<CCallPeak>();
   int opened = 0;
@@ -88,6 +108,25 @@ TEST_F(PeakFailureSeamTest, ASessionThatNeverOpenedIsNotRetried) {
   checker->CheckDay(kFeb8);
   EXPECT_EQ(CountCalls("SQLConnect"), 1);
   EXPECT_EQ(checker->UnreadDays, 0);  // as ever: nothing to read, nothing reported
+}
+
+TEST_F(PeakFailureSeamTest, AnExtraSessionThatCannotOpenLeavesTheDaysToTheOthers) {
+  ASSERT_EQ(opened, 1);
+  TheScript().rows = 1;  // the record range is 8 February, and each statement yields a row
+  TheScript().rowText = {"20260208"};
+  std::string errors;
+  const std::string one = CheckRangeOn(1, &errors);
+  const int32_t rowsOnOne = checker->RowsCounted;
+  ASSERT_GT(rowsOnOne, 0);
+
+  TheScript().failingConnects = {CountCalls("SQLConnect") + 1};
+  TheScript().diagnostics = {{"08001", 0, "too many connections"}};
+  EXPECT_EQ(CheckRangeOn(2, &errors), one);
+  EXPECT_EQ(checker->RowsCounted, rowsOnOne);
+  EXPECT_EQ(checker->UnreadDays, 0);
+  // The driver's report, once.
+  EXPECT_NE(errors.find("too many connections"), std::string::npos) << errors;
+  EXPECT_EQ(errors.find("too many connections"), errors.rfind("too many connections")) << errors;
 }
 
 }  // namespace

@@ -87,6 +87,10 @@ SQLRETURN SQLSetConnectAttr(SQLHDBC, SQLINTEGER, SQLPOINTER, SQLINTEGER) {
 
 SQLRETURN SQLConnect(SQLHDBC, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT) {
   fake_odbc::Log("SQLConnect");
+  const std::vector<int>& failing = S().script.failingConnects;
+  if (std::find(failing.begin(), failing.end(), fake_odbc::CountCalls("SQLConnect")) != failing.end()) {
+    return SQL_ERROR;
+  }
   return S().script.connect;
 }
 

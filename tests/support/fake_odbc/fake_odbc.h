@@ -22,6 +22,7 @@ struct Script {
   SQLRETURN setEnvAttr = SQL_SUCCESS;
   SQLRETURN allocDbc = SQL_SUCCESS;
   SQLRETURN connect = SQL_SUCCESS;
+  std::vector<int> failingConnects;    // 1-based SQLConnect calls that answer SQL_ERROR
   SQLRETURN allocStmt = SQL_SUCCESS;
   SQLRETURN execDirect = SQL_SUCCESS;
   std::vector<int> failingExecutions;  // 1-based SQLExecDirect calls that answer SQL_ERROR
