@@ -15,6 +15,7 @@
 
 #include "support/backend.h"
 #include "support/tool_runner.h"
+#include "support/zone_scope.h"
 
 namespace {
 
@@ -28,19 +29,6 @@ struct GeneratedCall {
 
 struct Date {
   int year, month, day;
-};
-
-// Everything below reads the zone of this process, set for the case.
-class Zone {
- public:
-  explicit Zone(const char* name) {
-    setenv("TZ", name, 1);
-    tzset();
-  }
-  ~Zone() {
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
 };
 
 long LocalMidnight(Date date) {
@@ -207,7 +195,7 @@ class PeakReferenceTest : public BackendTest {
 };
 
 TEST_P(PeakReferenceTest, AgreesInUtc) {
-  Zone zone("UTC");
+  ZoneScope zone("UTC");
   std::vector<Date> days;
   for (Date d{2026, 1, 3}; d.day <= 24; d = NextDate(d)) days.push_back(d);
   std::vector<GeneratedCall> calls = MakeTraffic(days, {LocalMidnight({2026, 1, 10}) + 86400 - 700}, 20260103);
@@ -216,7 +204,7 @@ TEST_P(PeakReferenceTest, AgreesInUtc) {
 }
 
 TEST_P(PeakReferenceTest, AgreesAcrossClockChanges) {
-  Zone zone("America/New_York");
+  ZoneScope zone("America/New_York");
   std::vector<Date> days;
   for (Date d{2026, 3, 2}; d.day <= 12; d = NextDate(d)) days.push_back(d);
   for (Date d{2026, 10, 27}; d.month < 11 || d.day <= 6; d = NextDate(d)) days.push_back(d);

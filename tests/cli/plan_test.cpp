@@ -17,24 +17,12 @@
 #include "planning/erlang_b.h"
 #include "support/backend.h"
 #include "support/tool_runner.h"
+#include "support/zone_scope.h"
 #include "tools/cdrgen_runner.h"
 
 namespace {
 
 constexpr char kZone[] = "America/New_York";  // the range holds a 23-hour day
-
-// Everything below reads the zone of this process, set for the case.
-class Zone {
- public:
-  explicit Zone(const char* name) {
-    setenv("TZ", name, 1);
-    tzset();
-  }
-  ~Zone() {
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
-};
 
 long LocalMidnight(int year, int month, int day) {
   std::tm tm{};
@@ -128,7 +116,7 @@ std::vector<DayCount> Recount(const std::vector<Row>& rows, int year, int month,
 class PlanTest : public BackendTest {};
 
 TEST_P(PlanTest, FilesAgreeWithAPlainRecountOfTheRows) {
-  Zone zone(kZone);
+  ZoneScope zone(kZone);
   AddDataSource(kLoggerDsn);
   // 75 days from 2025-12-31 through today, 2026-03-15: a first month of one
   // day, two complete months, and the current month; a trunk group small

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/zone_scope.h"
 #include "tools/cdrgen_runner.h"
 
 namespace {
@@ -44,26 +45,6 @@ class CdrgenTest : public ::testing::Test {
 };
 
 long long Number(const std::string& text) { return std::stoll(text); }
-
-// Sets TZ for this process for the life of the object.
-class ZoneScope {
- public:
-  explicit ZoneScope(const char* zone) {
-    const char* old = getenv("TZ");
-    hadOld_ = old != nullptr;
-    if (hadOld_) old_ = old;
-    setenv("TZ", zone, 1);
-    tzset();
-  }
-  ~ZoneScope() {
-    if (hadOld_) setenv("TZ", old_.c_str(), 1); else unsetenv("TZ");
-    tzset();
-  }
-
- private:
-  bool hadOld_ = false;
-  std::string old_;
-};
 
 TEST_F(CdrgenTest, TheSeedDecidesEveryRow) {
   const std::vector<std::string> plan = {"--days", "5", "--calls-per-day", "300", "--end-date", "2024-06-30"};
