@@ -6,6 +6,7 @@
 
 #include "analysis/month_minutes.h"
 #include "cli/exit_status.h"
+#include "cli/standard_output.h"
 #include "console/settings.h"
 #include "db/osql.h"
 #include "platform/local_time.h"
@@ -58,8 +59,8 @@ int RunMinutes(const MinutesOptions& options) {
   // All or nothing: a script must not take a gap for a month without calls.
   if (!summed) return Fail("a trunk-minutes statement failed on data source \"" + options.dsn + "\"");
   for (const MonthMinutes& month : months) PrintMonthMinutesLine(month);
-  std::fflush(stdout);
   std::string error;
+  if (!FlushStandardOutput(&error)) return Fail(error);
   if (!options.csvPath.empty() && !WriteMinutesCsv(options.csvPath, months, &error)) return Fail(error);
   return kExitDone;
 }

@@ -3,8 +3,9 @@
 // and the months before it, oldest first, on standard output, and writes
 // them as CSV (report/minutes_csv.h) when asked. Exit status 1, with one
 // line on standard error, when the data source cannot be opened, a month's
-// statement fails or the CSV file cannot be written; the CSV file is then
-// left as it was.
+// statement fails, standard output or the CSV file cannot be written; the
+// CSV file is then left as it was (and not written when standard output
+// failed).
 //
 //   --months N         the current month and the N-1 before it, 1-120 (default 4)
 //   --without-sip-tie  leave out calls whose only trunk end is a SIP tie line

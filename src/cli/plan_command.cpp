@@ -13,6 +13,7 @@
 #include "cli/call_kinds.h"
 #include "cli/exit_status.h"
 #include "cli/progress_bar.h"
+#include "cli/standard_output.h"
 #include "planning/capacity_plan.h"
 #include "platform/local_time.h"
 #include "report/plan_chart.h"
@@ -159,6 +160,7 @@ int RunPlan(const PlanOptions& options) {
   header.gradePercent = options.gradePercent;
   header.horizonMonths = options.months;
   PrintPlanReport(stdout, header, days, plan);
-  std::fflush(stdout);
+  std::string error;
+  if (!FlushStandardOutput(&error)) return Fail(error);
   return WriteFiles(options, kind, days, plan);
 }

@@ -2,7 +2,10 @@
 // peak checks do, then prints the plan (report/plan_report.h) on standard
 // output and writes its CSV files and chart when asked. Exit status 1 when
 // the data source cannot be opened, holds no usable records of the calls
-// counted, or a file cannot be written; one line on standard error says so.
+// counted, or standard output, a file or the chart cannot be written (the
+// files are not written after standard output failed); one line on
+// standard error says so. The names given to --csv and --chart must hold no
+// control characters (exit status 2).
 //
 //   --dsn NAME     data source (default "Internal Logger Database")
 //   --calls KIND   trunk (default), trunk-no-sip-tie or extension

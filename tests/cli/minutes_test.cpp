@@ -79,6 +79,17 @@ TEST_P(MinutesTest, AFailingStatementExitsWith1AndLeavesTheCsvAsItWas) {
   EXPECT_NE(run.err.find("nortesk-etp: a trunk-minutes statement failed"), std::string::npos) << run.err;
 }
 
+TEST_P(MinutesTest, OutputThatCannotBeWrittenExitsWith1AndWritesNoCsv) {
+  const std::string csv = ScratchDir() + "/minutes.csv";
+  ToolOptions options;
+  options.arguments = {"minutes", "--csv", csv};
+  options.standardOutput = "/dev/full";
+  ToolRun run = RunTool("", options);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "nortesk-etp: cannot write to standard output: No space left on device\n");
+  EXPECT_EQ(ReadWholeFile(csv), "");
+}
+
 INSTANTIATE_BACKENDS(MinutesTest);
 
 }  // namespace

@@ -65,7 +65,8 @@ ToolRun RunTool(const std::string& input, const ToolOptions& options) {
   pid_t child = fork();
   if (child == 0) {
     int in = open(inPath.c_str(), O_RDONLY);
-    int out = open(outPath.c_str(), O_WRONLY | O_TRUNC);
+    int out = open(options.standardOutput.empty() ? outPath.c_str() : options.standardOutput.c_str(),
+                   O_WRONLY | O_TRUNC);
     int err = open(errPath.c_str(), O_WRONLY | O_TRUNC);
     dup2(in, 0);
     dup2(out, 1);

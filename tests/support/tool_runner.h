@@ -21,6 +21,8 @@ struct ToolOptions {
   std::vector<std::string> arguments;
   // Extra environment entries "NAME=value".
   std::vector<std::string> environment;
+  // A file standard output goes to instead of ToolRun::out ("/dev/full").
+  std::string standardOutput;
 };
 
 // Starts the program with the environment of this process (ODBCINI included)
