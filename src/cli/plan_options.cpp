@@ -8,6 +8,7 @@
 #include "cli/call_kinds.h"
 #include "cli/plan_command.h"
 #include "console/settings.h"
+#include "report/gnuplot_literal.h"
 #include "report/plan_chart.h"
 
 namespace {
@@ -20,6 +21,11 @@ std::string CheckPercent(std::string& text) {
     return "a percentage above 0 and below 100 is needed, not " + text;
   }
   return "";
+}
+
+// Names that reach gnuplot: a control character could end a command there.
+std::string CheckFileName(std::string& text) {
+  return HasControlCharacter(text) ? "a name without control characters (line ends, tabs) is needed" : "";
 }
 
 std::string CheckChartPath(std::string& text) {
@@ -60,9 +66,12 @@ CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options) {
       ->type_name("K")
       ->check(CLI::Range(1, static_cast<int>(CCallPeak::kMaxSessions)))
       ->capture_default_str();
-  plan->add_option("--csv", options->csvDir, "write days.csv and months.csv into DIR")->type_name("DIR");
+  plan->add_option("--csv", options->csvDir, "write days.csv and months.csv into DIR")
+      ->type_name("DIR")
+      ->check(CLI::Validator(CheckFileName, ""));
   plan->add_option("--chart", options->chartPath, "draw the chart into FILE.png or FILE.svg")
       ->type_name("FILE")
+      ->check(CLI::Validator(CheckFileName, ""))
       ->check(CLI::Validator(CheckChartPath, ""));
   return plan;
 }

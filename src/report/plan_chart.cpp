@@ -1,12 +1,16 @@
 #include "report/plan_chart.h"
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <strings.h>
 
 #include "report/atomic_file.h"
+#include "report/gnuplot_literal.h"
 
 namespace {
 
@@ -15,24 +19,41 @@ bool EndsWith(const std::string& text, const char* suffix) {
   return text.size() > length && strcasecmp(text.c_str() + text.size() - length, suffix) == 0;
 }
 
-// A gnuplot string literal: single quotes, in which only a quote is special.
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (char c : text) {
-    quoted += c;
-    if (c == '\'') quoted += '\'';
+// A file name as gnuplot must get it: absolute, so that no leading '|',
+// '<' or '~' of the name given can make gnuplot start a shell or expand it.
+bool FileLiteral(const std::string& path, std::string* literal, std::string* error) {
+  std::error_code failure;
+  const std::string absolute = std::filesystem::absolute(path, failure).string();
+  if (failure) {
+    *error = "cannot make an absolute path of " + path + ": " + failure.message();
+    return false;
   }
-  return quoted + "'";
+  if (GnuplotLiteral(absolute, literal)) return true;
+  *error = "a file name for gnuplot holds a control character";
+  return false;
+}
+
+// The title is only shown: a control character in it shows as a space.
+std::string TitleLiteral(std::string title) {
+  std::replace_if(title.begin(), title.end(), IsControlCharacter, ' ');
+  std::string literal;
+  GnuplotLiteral(title, &literal);
+  return literal;
 }
 
 // The months of months.csv sit in the middle of their month; the column
 // names follow report/plan_csv.h.
-std::string Script(const ChartRequest& request, const std::string& output) {
+bool Script(const ChartRequest& request, const std::string& output, std::string* text, std::string* error) {
+  std::string outputFile, daysFile, monthsFile;
+  if (!FileLiteral(output, &outputFile, error) || !FileLiteral(request.daysCsv, &daysFile, error) ||
+      !FileLiteral(request.monthsCsv, &monthsFile, error)) {
+    return false;
+  }
   const bool svg = EndsWith(request.output, ".svg");
   std::string script = svg ? "set terminal svg size 1200,700 dynamic noenhanced background rgb 'white'\n"
                            : "set terminal pngcairo size 1200,700 noenhanced\n";
-  script += "set output " + Quoted(output) + "\n";
-  script += "set title " + Quoted(request.title) + "\n";
+  script += "set output " + outputFile + "\n";
+  script += "set title " + TitleLiteral(request.title) + "\n";
   script +=
       "set datafile separator ','\n"
       "set datafile columnheaders\n"
@@ -45,9 +66,9 @@ std::string Script(const ChartRequest& request, const std::string& output) {
       "set format x '%b %Y'\n"
       "mid(c) = timecolumn(c, '%Y-%m') + 14 * 86400\n"
       "projected = 'projected'\n";
-  script += "plot " + Quoted(request.daysCsv) +
+  script += "plot " + daysFile +
             " using 1:'busy_hour_erlangs' with lines lc rgb '#9fb4c8' title 'daily busy hour', \\\n";
-  script += "  " + Quoted(request.monthsCsv) +
+  script += "  " + monthsFile +
             " using (mid(1)):(strcol('kind') eq projected ? NaN : column('load_erlangs')) with linespoints pt 7 "
             "lw 2 lc rgb '#1f5fa0' title 'monthly load (5 busiest days)', \\\n";
   script += "  '' using (mid(1)):(strcol('kind') eq projected ? column('load_erlangs') : NaN) with linespoints "
@@ -61,7 +82,8 @@ std::string Script(const ChartRequest& request, const std::string& output) {
                   request.capacity, request.lines, request.gradePercent);
     script += capacity;
   }
-  return script + "\n";
+  *text = script + "\n";
+  return true;
 }
 
 // Feeds `script` to gnuplot; its exit status, or -1 when it did not run.
@@ -91,9 +113,21 @@ bool DrawPlanChart(const ChartRequest& request, std::string* error) {
   }
   const std::string temporary = MakeTemporaryBeside(request.output, error);
   if (temporary.empty()) return false;
-  const int status = RunGnuplot(Script(request, temporary));
+  std::string script;
+  if (!Script(request, temporary, &script, error)) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  const int status = RunGnuplot(script);
   if (status != 0) {
     *error = status == 127 || status < 0 ? "cannot run gnuplot (install gnuplot-nox)" : "gnuplot failed";
+    std::remove(temporary.c_str());
+    return false;
+  }
+  // gnuplot may end well without having drawn anything where it was told.
+  struct stat drawn {};
+  if (stat(temporary.c_str(), &drawn) != 0 || drawn.st_size == 0) {
+    *error = "gnuplot drew no chart into " + request.output;
     std::remove(temporary.c_str());
     return false;
   }

@@ -5,7 +5,9 @@
 // dates and Erlangs; the title names the data source.
 //
 // The picture is written to a temporary file beside the target and renamed
-// into place, as the CSV files are.
+// into place, as the CSV files are. gnuplot gets every name as data, never
+// as a command: file names as absolute paths in string literals
+// (report/gnuplot_literal.h), so that no name can make it start a shell.
 #pragma once
 
 #include <string>
@@ -24,5 +26,8 @@ struct ChartRequest {
 bool IsChartPath(const std::string& path);
 
 // Runs gnuplot (found on PATH) on the request. On failure returns false with
-// a one-line reason in `error` (gnuplot's own messages go to standard error).
+// a one-line reason in `error` (gnuplot's own messages go to standard error)
+// and leaves `output` as it was: when a file name holds a control
+// character, when gnuplot cannot run or fails, and when it ends without
+// having drawn anything. A control character in the title shows as a space.
 bool DrawPlanChart(const ChartRequest& request, std::string* error);

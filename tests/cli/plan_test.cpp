@@ -200,6 +200,69 @@ TEST_P(PlanTest, ATableWithoutRecordsFailsWithOneLineNamingTheSource) {
   EXPECT_EQ(run.err, "nortesk-etp: data source \"Internal Logger Database\" holds no usable records of trunk calls\n");
 }
 
+// Three days of records up to the day before the runner's frozen clock.
+void GenerateFewDays() {
+  ToolRun generated = RunCdrgen(
+      {"--dsn", kLoggerDsn, "--days", "3", "--calls-per-day", "50", "--end-date", "2026-02-09", "--seed", "4"});
+  ASSERT_EQ(generated.status, 0) << generated.err;
+}
+
+TEST_P(PlanTest, FileNamesReachGnuplotAsNamesNeverAsCommands) {
+  AddDataSource(kLoggerDsn);
+  GenerateFewDays();
+  // Relative names that gnuplot would take for pipes to a shell, with quotes
+  // in them: they must name a folder and a file in the working folder, like
+  // any other name.
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(ScratchDir());
+  ToolOptions options;
+  options.arguments = {"plan", "--csv", "<touch csv-ran;cat x''", "--chart", "|touch chart-ran;#''.svg"};
+  ToolRun run = RunTool("", options);
+  std::filesystem::current_path(previous);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_FALSE(std::filesystem::exists(ScratchDir() + "/csv-ran"));
+  EXPECT_FALSE(std::filesystem::exists(ScratchDir() + "/chart-ran"));
+  EXPECT_NE(ReadWholeFile(ScratchDir() + "/<touch csv-ran;cat x''/months.csv"), "");
+  EXPECT_NE(ReadWholeFile(ScratchDir() + "/|touch chart-ran;#''.svg").find("</svg>"), std::string::npos);
+}
+
+TEST_P(PlanTest, AChartGnuplotDidNotDrawFailsAndLeavesNoFile) {
+  AddDataSource(kLoggerDsn);
+  GenerateFewDays();
+  // A gnuplot that reads its script and ends well without drawing.
+  const std::string bin = ScratchDir() + "/bin";
+  std::filesystem::create_directories(bin);
+  std::ofstream(bin + "/gnuplot") << "#!/bin/sh\ncat >/dev/null\n";
+  std::filesystem::permissions(bin + "/gnuplot", std::filesystem::perms::owner_all);
+  const std::string path = std::getenv("PATH");
+  setenv("PATH", (bin + ":" + path).c_str(), 1);
+  const std::string dir = ScratchDir() + "/out";
+  ToolOptions options;
+  options.arguments = {"plan", "--csv", dir, "--chart", dir + "/plan.png"};
+  ToolRun run = RunTool("", options);
+  setenv("PATH", path.c_str(), 1);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("nortesk-etp: gnuplot drew no chart into " + dir + "/plan.png\n"), std::string::npos)
+      << run.err;
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path().filename());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"days.csv", "months.csv"}));
+}
+
+TEST_P(PlanTest, AReportThatCannotBeWrittenExitsWith1) {
+  AddDataSource(kLoggerDsn);
+  GenerateFewDays();
+  ToolOptions options;
+  options.arguments = {"plan"};
+  options.standardOutput = "/dev/full";
+  ToolRun run = RunTool("", options);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("nortesk-etp: cannot write to standard output: No space left on device\n"),
+            std::string::npos)
+      << run.err;
+}
+
 INSTANTIATE_BACKENDS(PlanTest);
 
 ToolRun RunArguments(const std::vector<std::string>& arguments) {
@@ -218,6 +281,7 @@ TEST(PlanCommandLine, BadArgumentsExitWith2AndSayWhy) {
       {"plan", "--lines", "x"},      {"plan", "--calls", "trunks"},   {"plan", "--chart", "plan.gif"},
       {"plan", "--dsn", ""},         {"plan", "--csv"},               {"plan", "extra"},
       {"plan", "--unknown"},         {"plot"},                        {"--dsn", "x"},
+      {"plan", "--csv", "a\tb"},     {"plan", "--chart", "a\nb.png"},
   };
   for (const auto& arguments : cases) {
     ToolRun run = RunArguments(arguments);
