@@ -10,9 +10,12 @@
 #include <thread>
 
 #include "cli/exit_status.h"
+#include "db/osql.h"
+#include "ivrlog/backup_file.h"
 #include "ivrlog/ivr_host.h"
 #include "ivrlog/ivr_texts.h"
 #include "ivrlog/minute_ticker.h"
+#include "platform/files.h"
 #include "trace/trace.h"
 
 namespace {
@@ -63,24 +66,56 @@ class StopSignals {
   sigset_t saved_;
 };
 
-int RunDaemon(CIvrHost* host, CMinuteTicker* ticker) {
+// Runs `work` on a thread of its own until it returns or a stop signal
+// comes; on a signal, `stop` is called and the work is left to finish the
+// step in progress. Every signal is taken here, so that none interrupts a
+// database call or ends the process midway.
+template <typename Work, typename Stop>
+void RunUntilStopped(Work work, Stop stop) {
   StopSignals signals;
   const pthread_t waiter = pthread_self();
   std::atomic<bool> stoppedByItself = false;
   // The new thread starts with the signals blocked, as they are here.
   std::thread worker([&] {
-    host->RunEveryMinute(ticker);
+    work();
     stoppedByItself = true;
-    // Wakes the waiting thread when the ticker stopped without a signal.
+    // Wakes the waiting thread when the work ended without a signal.
     pthread_kill(waiter, SIGTERM);
   });
   const int signal = signals.Wait();
-  ticker->Stop();
   if (!stoppedByItself) {
+    stop();
     Trace(kIvrMaintainModule, kLineStopping, "Signal %d: stopping after the step in progress", signal);
   }
   worker.join();
-  return kExitDone;
+}
+
+// Refuses a --backup-file that the backup data source does not open: the
+// rotation renames and replaces that file, and must never take another
+// database's rows for its own. A data source that cannot be opened now is
+// checked again by the rotation itself. The reason goes to `reason`.
+bool BackupFileIsTheDataSources(const IvrHostSettings& host, std::string* reason) {
+  if (host.backupFile.empty()) return true;
+  // Checked before connecting: SQLite would create a missing file, empty.
+  if (!FileExists(host.backupFile.c_str())) {
+    *reason = "--backup-file " + host.backupFile + ": no such file";
+    return false;
+  }
+  OSql backup;
+  if (backup.Connect(host.backupDsn.c_str(), "", "") == 0) return true;
+  std::string opened;
+  const BackupFileMatch match = MatchBackupFile(backup, host.backupFile, &opened);
+  backup.Disconnect();
+  if (match == BackupFileMatch::kSame) return true;
+  if (match == BackupFileMatch::kNoFile) {
+    *reason = "the backup data source " + host.backupDsn +
+              " is not a database file, so it has nothing to set aside: leave out --backup-file and "
+              "--new-backup-source";
+  } else {
+    *reason = "--backup-file " + host.backupFile + " is not the file that the backup data source " +
+              host.backupDsn + " opens (" + opened + ")";
+  }
+  return false;
 }
 
 }  // namespace
@@ -128,6 +163,11 @@ CLI::App* AddIvrMaintainCommand(CLI::App* app, IvrMaintainOptions* options) {
 }
 
 int RunIvrMaintain(const IvrMaintainOptions& options, CMinuteTicker* ticker) {
+  std::string refusal;
+  if (!BackupFileIsTheDataSources(options.host, &refusal)) {
+    std::fprintf(stderr, "nortesk-etp: %s\n", refusal.c_str());
+    return kExitUsage;
+  }
   if (ProcessTrace.Open(options.tracePath.c_str(), kTraceToFile) == 0) {
     std::fprintf(stderr, "nortesk-etp: cannot open the trace log %s\n", options.tracePath.c_str());
     return kExitFailed;
@@ -137,15 +177,23 @@ int RunIvrMaintain(const IvrMaintainOptions& options, CMinuteTicker* ticker) {
   int status = kExitDone;
   {
     CIvrHost host(&IvrLog, &MessagePool, options.host);
+    IvrLog.stopRequested = false;
     if (options.once) {
-      status = host.RunNightNow() ? kExitDone : kExitFailed;
+      bool done = false;
+      RunUntilStopped([&] { done = host.RunNightNow(); }, [] { IvrLog.stopRequested = true; });
+      status = done ? kExitDone : kExitFailed;
       std::fflush(stdout);
       if (status != kExitDone) {
         std::fprintf(stderr, "nortesk-etp: the IVR maintenance failed, see %s\n", options.tracePath.c_str());
       }
     } else {
       CMinuteTicker wallClock;
-      status = RunDaemon(&host, ticker != nullptr ? ticker : &wallClock);
+      CMinuteTicker* minutes = ticker != nullptr ? ticker : &wallClock;
+      RunUntilStopped([&] { host.RunEveryMinute(minutes); },
+                      [&] {
+                        IvrLog.stopRequested = true;
+                        minutes->Stop();
+                      });
     }
   }
   Trace(kIvrMaintainModule, kLineStopped, "IVR maintenance stopped");

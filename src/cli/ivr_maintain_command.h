@@ -9,7 +9,12 @@
 // step in progress is finished, both sessions are closed, the trace is
 // written and closed, and the exit status is 0. With --once it does one
 // night's work at once and exits 0 when it completed, 1 when any step
-// failed (the trace says which).
+// failed (the trace says which); SIGTERM or SIGINT then lets the step in
+// progress finish, leaves the rest for the next run and exits 1.
+//
+// A --backup-file that does not exist, or that the backup data source does
+// not open (another file, or a server database with no file), is refused
+// before anything is done: exit 2, naming both.
 //
 //   --live DSN                  live IVR data source (required)
 //   --backup DSN                backup data source (default "SarvoIVR_bak")

@@ -359,6 +359,14 @@ std::string FoldIdentifier(const char* name, SQLUSMALLINT identifierCase) {
   return folded;
 }
 
+bool OSql::IsSqlite() {
+  if (!IsOpen()) return false;
+  char name[64] = {};
+  SQLSMALLINT length = 0;
+  if (!SqlSucceeded(SQLGetInfo(connectionHandle, SQL_DBMS_NAME, name, sizeof name, &length))) return false;
+  return std::strncmp(name, "SQLite", 6) == 0;
+}
+
 int OSql::GetIdentifierRules(char* quote, size_t size, SQLUSMALLINT* identifierCase) {
   if (connectionHandle == SQL_NULL_HDBC || size == 0) return 0;
   char quoteText[8] = {};

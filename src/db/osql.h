@@ -143,6 +143,10 @@ class OSql {
   // when the driver cannot tell.
   int GetIdentifierRules(char* quote, size_t size, SQLUSMALLINT* identifierCase);
 
+  // True when the session is open on a SQLite database (the driver's DBMS
+  // name), whose database is a file and whose SQL has its own dialect.
+  bool IsSqlite();
+
   // Rows changed by the last INSERT, UPDATE or DELETE on the own statement;
   // -1 when the driver cannot tell or the session is closed.
   int64_t AffectedRows();

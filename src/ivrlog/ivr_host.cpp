@@ -15,6 +15,7 @@ enum HostReportLine {
   kLinePost = 60,
   kLineNightDone = 80,
   kLineNightFailed = 85,
+  kLineNightStopped = 90,
 };
 
 }  // namespace
@@ -74,13 +75,20 @@ bool CIvrHost::Post(uint32_t type) {
 bool CIvrHost::RunNightNow() {
   if (!KeepLiveSessionOpen()) return false;
   const int32_t failedBefore = worker_->failedSteps;
+  const int32_t leftBefore = worker_->messagesLeftOnStop;
   const bool posted = Post(kMessageBackupOldRows) && Post(kMessageRotateBackupFile);
   worker_->Run();
   const int32_t failed = worker_->failedSteps - failedBefore;
-  if (posted && failed == 0) {
+  const int32_t left = worker_->messagesLeftOnStop - leftBefore;
+  if (left > 0) {
+    Trace(kIvrHostModule, kLineNightStopped, "Stopped before %d of the night's steps; the next run takes them",
+          static_cast<int>(left));
+  }
+  if (posted && failed == 0 && left == 0) {
     Trace(kIvrHostModule, kLineNightDone, "The night's work is done");
     return true;
   }
+  if (failed == 0 && left > 0) return false;
   Trace(kIvrHostModule, kLineNightFailed, "The night's work failed in %d of its steps", static_cast<int>(failed));
   return false;
 }

@@ -43,7 +43,7 @@ class CIvrHost {
   // One whole night's work now, whatever the clock says: the old rows are
   // moved, then the backup file is rotated when due, through the worker's
   // queue and one Run. True when the live database opened and no step
-  // failed.
+  // failed or was left undone by the worker's `stopRequested`.
   bool RunNightNow();
 
   // Every time `ticker` says a minute has come: KeepLiveSessionOpen, then

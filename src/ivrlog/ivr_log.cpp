@@ -25,10 +25,14 @@ int32_t CIvrLog::Run() {
   }
   for (WorkerMessage* message : taken) {
     if (message == nullptr) continue;
-    Handle(message);
+    if (stopRequested) {
+      ++messagesLeftOnStop;
+    } else {
+      Handle(message);
+    }
     MessagePool.ReturnBuffer(message);
   }
-  CheckSchedule();
+  if (!stopRequested) CheckSchedule();
   return 1;
 }
 

@@ -27,6 +27,7 @@
 // calls Run; only the queue is shared with producers, under `queueLock`.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <list>
 #include <string>
@@ -47,6 +48,10 @@ class CIvrLog : public CWorker {
   // seconds, and going on without the lock when it cannot be had or does
   // not exist), handles them oldest first, returns each buffer to
   // MessagePool whatever its outcome, then runs CheckSchedule. Returns 1.
+  //
+  // When `stopRequested` is set, the messages not yet begun are handed back
+  // unhandled and counted in `messagesLeftOnStop`, and the schedule does
+  // not advance.
   //
   // Types 2, 3, 4: nothing. 10: BackupOldRows. 11: RotateBackupFile. Any
   // other type: its text, exactly `length` bytes, is executed on
@@ -87,16 +92,21 @@ class CIvrLog : public CWorker {
   int BackupOldRows();
 
   // When the first call in the backup database lies in the month that began
-  // `retainMonths` + `backupRetainMonths` months back or earlier, renames
-  // the backup database file to its set-aside name (stamped with its first
-  // and last call dates) and copies `newBackupSourcePath` in its place, for
-  // its tables: IVRCALL and IVRDETAIL of the copy are emptied before it
-  // takes any rows, and when that fails the copy is removed and the old
-  // file gets its name back. Neither the renaming nor the copying replaces
-  // an existing file. `backupSession` is closed afterwards on every path.
-  // 1 when the file was set aside (and not put back), else 0. With an empty
-  // `backupFilePath` (a backup database on a server, which has no file)
-  // nothing is done.
+  // `retainMonths` + `backupRetainMonths` months back or earlier, sets the
+  // backup database file aside under its set-aside name (stamped with its
+  // first and last call dates) and puts a copy of `newBackupSourcePath`, for
+  // its tables, in its place. Nothing is touched unless the backup data
+  // source is shown to open `backupFilePath` itself (links followed): a
+  // server database, or a data source that opens another file, is refused
+  // (reported). The copy is made and its IVRCALL and IVRDETAIL emptied under
+  // a name of its own beside the file; then the old file takes its
+  // set-aside name, which must not exist, and the copy takes the file's name
+  // in one rename, so that at every instant the backup file is the old one
+  // or the new one. What a run stopped midway left (a copy not yet in
+  // place, a set-aside name not yet followed by the copy) is undone first.
+  // `backupSession` is closed afterwards on every path. 1 when the file was
+  // set aside, else 0. With an empty `backupFilePath` (a backup database on
+  // a server, which has no file) nothing is done.
   int RotateBackupFile();
 
   // Copies every row of `table` dated before `cutoff` (TimeStamp below
@@ -146,6 +156,11 @@ class CIvrLog : public CWorker {
   // Counted for the host, which tells from it how a night went.
   int32_t failedSteps = 0;
 
+  // Set from another thread (a stop signal) to end the work after the step
+  // in progress.
+  std::atomic<bool> stopRequested = false;
+  int32_t messagesLeftOnStop = 0;
+
   // Date (YYYYMMDD) of the last BackupOldRows that moved both tables; empty
   // while none did.
   char lastRunDate[16] = {};
@@ -169,9 +184,14 @@ class CIvrLog : public CWorker {
 
  private:
   void Handle(WorkerMessage* message);
-  // Deletes every row of the tables of the new backup file through the
-  // backup data source; 1 when they are empty, else 0. Closes the session.
-  int EmptyNewBackupFile();
+  // True when `backupSession` opened `backupFilePath`; else reported.
+  bool BackupSessionReachesItsFile();
+  // Copies `newBackupSourcePath` to `newFile` and empties its tables; on
+  // failure reported and the copy removed.
+  bool PrepareNewBackupFile(const std::string& newFile);
+  // Empties IVRCALL and IVRDETAIL of the file `newFile` through the open
+  // backup session; true when both are empty.
+  bool EmptyNewBackupFile(const std::string& newFile);
   // The first and last call dates of a backup database that is due to be
   // set aside: 1 due, 0 not due (or empty), -1 (reported) when the range or
   // the dates cannot be had.

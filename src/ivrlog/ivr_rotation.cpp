@@ -1,7 +1,10 @@
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "db/sql_literal.h"
+#include "ivrlog/backup_file.h"
 #include "ivrlog/ivr_log.h"
 #include "ivrlog/ivr_texts.h"
 #include "ivrlog/month_arithmetic.h"
@@ -17,6 +20,14 @@ namespace {
 constexpr uint32_t kBeforeRenameMilliseconds = 2000;
 constexpr uint32_t kAfterRenameMilliseconds = 500;
 
+// The new backup file is made under this name beside the backup file and
+// takes the backup file's name last, in one rename.
+constexpr char kNewFileSuffix[] = ".new";
+
+// The name under which the new file is attached to the backup session while
+// its tables are emptied.
+constexpr char kNewFileSchema[] = "fresh";
+
 }  // namespace
 
 int CIvrLog::RotateBackupFile() {
@@ -29,63 +40,103 @@ int CIvrLog::RotateBackupFile() {
   SYSTEMTIME first{};
   SYSTEMTIME last{};
   int due = FindSetAsideRange(&first, &last);
-  // Closed on every path: the file cannot be set aside while it is open, and
-  // a session left open would keep reaching the old file.
-  backupSession.Disconnect();
-  if (due < 0) ++failedSteps;
-  if (due <= 0) return 0;
-
+  if (due > 0 && !BackupSessionReachesItsFile()) due = -1;
+  std::string file = ResolvedFilePath(backupFilePath.c_str());
+  std::string newFile = file + kNewFileSuffix;
   char dates[40] = {};
   std::snprintf(dates, sizeof dates, kSetAsideSuffixFormat, first.wYear, first.wMonth, first.wDay, last.wYear,
                 last.wMonth, last.wDay);
   std::string setAsideName = setAsidePrefix + dates + setAsideExtension;
+  if (due > 0) {
+    // What a run that stopped midway left behind: a new file not yet in
+    // place, or the old file's second name given before the new file took
+    // its first. Undone, so that this run starts again from the full file.
+    DeleteFilePath(newFile.c_str());
+    if (IsSameFile(setAsideName.c_str(), file.c_str())) DeleteFilePath(setAsideName.c_str());
+    if (!PrepareNewBackupFile(newFile)) due = -1;
+  }
+  // Closed on every path: a session left open would keep reaching the old
+  // file.
+  backupSession.Disconnect();
+  if (due < 0) ++failedSteps;
+  if (due <= 0) return 0;
+
   SleepMilliseconds(kBeforeRenameMilliseconds);
-  bool renamed = MoveFilePath(backupFilePath.c_str(), setAsideName.c_str());
-  SleepMilliseconds(kAfterRenameMilliseconds);
-  // Never over an existing file: when the renaming failed, the backup file
-  // is still there and stays as it was.
-  if (!CopyFilePath(newBackupSourcePath.c_str(), backupFilePath.c_str(), true)) {
-    if (renamed) {
-      Trace(kIvrLogModule, kLineNewBackupFile, "Failed to copy %s to %s, the backup database has no file now",
-            newBackupSourcePath.c_str(), backupFilePath.c_str());
-    } else {
-      Trace(kIvrLogModule, kLineSetAside, "Failed to set %s aside as %s, it stays as it was", backupFilePath.c_str(),
-            setAsideName.c_str());
-    }
+  // The old file gets its set-aside name as a second one first, and the new
+  // file takes the backup file's name in one rename last: at every instant
+  // the backup file is the old one or the new one, and the old one is never
+  // without a name.
+  if (!LinkFilePath(file.c_str(), setAsideName.c_str())) {
+    Trace(kIvrLogModule, kLineSetAside, "Failed to set %s aside as %s (%s), it stays as it was", file.c_str(),
+          setAsideName.c_str(), std::strerror(errno));
+    DeleteFilePath(newFile.c_str());
     ++failedSteps;
-    return renamed ? 1 : 0;
+    return 0;
   }
-  if (EmptyNewBackupFile() == 1) return renamed ? 1 : 0;
-  ++failedSteps;
-  // A new file that still holds live rows would take them a second time when
-  // they age: the rotation is undone, and the next night tries again.
-  Trace(kIvrLogModule, kLineEmptyNewBackup, "Failed to empty the new backup database, the rotation is undone");
-  bool undone = DeleteFilePath(backupFilePath.c_str()) &&
-                (!renamed || MoveFilePath(setAsideName.c_str(), backupFilePath.c_str()));
-  if (!undone) {
-    Trace(kIvrLogModule, kLineUndoRotation, "Failed to undo the rotation of %s", backupFilePath.c_str());
+  if (!ReplaceFilePath(newFile.c_str(), file.c_str())) {
+    Trace(kIvrLogModule, kLineNewBackupFile, "Failed to put the new backup file %s in place (%s), it stays as it was",
+          file.c_str(), std::strerror(errno));
+    DeleteFilePath(setAsideName.c_str());
+    DeleteFilePath(newFile.c_str());
+    ++failedSteps;
+    return 0;
   }
-  return 0;
+  SleepMilliseconds(kAfterRenameMilliseconds);
+  return 1;
 }
 
-int CIvrLog::EmptyNewBackupFile() {
-  // The data source reaches the file just made (see `backupFilePath`), so
-  // this empties nothing but the copy.
-  if (backupSession.Connect(backupDataSource.c_str(), "", "") == 0) return 0;
-  int emptied = backupSession.BeginTransaction();
+bool CIvrLog::BackupSessionReachesItsFile() {
+  std::string opened;
+  switch (MatchBackupFile(backupSession, backupFilePath, &opened)) {
+    case BackupFileMatch::kSame:
+      return true;
+    case BackupFileMatch::kNoFile:
+      Trace(kIvrLogModule, kLineBackupFileMatch,
+            "The backup database %s is not a file, so %s cannot be set aside; nothing changed",
+            backupDataSource.c_str(), backupFilePath.c_str());
+      return false;
+    case BackupFileMatch::kDifferent:
+      break;
+  }
+  Trace(kIvrLogModule, kLineBackupFileMatch,
+        "The backup database %s opens %s, not the backup file %s; nothing changed", backupDataSource.c_str(),
+        opened.c_str(), backupFilePath.c_str());
+  return false;
+}
+
+bool CIvrLog::PrepareNewBackupFile(const std::string& newFile) {
+  if (!CopyFilePath(newBackupSourcePath.c_str(), newFile.c_str(), true)) {
+    Trace(kIvrLogModule, kLineNewBackupFile, "Failed to copy %s to %s (%s), the backup file stays as it was",
+          newBackupSourcePath.c_str(), newFile.c_str(), std::strerror(errno));
+    return false;
+  }
+  if (EmptyNewBackupFile(newFile)) return true;
+  Trace(kIvrLogModule, kLineEmptyNewBackup, "Failed to empty the new backup database, the rotation is undone");
+  DeleteFilePath(newFile.c_str());
+  return false;
+}
+
+bool CIvrLog::EmptyNewBackupFile(const std::string& newFile) {
+  // The copy is reached by its own name, attached to the backup session, so
+  // that no statement here can touch a row of the backup database itself.
+  const std::string attach = "ATTACH DATABASE " + SqlStringLiteral(newFile) + " AS " + kNewFileSchema;
+  if (backupSession.Execute(attach.c_str()) == 0) return false;
+  bool emptied = backupSession.BeginTransaction() == 1;
   for (const char* table : {kCallTable, kDetailTable}) {
-    if (emptied == 0) break;
+    if (!emptied) break;
+    const std::string name = std::string(kNewFileSchema) + "." + table;
     char statement[260] = {};
-    FormatBounded(statement, sizeof statement, kDeleteAllRows, table);
+    FormatBounded(statement, sizeof statement, kDeleteAllRows, name.c_str());
     // SQL_NO_DATA (no row to delete) also answers 0: the count decides.
     backupSession.Execute(statement);
-    FormatBounded(statement, sizeof statement, kCountRows, table);
+    FormatBounded(statement, sizeof statement, kCountRows, name.c_str());
     char count[16] = {};
-    emptied = backupSession.QueryText(statement, count) == 1 && std::strcmp(count, "0") == 0 ? 1 : 0;
+    emptied = backupSession.QueryText(statement, count) == 1 && std::strcmp(count, "0") == 0;
   }
-  if (emptied == 1) emptied = backupSession.Commit();
-  if (emptied == 0) backupSession.Rollback();
-  backupSession.Disconnect();
+  if (emptied) emptied = backupSession.Commit() == 1;
+  if (!emptied) backupSession.Rollback();
+  const std::string detach = std::string("DETACH DATABASE ") + kNewFileSchema;
+  backupSession.Execute(detach.c_str());
   return emptied;
 }
 

@@ -40,6 +40,8 @@ enum IvrReportLine {
   kLineMidnightDone = 273,
   kLineBackupOpen = 290,
   kLineSelectOld = 330,
+  kLineBackupColumns = 332,
+  kLineColumnMismatch = 333,
   kLineCopyStart = 335,
   kLineReadOld = 338,
   kLineInsertCopy = 340,
@@ -55,4 +57,5 @@ enum IvrReportLine {
   kLineUndoRotation = 450,
   kLineSetAside = 455,
   kLineNewBackupFile = 460,
+  kLineBackupFileMatch = 465,
 };

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 struct PlatformFile {
   int fd;
@@ -80,6 +81,35 @@ bool MoveFilePath(const char* from, const char* to) {
   return renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0;
 }
 
+bool LinkFilePath(const char* from, const char* to) {
+  return from != nullptr && to != nullptr && link(from, to) == 0;
+}
+
+bool ReplaceFilePath(const char* from, const char* to) {
+  return from != nullptr && to != nullptr && rename(from, to) == 0;
+}
+
+bool FileExists(const char* path) {
+  struct stat info {};
+  return path != nullptr && stat(path, &info) == 0;
+}
+
+bool IsSameFile(const char* first, const char* second) {
+  struct stat a {};
+  struct stat b {};
+  if (first == nullptr || second == nullptr || stat(first, &a) != 0 || stat(second, &b) != 0) return false;
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+std::string ResolvedFilePath(const char* path) {
+  if (path == nullptr) return "";
+  char* resolved = realpath(path, nullptr);
+  if (resolved == nullptr) return "";
+  std::string text = resolved;
+  free(resolved);
+  return text;
+}
+
 bool CopyFilePath(const char* from, const char* to, bool failIfExists) {
   if (from == nullptr || to == nullptr) return false;
   int source = open(from, O_RDONLY | O_CLOEXEC);
@@ -108,6 +138,8 @@ bool CopyFilePath(const char* from, const char* to, bool failIfExists) {
     }
   }
   close(source);
+  // On disk before the copy can be renamed into place by a caller.
+  if (ok && fsync(target) != 0) ok = false;
   if (close(target) != 0) ok = false;
   if (!ok) unlink(to);
   return ok;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 struct PlatformFile;
 using FileHandle = PlatformFile*;
@@ -38,6 +39,25 @@ bool DeleteFilePath(const char* path);
 
 // Renames `from` to `to`. Fails, changing nothing, when `to` exists.
 bool MoveFilePath(const char* from, const char* to);
+
+// Gives the file `from` the second name `to` (a hard link). Fails, changing
+// nothing, when `to` exists.
+bool LinkFilePath(const char* from, const char* to);
+
+// Renames `from` to `to` in one step, replacing `to` when it exists: a
+// reader of `to` sees the old file or the new one, never neither.
+bool ReplaceFilePath(const char* from, const char* to);
+
+// True when `path` names an existing file (links followed).
+bool FileExists(const char* path);
+
+// True when both paths name one existing file, after following links: the
+// same device and inode.
+bool IsSameFile(const char* first, const char* second);
+
+// The absolute path of an existing file with every link resolved; "" when
+// it does not exist.
+std::string ResolvedFilePath(const char* path);
 
 // Copies `from` to `to`; with `failIfExists` the copy fails, changing
 // nothing, when `to` exists. A copy that fails midway, in reading as in

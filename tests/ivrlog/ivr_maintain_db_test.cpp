@@ -125,6 +125,62 @@ TEST_P(IvrMaintainTest, OnceWithAnUnreachableBackupFailsAndKeepsEveryRow) {
   EXPECT_EQ(Rows(kLiveDsn, "IVRCALL"), before);
 }
 
+// The rotation renames and empties the file named by --backup-file: one that
+// the backup data source does not open (another file, or none at all on a
+// server) is refused before any work.
+TEST_P(IvrMaintainTest, OnceRefusesABackupFileThatTheDataSourceDoesNotOpen) {
+  FillLive();
+  PrepareBackup();
+  const std::vector<Row> before = Rows(kLiveDsn, "IVRCALL");
+  const std::string other = ScratchDir() + "/other.sqlite";
+  { std::ofstream(other) << "another file"; }
+  ToolOptions run;
+  run.frozenClock = "2026-05-10 12:00:00";
+  run.arguments = {"ivr-maintain", "--once", "--live", kLiveDsn, "--trace", Options().tracePath,
+                   "--backup-file", other, "--new-backup-source", other};
+  ToolRun result = RunTool("", run);
+  EXPECT_EQ(result.status, 2);
+  EXPECT_NE(result.err.find(HasDatabaseFile() ? "--backup-file " + other + " is not the file that the backup data "
+                                                  "source SarvoIVR_bak opens (" + worker.backupFilePath + ")"
+                                              : std::string("is not a database file")),
+            std::string::npos)
+      << result.err;
+  EXPECT_EQ(Rows(kLiveDsn, "IVRCALL"), before);
+  EXPECT_TRUE(Rows(kBackupDsn, "IVRCALL").empty());
+}
+
+void SignalDuringCopy(CIvrLog&, const char* table) {
+  if (std::string(table) == "IVRCALL") kill(getpid(), SIGTERM);
+}
+
+// systemd stops a --once run with SIGTERM: the move in progress finishes,
+// whole, and the rotation waits for the next run.
+TEST_P(IvrMaintainTest, OnceFinishesTheStepInProgressOnSigterm) {
+  FillLive();
+  PrepareBackup();
+  PrepareTemplate();
+  SetLocalClock(2026, 5, 10, 12, 0);
+  const std::string cutoff = "20260201000000";
+  const std::vector<Row> oldCalls = RowsBefore(kLiveDsn, "IVRCALL", cutoff);
+  IvrMaintainOptions options = Options();
+  options.once = true;
+  if (HasDatabaseFile()) {
+    options.host.backupFile = worker.backupFilePath;
+    options.host.newBackupSource = worker.newBackupSourcePath;
+  }
+  IvrLog.rowsCopiedHook = &SignalDuringCopy;
+  testing::internal::CaptureStdout();
+  const int status = RunIvrMaintain(options);
+  testing::internal::GetCapturedStdout();
+  IvrLog.rowsCopiedHook = nullptr;
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(Rows(kBackupDsn, "IVRCALL"), oldCalls);
+  EXPECT_TRUE(RowsBefore(kLiveDsn, "IVRDETAIL", cutoff).empty());
+  EXPECT_TRUE(FilesStartingWith(ScratchDir(), "SarvoIVR_bak_").empty());
+  const std::string trace = ReadWholeFile(options.tracePath);
+  EXPECT_NE(trace.find("Stopped before 1 of the night's steps; the next run takes them"), std::string::npos) << trace;
+}
+
 // --- The daemon ---
 
 // Minutes of two nights, 31 May and 1 June 2026, 01:00 to 02:15 each; a

@@ -56,11 +56,14 @@ TEST_P(IvrNightTest, CopiesAtTwoRotatesAtTwoOhTwoClosesAtTwoOhSixDoneAtTwoEleven
   std::string printed = testing::internal::GetCapturedStdout();
 
   EXPECT_EQ(copiedAt, 2 * 60);
-  ASSERT_EQ(Sleeps().size(), 2u);
-  EXPECT_EQ(Sleeps()[0].milliseconds, 2000u);
-  EXPECT_EQ(Sleeps()[0].minuteOfDay, 2 * 60 + 2);
-  EXPECT_EQ(Sleeps()[1].milliseconds, 500u);
-  EXPECT_EQ(Sleeps()[1].minuteOfDay, 2 * 60 + 2);
+  // A server database, with no file, is not set aside.
+  ASSERT_EQ(Sleeps().size(), HasDatabaseFile() ? 2u : 0u);
+  if (HasDatabaseFile()) {
+    EXPECT_EQ(Sleeps()[0].milliseconds, 2000u);
+    EXPECT_EQ(Sleeps()[0].minuteOfDay, 2 * 60 + 2);
+    EXPECT_EQ(Sleeps()[1].milliseconds, 500u);
+    EXPECT_EQ(Sleeps()[1].minuteOfDay, 2 * 60 + 2);
+  }
   EXPECT_EQ(closedAt, 2 * 60 + 6);
   EXPECT_EQ(doneAt, 2 * 60 + 11);
   EXPECT_EQ(worker.scheduleStep, 0);

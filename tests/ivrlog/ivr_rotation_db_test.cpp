@@ -44,14 +44,23 @@ TEST_P(IvrRotationTest, FirstCallInTheMonthAfterTheRangeKeepsTheFile) {
   EXPECT_TRUE(FilesStartingWith(ScratchDir(), "SarvoIVR_bak_").empty());
 }
 
+// A server database is due as a file is, but has no file to set aside: it
+// is refused before anything is touched.
 TEST_P(IvrRotationTest, FirstCallInTheRangesMonthIsDue) {
   PrepareBackup();
+  PrepareTemplate();
   Insert(kBackupDsn, IvrCall{.id = 1, .stamp = "20250630235959"});
   Insert(kBackupDsn, IvrCall{.id = 2, .stamp = "20251130120000"});
   worker.Run();  // not in the night: nothing
   EXPECT_TRUE(Sleeps().empty());
-  Rotate();
+  EXPECT_EQ(Rotate(), HasDatabaseFile() ? 1 : 0);
   EXPECT_FALSE(worker.backupSession.IsOpen());
+  if (!HasDatabaseFile()) {
+    EXPECT_TRUE(Sleeps().empty());
+    EXPECT_TRUE(TraceLog().Has("The backup database SarvoIVR_bak is not a file"));
+    EXPECT_EQ(Rows(kBackupDsn, "IVRCALL").size(), 2u);
+    return;
+  }
   ASSERT_EQ(Sleeps().size(), 2u);
   EXPECT_EQ(Sleeps()[0].milliseconds, 2000u);
   EXPECT_EQ(Sleeps()[1].milliseconds, 500u);
@@ -94,6 +103,7 @@ TEST_P(IvrRotationTest, UnreachableBackupDoesNothing) {
 
 TEST_P(IvrRotationTest, RequestedByMessageEleven) {
   PrepareBackup();
+  PrepareTemplate();
   Insert(kBackupDsn, IvrCall{.id = 1, .stamp = "20250403000000"});
   WorkerMessage* message = MessagePool.TakeMessage(kMessageRotateBackupFile, nullptr, 0);
   ASSERT_NE(message, nullptr);
@@ -101,7 +111,7 @@ TEST_P(IvrRotationTest, RequestedByMessageEleven) {
   testing::internal::CaptureStdout();
   worker.Run();
   testing::internal::GetCapturedStdout();
-  EXPECT_EQ(Sleeps().size(), 2u);
+  EXPECT_EQ(Sleeps().size(), HasDatabaseFile() ? 2u : 0u);
   EXPECT_FALSE(worker.backupSession.IsOpen());
 }
 
@@ -157,17 +167,47 @@ TEST_P(IvrRotationFileTest, FileThatCannotTakeItsNewNameStaysAsItWas) {
   { std::ofstream(taken) << "in use"; }
   std::string before = ReadWholeFile(worker.backupFilePath);
   EXPECT_EQ(Rotate(), 0);
-  EXPECT_EQ(Sleeps().size(), 2u);
+  EXPECT_EQ(worker.failedSteps, 1);
   EXPECT_EQ(ReadWholeFile(worker.backupFilePath), before);
   EXPECT_EQ(ReadWholeFile(taken), "in use");
   EXPECT_EQ(Rows(kBackupDsn, "IVRCALL").size(), 2u);
+  EXPECT_FALSE(std::filesystem::exists(worker.backupFilePath + ".new"));
 }
 
-TEST_P(IvrRotationFileTest, MissingFileIsCreatedFromTheNewBackupFile) {
+// A backup file that the data source does not open is never renamed or
+// emptied, whatever is at that name; a link to the data source's file is
+// that file.
+TEST_P(IvrRotationFileTest, OnlyTheFileTheDataSourceOpensIsRotated) {
+  const std::string file = worker.backupFilePath;
   worker.backupFilePath = ScratchDir() + "/elsewhere.mdb";
   EXPECT_EQ(Rotate(), 0);
-  EXPECT_EQ(ReadWholeFile(worker.backupFilePath), ReadWholeFile(worker.newBackupSourcePath));
-  EXPECT_TRUE(FilesStartingWith(ScratchDir(), "SarvoIVR_bak_").empty());
+  EXPECT_EQ(worker.failedSteps, 1);
+  EXPECT_EQ(Rows(kBackupDsn, "IVRCALL").size(), 2u);
+  EXPECT_FALSE(std::filesystem::exists(worker.backupFilePath));
+  EXPECT_TRUE(TraceLog().Has("not the backup file " + worker.backupFilePath));
+
+  worker.backupFilePath = ScratchDir() + "/link.mdb";
+  std::filesystem::create_symlink(file, worker.backupFilePath);
+  EXPECT_EQ(Rotate(), 1);
+  EXPECT_EQ(FileRows(ScratchDir() + "/SarvoIVR_bak_20250403_20251231.mdb", "IVRCALL"),
+            (std::vector<Row>{{"1"}, {"2"}}));
+  EXPECT_TRUE(Rows(kBackupDsn, "IVRCALL").empty());
+  EXPECT_TRUE(std::filesystem::is_symlink(worker.backupFilePath));
+}
+
+// A run stopped between giving the old file its set-aside name and putting
+// the new file in place left both names on the full file and a new file
+// beside it: the next run starts again from the full file, never from an
+// empty one.
+TEST_P(IvrRotationFileTest, RotationStoppedMidwayIsDoneAgainFromTheFullFile) {
+  const std::string setAside = ScratchDir() + "/SarvoIVR_bak_20250403_20251231.mdb";
+  std::filesystem::create_hard_link(worker.backupFilePath, setAside);
+  { std::ofstream(worker.backupFilePath + ".new") << "half a copy"; }
+  EXPECT_EQ(Rotate(), 1);
+  EXPECT_EQ(FileRows(setAside, "IVRCALL"), (std::vector<Row>{{"1"}, {"2"}}));
+  EXPECT_EQ(FileRows(setAside, "IVRDETAIL"), (std::vector<Row>{{"2"}}));
+  EXPECT_TRUE(Rows(kBackupDsn, "IVRCALL").empty());
+  EXPECT_FALSE(std::filesystem::exists(worker.backupFilePath + ".new"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, IvrRotationFileTest, ::testing::Values(std::string("SQLite")),
