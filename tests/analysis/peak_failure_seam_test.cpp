@@ -1,7 +1,9 @@
 // The peak checker when the day statements fail, against a scripted driver
 // manager: failed days are counted instead of listed, a lost connection
 // stops the reading, the next command opens the session again, and a range
-// check goes on without an extra session that cannot be opened.
+// check goes on without an extra session that cannot be opened. A range
+// check on several sessions counts what one session counts when one of its
+// sessions loses the connection.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -19,8 +21,13 @@ using fake_odbc::CountCalls;
 using fake_odbc::TheScript;
 
 constexpr int32_t kFeb8 = 1770508800;  // 2026-02-08 00:00:00 UTC
+constexpr int32_t kFeb5 = kFeb8 - 3 * 86400;
 
 int64_t NoonFeb10() { return 1770724800000; }
+
+// The text by which the day statements of the day from `dayStart` differ
+// from all others.
+std::string DayStatementsOf(int32_t dayStart) { return "StartTime>=" + std::to_string(dayStart) + " "; }
 
 class PeakFailureSeamTest : public ::testing::Test {
  protected:
@@ -127,6 +134,26 @@ TEST_F(PeakFailureSeamTest, AnExtraSessionThatCannotOpenLeavesTheDaysToTheOthers
   // The driver's report, once.
   EXPECT_NE(errors.find("too many connections"), std::string::npos) << errors;
   EXPECT_EQ(errors.find("too many connections"), errors.rfind("too many connections")) << errors;
+}
+
+TEST_F(PeakFailureSeamTest, ALostConnectionOnOneOfSeveralSessionsEndsTheCheckThereAsOnOne) {
+  ASSERT_EQ(opened, 1);
+  TheScript().rows = 1;  // the record range is 1 February, and each statement yields a row
+  TheScript().rowText = {"20260201"};
+  TheScript().failingText = DayStatementsOf(kFeb5);
+  TheScript().diagnostics = {{"57P01", 0, "terminating connection due to administrator command"}};
+  std::string errors;
+  const std::string one = CheckRangeOn(1, &errors);
+  const int32_t rowsOnOne = checker->RowsCounted;
+  ASSERT_EQ(checker->UnreadDays, 6);  // 5 February and every day after it
+  ASSERT_EQ(checker->ReconnectIfLost(), 1);
+
+  // The session that reads 5 February loses the connection only after
+  // another one has read on into 6 February.
+  TheScript().failingWaitsFor = DayStatementsOf(kFeb5 + 86400);
+  EXPECT_EQ(CheckRangeOn(2, &errors), one);
+  EXPECT_EQ(checker->RowsCounted, rowsOnOne);
+  EXPECT_EQ(checker->UnreadDays, 6);
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "support/fake_odbc/fake_odbc.h"
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <map>
+#include <mutex>
 
 namespace fake_odbc {
 namespace {
@@ -20,8 +23,6 @@ struct State {
   std::vector<std::string> texts;
   std::vector<SQLINTEGER> lengths;
   std::map<SQLSMALLINT, int> freed;
-  std::map<SQLUSMALLINT, Binding> bindings;
-  int fetched = 0;
   int nextStatement = 0;
 };
 
@@ -30,7 +31,42 @@ State& S() {
   return state;
 }
 
+// The cursor of the calling thread: each session of a range check on
+// several sessions reads on a thread of its own.
+struct Cursor {
+  std::map<SQLUSMALLINT, Binding> bindings;
+  int fetched = 0;
+};
+
+Cursor& C() {
+  thread_local Cursor cursor;
+  return cursor;
+}
+
+// Every entry point holds this while it runs (CountCalls inside SQLConnect
+// takes it again).
+std::recursive_mutex& Turn() {
+  static std::recursive_mutex turn;
+  return turn;
+}
+
+// Told of every execution, for an execution that waits for another.
+std::condition_variable_any& Executed() {
+  static std::condition_variable_any executed;
+  return executed;
+}
+
+using Lock = std::unique_lock<std::recursive_mutex>;
+
 void Log(const char* name) { S().calls.emplace_back(name); }
+
+bool Contains(const std::string& text, const std::string& part) {
+  return !part.empty() && text.find(part) != std::string::npos;
+}
+
+bool ExecutedOneContaining(const std::string& part) {
+  return std::any_of(S().texts.begin(), S().texts.end(), [&](const std::string& text) { return Contains(text, part); });
+}
 
 SQLHANDLE FakeHandle(SQLSMALLINT type) {
   static char storage[64];
@@ -42,11 +78,16 @@ SQLHANDLE FakeHandle(SQLSMALLINT type) {
 
 Script& TheScript() { return S().script; }
 
-void Reset() { S() = State(); }
+void Reset() {
+  Lock lock(Turn());
+  S() = State();
+  C() = Cursor();
+}
 
 const std::vector<std::string>& Calls() { return S().calls; }
 
 int CountCalls(const std::string& name) {
+  Lock lock(Turn());
   return static_cast<int>(std::count(S().calls.begin(), S().calls.end(), name));
 }
 
@@ -56,11 +97,15 @@ int FreedHandles(SQLSMALLINT type) { return S().freed[type]; }
 
 }  // namespace fake_odbc
 
+using fake_odbc::C;
+using fake_odbc::Lock;
 using fake_odbc::S;
+using fake_odbc::Turn;
 
 extern "C" {
 
 SQLRETURN SQLAllocHandle(SQLSMALLINT type, SQLHANDLE, SQLHANDLE* out) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLAllocHandle");
   SQLRETURN result = type == SQL_HANDLE_ENV   ? S().script.allocEnv
                      : type == SQL_HANDLE_DBC ? S().script.allocDbc
@@ -70,22 +115,26 @@ SQLRETURN SQLAllocHandle(SQLSMALLINT type, SQLHANDLE, SQLHANDLE* out) {
 }
 
 SQLRETURN SQLFreeHandle(SQLSMALLINT type, SQLHANDLE) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLFreeHandle");
   ++S().freed[type];
   return SQL_SUCCESS;
 }
 
 SQLRETURN SQLSetEnvAttr(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLSetEnvAttr");
   return S().script.setEnvAttr;
 }
 
 SQLRETURN SQLSetConnectAttr(SQLHDBC, SQLINTEGER, SQLPOINTER, SQLINTEGER) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLSetConnectAttr");
   return SQL_SUCCESS;
 }
 
 SQLRETURN SQLConnect(SQLHDBC, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLConnect");
   const std::vector<int>& failing = S().script.failingConnects;
   if (std::find(failing.begin(), failing.end(), fake_odbc::CountCalls("SQLConnect")) != failing.end()) {
@@ -95,22 +144,34 @@ SQLRETURN SQLConnect(SQLHDBC, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLC
 }
 
 SQLRETURN SQLDisconnect(SQLHDBC) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLDisconnect");
   return SQL_SUCCESS;
 }
 
 SQLRETURN SQLExecDirect(SQLHSTMT, SQLCHAR* text, SQLINTEGER length) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLExecDirect");
   const char* chars = reinterpret_cast<const char*>(text);
   S().lengths.push_back(length);
   S().texts.push_back(length == SQL_NTS ? std::string(chars) : std::string(chars, static_cast<size_t>(length)));
-  S().fetched = 0;
+  C().fetched = 0;
+  fake_odbc::Executed().notify_all();
+  if (fake_odbc::Contains(S().texts.back(), S().script.failingText)) {
+    // Bounded, so that a session that never comes fails the test instead
+    // of hanging it.
+    fake_odbc::Executed().wait_for(lock, std::chrono::seconds(30), [] {
+      return S().script.failingWaitsFor.empty() || fake_odbc::ExecutedOneContaining(S().script.failingWaitsFor);
+    });
+    return SQL_ERROR;
+  }
   const std::vector<int>& failing = S().script.failingExecutions;
   if (std::find(failing.begin(), failing.end(), static_cast<int>(S().texts.size())) != failing.end()) return SQL_ERROR;
   return S().script.execDirect;
 }
 
 SQLRETURN SQLNumResultCols(SQLHSTMT, SQLSMALLINT* count) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLNumResultCols");
   *count = S().script.resultColumns;
   return SQL_SUCCESS;
@@ -118,21 +179,23 @@ SQLRETURN SQLNumResultCols(SQLHSTMT, SQLSMALLINT* count) {
 
 SQLRETURN SQLBindCol(SQLHSTMT, SQLUSMALLINT column, SQLSMALLINT type, SQLPOINTER target, SQLLEN length,
                      SQLLEN* indicator) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLBindCol");
   if (S().script.failBindAtColumn == 0 || S().script.failBindAtColumn == column) {
     if (S().script.bindCol != SQL_SUCCESS) return S().script.bindCol;
   }
-  S().bindings[column] = {type, target, length, indicator};
+  C().bindings[column] = {type, target, length, indicator};
   return SQL_SUCCESS;
 }
 
 SQLRETURN SQLFetch(SQLHSTMT) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLFetch");
-  if (S().fetched >= S().script.rows) return S().script.endResult;
+  if (C().fetched >= S().script.rows) return S().script.endResult;
   const auto& texts = S().script.rowText;
-  for (auto& [column, binding] : S().bindings) {
+  for (auto& [column, binding] : C().bindings) {
     if (binding.type == SQL_C_CHAR && binding.length > 0) {
-      std::string value = texts.empty() ? "" : texts[static_cast<size_t>(S().fetched) % texts.size()];
+      std::string value = texts.empty() ? "" : texts[static_cast<size_t>(C().fetched) % texts.size()];
       size_t n = std::min(value.size(), static_cast<size_t>(binding.length - 1));
       std::memcpy(binding.target, value.data(), n);
       static_cast<char*>(binding.target)[n] = '\0';
@@ -145,11 +208,12 @@ SQLRETURN SQLFetch(SQLHSTMT) {
       if (binding.indicator != nullptr) *binding.indicator = sizeof(SQLBIGINT);
     }
   }
-  ++S().fetched;
+  ++C().fetched;
   return S().script.rowResult;
 }
 
 SQLRETURN SQLGetInfo(SQLHDBC, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT length, SQLSMALLINT* written) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLGetInfo");
   if (!SQL_SUCCEEDED(S().script.getInfo)) return S().script.getInfo;
   if (type == SQL_IDENTIFIER_QUOTE_CHAR) {
@@ -166,17 +230,20 @@ SQLRETURN SQLGetInfo(SQLHDBC, SQLUSMALLINT type, SQLPOINTER value, SQLSMALLINT l
 
 SQLRETURN SQLStatistics(SQLHSTMT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLUSMALLINT,
                         SQLUSMALLINT) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLStatistics");
-  S().fetched = S().script.rows;  // an empty list
+  C().fetched = S().script.rows;  // an empty list
   return S().script.execDirect;
 }
 
 SQLRETURN SQLSetStmtAttr(SQLHSTMT, SQLINTEGER, SQLPOINTER, SQLINTEGER) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLSetStmtAttr");
   return SQL_SUCCESS;
 }
 
 SQLRETURN SQLCloseCursor(SQLHSTMT) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLCloseCursor");
   return SQL_SUCCESS;
 }
@@ -185,6 +252,7 @@ SQLRETURN SQLCloseCursor(SQLHSTMT) {
 // text; preparing and binding parameters always succeed.
 SQLRETURN SQLDescribeCol(SQLHSTMT, SQLUSMALLINT column, SQLCHAR* name, SQLSMALLINT size, SQLSMALLINT* nameLength,
                          SQLSMALLINT* type, SQLULEN* columnSize, SQLSMALLINT* digits, SQLSMALLINT* nullable) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLDescribeCol");
   std::string text = "C" + std::to_string(column);
   if (name != nullptr && size > 0) {
@@ -201,24 +269,28 @@ SQLRETURN SQLDescribeCol(SQLHSTMT, SQLUSMALLINT column, SQLCHAR* name, SQLSMALLI
 }
 
 SQLRETURN SQLPrepare(SQLHSTMT, SQLCHAR*, SQLINTEGER) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLPrepare");
   return SQL_SUCCESS;
 }
 
 SQLRETURN SQLBindParameter(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLULEN, SQLSMALLINT,
                            SQLPOINTER, SQLLEN, SQLLEN*) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLBindParameter");
   return SQL_SUCCESS;
 }
 
 SQLRETURN SQLFreeStmt(SQLHSTMT, SQLUSMALLINT option) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLFreeStmt");
-  if (option == SQL_UNBIND) S().bindings.clear();
+  if (option == SQL_UNBIND) C().bindings.clear();
   return SQL_SUCCESS;
 }
 
 SQLRETURN SQLGetDiagRec(SQLSMALLINT, SQLHANDLE, SQLSMALLINT record, SQLCHAR* state, SQLINTEGER* nativeError,
                         SQLCHAR* message, SQLSMALLINT size, SQLSMALLINT* length) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLGetDiagRec");
   const auto& records = S().script.diagnostics;
   if (record < 1 || static_cast<size_t>(record) > records.size()) return SQL_NO_DATA;
@@ -231,11 +303,13 @@ SQLRETURN SQLGetDiagRec(SQLSMALLINT, SQLHANDLE, SQLSMALLINT record, SQLCHAR* sta
 }
 
 SQLRETURN SQLEndTran(SQLSMALLINT, SQLHANDLE, SQLSMALLINT) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLEndTran");
   return SQL_SUCCESS;
 }
 
 SQLRETURN SQLRowCount(SQLHSTMT, SQLLEN* count) {
+  Lock lock(Turn());
   fake_odbc::Log("SQLRowCount");
   *count = 0;
   return SQL_SUCCESS;

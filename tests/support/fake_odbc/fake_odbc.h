@@ -1,6 +1,8 @@
 // A scripted stand-in for the ODBC driver manager, linked into the seam test
 // programs in place of the real one. Each call is recorded by name and
-// answers as the script says; handles are fixed fake values.
+// answers as the script says; handles are fixed fake values. Sessions on
+// several threads may call it at once: the calls take turns, and each
+// thread fetches from its own cursor (its bindings and its row count).
 #pragma once
 
 #include <sql.h>
@@ -26,6 +28,12 @@ struct Script {
   SQLRETURN allocStmt = SQL_SUCCESS;
   SQLRETURN execDirect = SQL_SUCCESS;
   std::vector<int> failingExecutions;  // 1-based SQLExecDirect calls that answer SQL_ERROR
+  // Executions whose text contains `failingText` (when not empty) answer
+  // SQL_ERROR, but only once an execution whose text contains
+  // `failingWaitsFor` (when not empty) has been made, on another thread: a
+  // session that fails while another one reads on.
+  std::string failingText;
+  std::string failingWaitsFor;
   SQLRETURN bindCol = SQL_SUCCESS;
   int failBindAtColumn = 0;  // 1-based column whose bind fails with bindCol; 0 = all
   SQLSMALLINT resultColumns = 1;
