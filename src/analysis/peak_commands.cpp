@@ -62,6 +62,12 @@ void PeakDayCommand() {
   const auto [month, day, year] = DateTokensOrToday(CommandTokens, 1, now);
   std::printf("Check peak calls at %02d/%02d/%04d\n", static_cast<int>(month), static_cast<int>(day),
               static_cast<int>(year));
+  if ((CheckMode & kCheckModeMask) == 0) {
+    // No kind of call chosen yet: the day counts none. The lines on
+    // standard output stay as they are; the reason goes beside them.
+    std::fflush(stdout);
+    std::fputs("d checks the calls of the last e, t or T; run one of them first\n", stderr);
+  }
   CallPeak.Reset();
   CallPeak.CheckDay(LocalDateToEpoch(year, month, day));
   SecondsAndMillis elapsed = Split(ElapsedMilliseconds(now));

@@ -9,6 +9,7 @@
 #include "db/cdr_schema.h"
 #include "db/osql.h"
 #include "db/table_indexes.h"
+#include "db/table_kind.h"
 
 namespace {
 
@@ -36,6 +37,12 @@ int RunIndex(const IndexOptions& options) {
     std::fprintf(stderr, "nortesk-etp: cannot open data source \"%s\"\n", options.dsn.c_str());
     session.PrintConnectFailure();
     return kExitFailed;
+  }
+  if (IsView(session, "CDRMAIN")) {
+    return Fail(session,
+                "CDRMAIN in \"" + options.dsn +
+                    "\" is a view: its index belongs on the table beneath it (README, \"Asterisk records\")",
+                "");
   }
   std::vector<TableIndex> indexes;
   std::string reason;

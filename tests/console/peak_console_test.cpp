@@ -142,6 +142,9 @@ TEST_P(PeakConsoleTest, DayChecksAndViewTimesFromTheList) {
                 "Check peak calls at 02/09/0026\n" + day9,
                 "Check peak calls at 13/05/2026\n" + CheckedCalls(0),
             }));
+  // Only the first d came before a range check, and only it says why it
+  // found nothing.
+  EXPECT_EQ(run.err, "d checks the calls of the last e, t or T; run one of them first\n");
 }
 
 TEST_P(PeakConsoleTest, RecordRangeMessages) {

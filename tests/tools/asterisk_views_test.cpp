@@ -146,6 +146,15 @@ TEST_P(AsteriskViewsTest, PeakTrunkMinutesAndPlanOfKnownCalls) {
   ToolRun doctor = RunTool("", options);
   EXPECT_EQ(doctor.status, 0) << doctor.out;
   EXPECT_NE(doctor.out.find("\nskip  CDRMAIN is a view: "), std::string::npos) << doctor.out;
+  // The view's table has the index the day statements use: no hint before
+  // t, and "index" says where the index belongs instead of failing on it.
+  EXPECT_EQ(run.err.find("Hint:"), std::string::npos) << run.err;
+  options.arguments = {"index"};
+  ToolRun index = RunTool("", options);
+  EXPECT_EQ(index.status, 1);
+  EXPECT_EQ(index.err,
+            "nortesk-etp: CDRMAIN in \"Internal Logger Database\" is a view: its index belongs on the table beneath "
+            "it (README, \"Asterisk records\")\n");
 
   const std::string dir = ScratchDir() + "/plan";
   options.arguments = {"plan", "--csv", dir};
