@@ -15,6 +15,7 @@
 
 #include "analysis/day_observer.h"
 #include "analysis/peak_list.h"
+#include "analysis/record_day.h"
 #include "analysis/record_processor.h"
 #include "db/osql.h"
 #include "timeutil/time_conversions.h"
@@ -99,20 +100,26 @@ class CCallPeak : public CRecordProcessor {
   // Checks every day of a month up to today. 0 when refused.
   int CheckMonth(int32_t year, int32_t month);
   // Fills FirstDay and LastDay from the record days of CDRMAIN, keeping at
-  // most the last 395 days. 0 when a query failed.
+  // most the last 395 days; a record day after `through` (today when not
+  // given) counts as `through`. 0 when a query failed.
   int GetRecordRange();
+  int GetRecordRange(const RecordDay& through);
   // True when the range GetRecordRange found holds at least one day: the
   // table has records and the first day is not after the last.
   bool HasCheckableRange() const;
   // Runs a statement that yields a record day ("YYYYMMDD" or "YYYY-MM-DD")
-  // and stores its local midnight in `out`, today's for a day after today;
-  // no day at all (an empty table) gives the midnight of the zero date, as
-  // LocalDateToEpoch(0, 0, 0). 0, with `out` 0, when the statement failed or
-  // its text is no calendar date.
+  // and stores its local midnight in `out`, `latest`'s (today's when not
+  // given) for a day after `latest`; no day at all (an empty table) gives
+  // the midnight of the zero date, as LocalDateToEpoch(0, 0, 0). 0, with
+  // `out` 0, when the statement failed or its text is no calendar date.
   int QueryDay(const char* statement, int32_t* out);
+  int QueryDay(const char* statement, int32_t* out, const RecordDay& latest);
   // Checks the months of the record range up to today, under a header; a
   // range of one day checks that day. 0 when the range could not be read,
   // the table holds no record day, or the first day is after the last.
+  // Today is read from the clock once, as the check starts: a check that
+  // runs past midnight takes the days it began with. Given `through`, the
+  // check ends with that day instead of today.
   //
   // With Sessions above 1 the days are read on that many sessions at once,
   // each on a thread of its own with its own occupancy (Session, and extra
@@ -122,6 +129,7 @@ class CCallPeak : public CRecordProcessor {
   // what one session gives. DayObserver is then called from those threads,
   // for different days at once.
   int CheckRange();
+  int CheckRange(const RecordDay& through);
 
   // Sessions a range check reads its days on: 1, or up to kMaxSessions.
   static constexpr int32_t kMaxSessions = 8;
@@ -161,12 +169,15 @@ class CCallPeak : public CRecordProcessor {
   // on several sessions, or takes their result in its turn.
   enum class DayMode { kRead, kCollect, kJoin };
 
+  // CheckMonth with the days up to `through` in place of today's.
+  int CheckMonthThrough(int32_t year, int32_t month, const RecordDay& through);
   // Walks the months from month count `first` through `last` as the range
-  // check does: progress, CheckMonth, each day through CheckDay.
-  void WalkMonths(int32_t first, int32_t last);
+  // check does: progress, CheckMonthThrough, each day through CheckDay.
+  void WalkMonths(int32_t first, int32_t last, const RecordDay& through);
   // The walk on Sessions sessions (peak_sessions.cpp).
-  void WalkMonthsOnSessions(int32_t first, int32_t last);
-  // A day read by one of those sessions, taken in its turn.
+  void WalkMonthsOnSessions(int32_t first, int32_t last, const RecordDay& through);
+  // A day read by one of those sessions, taken in its turn; a day beyond
+  // the ones noted counts as unread.
   int32_t JoinDay();
 
   DayMode dayMode_ = DayMode::kRead;

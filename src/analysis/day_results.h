@@ -29,6 +29,7 @@ class CDayResults {
   // Notes the next day of the walk (before any reader starts).
   void Collect(int32_t dayStart) { days_.push_back(dayStart); }
   size_t Count() const { return days_.size(); }
+  // The day `index` (below Count()) starts at.
   int32_t DayStart(size_t index) const { return days_[index]; }
 
   // Sizes the results for the days collected.
@@ -37,23 +38,28 @@ class CDayResults {
   // The index of the next day to read, or Count() when none is left.
   size_t Take() { return next_.fetch_add(1); }
 
-  // The result slot of day `index`, for the reader that took it.
+  // The result slot of day `index` (below Count()), for the reader that
+  // took it.
   DayResult& Slot(size_t index) { return results_[index]; }
 
-  // Publishes day `index` to the checking thread.
+  // Publishes day `index` to the checking thread; an index beyond the
+  // days collected is ignored.
   void Publish(size_t index) {
     {
       std::lock_guard<std::mutex> lock(mutex_);
+      if (index >= done_.size()) return;
       done_[index] = true;
     }
     ready_.notify_all();
   }
 
-  // Waits until day `index` is published and returns it.
-  DayResult& Wait(size_t index) {
+  // Waits until day `index` is published and returns it; null at once for
+  // an index beyond the days collected.
+  DayResult* Wait(size_t index) {
     std::unique_lock<std::mutex> lock(mutex_);
+    if (index >= done_.size()) return nullptr;
     ready_.wait(lock, [&] { return done_[index]; });
-    return results_[index];
+    return &results_[index];
   }
 
   // Set when a session lost its connection: the days after it are not read.

@@ -65,7 +65,9 @@ int32_t CCallPeak::CheckDay(int32_t dayStart) {
   return FindPeak();
 }
 
-int CCallPeak::CheckMonth(int32_t year, int32_t month) {
+int CCallPeak::CheckMonth(int32_t year, int32_t month) { return CheckMonthThrough(year, month, LocalToday()); }
+
+int CCallPeak::CheckMonthThrough(int32_t year, int32_t month, const RecordDay& through) {
   // Noting the days of a range prints nothing: the walk that takes them
   // prints.
   const bool quiet = dayMode_ == DayMode::kCollect;
@@ -77,19 +79,19 @@ int CCallPeak::CheckMonth(int32_t year, int32_t month) {
     if (!quiet) std::printf("Invalid month, %d\n", static_cast<int>(month));
     return 0;
   }
-  SYSTEMTIME today{};
-  GetLocalTime(&today);
-  if (year > today.wYear || (year == today.wYear && month > today.wMonth)) return 0;
-  bool thisMonth = year == today.wYear && month == today.wMonth;
+  if (year > through.year || (year == through.year && month > through.month)) return 0;
+  bool lastMonth = year == through.year && month == through.month;
   int32_t days = DaysInMonth(year, month);
   for (int32_t day = 1; day <= days; ++day) {
-    if (thisMonth && day > today.wDay) break;
+    if (lastMonth && day > through.day) break;
     CheckDay(LocalDateToEpoch(year, month, day));
   }
   return 1;
 }
 
-int CCallPeak::QueryDay(const char* statement, int32_t* out) {
+int CCallPeak::QueryDay(const char* statement, int32_t* out) { return QueryDay(statement, out, LocalToday()); }
+
+int CCallPeak::QueryDay(const char* statement, int32_t* out, const RecordDay& latest) {
   *out = 0;
   if (IsEmptyText(statement)) return 0;
   char text[32] = {};
@@ -104,18 +106,17 @@ int CCallPeak::QueryDay(const char* statement, int32_t* out) {
   if (!ParseRecordDay(text, &day)) return 0;
   // A day after today (a clock set wrong, a typing error) would move the
   // range, and its 395 days, past the days that hold the records.
-  SYSTEMTIME now{};
-  GetLocalTime(&now);
-  RecordDay today{now.wYear, now.wMonth, now.wDay};
-  if (CompareRecordDays(day, today) > 0) day = today;
+  if (CompareRecordDays(day, latest) > 0) day = latest;
   *out = LocalDateToEpoch(day.year, day.month, day.day);
   return 1;
 }
 
-int CCallPeak::GetRecordRange() {
+int CCallPeak::GetRecordRange() { return GetRecordRange(LocalToday()); }
+
+int CCallPeak::GetRecordRange(const RecordDay& through) {
   noRecordDay_ = false;
-  if (QueryDay(kFirstRecordDayStatement, &FirstDay) == 0) return 0;
-  if (QueryDay(kLastRecordDayStatement, &LastDay) == 0) return 0;
+  if (QueryDay(kFirstRecordDayStatement, &FirstDay, through) == 0) return 0;
+  if (QueryDay(kLastRecordDayStatement, &LastDay, through) == 0) return 0;
   // The cap counts calendar days back from the last day's local date, so a
   // clock change between the two ends cannot move the start into the day
   // (or month) before.
@@ -134,8 +135,13 @@ bool CCallPeak::HasCheckableRange() const {
   return FirstDay != 0 && LastDay != 0 && FirstDay <= LastDay && !noRecordDay_;
 }
 
-int CCallPeak::CheckRange() {
-  if (GetRecordRange() == 0) {
+int CCallPeak::CheckRange() { return CheckRange(LocalToday()); }
+
+int CCallPeak::CheckRange(const RecordDay& through) {
+  // One date for the whole check: the walk that notes the days for several
+  // sessions and the walk that takes them must see the same days, and a
+  // check that runs past midnight must not grow a day under its own feet.
+  if (GetRecordRange(through) == 0) {
     std::printf("Failed to get records time range\n");
     return 0;
   }
@@ -159,27 +165,25 @@ int CCallPeak::CheckRange() {
   } else {
     std::printf("...\n");
   }
-  SYSTEMTIME today{};
-  GetLocalTime(&today);
   if (last.wYear < first.wYear) {
     std::printf("Invalid year, %d, %d\n", first.wYear, last.wYear);
     return 1;
   }
-  // Months after today's hold no records yet.
+  // Months after the last day's (today's) are not checked: they hold no records yet.
   int32_t end = MonthCount(last.wYear, last.wMonth);
-  int32_t thisMonth = MonthCount(today.wYear, today.wMonth);
-  if (thisMonth < end) end = thisMonth;
+  int32_t lastMonth = MonthCount(through.year, through.month);
+  if (lastMonth < end) end = lastMonth;
   if (Sessions > 1) {
-    WalkMonthsOnSessions(MonthCount(first.wYear, first.wMonth), end);
+    WalkMonthsOnSessions(MonthCount(first.wYear, first.wMonth), end, through);
   } else {
-    WalkMonths(MonthCount(first.wYear, first.wMonth), end);
+    WalkMonths(MonthCount(first.wYear, first.wMonth), end, through);
   }
   return 1;
 }
 
-void CCallPeak::WalkMonths(int32_t first, int32_t last) {
+void CCallPeak::WalkMonths(int32_t first, int32_t last, const RecordDay& through) {
   for (int32_t count = first; count <= last; ++count) {
     if (dayMode_ != DayMode::kCollect) RangeProgress.ShowMonth(YearOfMonthCount(count), MonthOfMonthCount(count));
-    CheckMonth(YearOfMonthCount(count), MonthOfMonthCount(count));
+    CheckMonthThrough(YearOfMonthCount(count), MonthOfMonthCount(count), through);
   }
 }

@@ -54,11 +54,11 @@ int32_t DefaultRangeSessions() {
   return online > CCallPeak::kMaxSessions ? CCallPeak::kMaxSessions : static_cast<int32_t>(online);
 }
 
-void CCallPeak::WalkMonthsOnSessions(int32_t first, int32_t last) {
+void CCallPeak::WalkMonthsOnSessions(int32_t first, int32_t last, const RecordDay& through) {
   CDayResults results;
   results_ = &results;
   dayMode_ = DayMode::kCollect;
-  WalkMonths(first, last);
+  WalkMonths(first, last, through);
   results.Prepare();
 
   // The first reader reads on this checker's session; the others on
@@ -82,7 +82,7 @@ void CCallPeak::WalkMonthsOnSessions(int32_t first, int32_t last) {
   dayMode_ = DayMode::kJoin;
   joinNext_ = 0;
   joinedLoss_ = false;
-  WalkMonths(first, last);
+  WalkMonths(first, last, through);
   dayMode_ = DayMode::kRead;
 
   for (std::thread& thread : threads) thread.join();
@@ -92,7 +92,14 @@ void CCallPeak::WalkMonthsOnSessions(int32_t first, int32_t last) {
 }
 
 int32_t CCallPeak::JoinDay() {
-  DayResult& day = results_->Wait(joinNext_++);
+  // Both walks take the same days; should they ever differ, a day nobody
+  // read is one that could not be read.
+  const DayResult* taken = results_->Wait(joinNext_++);
+  if (taken == nullptr) {
+    ++UnreadDays;
+    return RowsCounted;
+  }
+  const DayResult& day = *taken;
   // From the day the connection was lost on, nothing counts: one session
   // would have stopped reading there, and its diagnostics are shown once.
   if (!joinedLoss_ && !day.printed.empty()) {

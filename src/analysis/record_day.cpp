@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "platform/local_time.h"
 #include "timeutil/calendar_months.h"
 
 namespace {
@@ -54,4 +55,10 @@ int CompareRecordDays(const RecordDay& a, const RecordDay& b) {
   if (a.month != b.month) return a.month < b.month ? -1 : 1;
   if (a.day != b.day) return a.day < b.day ? -1 : 1;
   return 0;
+}
+
+RecordDay LocalToday() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  return {now.wYear, now.wMonth, now.wDay};
 }

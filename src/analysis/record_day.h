@@ -20,3 +20,6 @@ bool ParseRecordDay(const char* text, RecordDay* out);
 // Orders two days by date: negative, zero or positive as `a` is before, the
 // same as, or after `b`.
 int CompareRecordDays(const RecordDay& a, const RecordDay& b);
+
+// Today's local date, read from the clock.
+RecordDay LocalToday();

@@ -3,7 +3,7 @@
 // stops the reading, the next command opens the session again, and a range
 // check goes on without an extra session that cannot be opened. A range
 // check on several sessions counts what one session counts when one of its
-// sessions loses the connection.
+// sessions loses the connection, and when the clock passes midnight.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -24,6 +24,11 @@ constexpr int32_t kFeb8 = 1770508800;  // 2026-02-08 00:00:00 UTC
 constexpr int32_t kFeb5 = kFeb8 - 3 * 86400;
 
 int64_t NoonFeb10() { return 1770724800000; }
+
+// From 2026-02-10 23:59:00 UTC on, another midnight has passed each time
+// the clock is read.
+int clockReads = 0;
+int64_t ADayLaterAtEveryRead() { return 1770767940000 + int64_t{86400000} * clockReads++; }
 
 // The text by which the day statements of the day from `dayStart` differ
 // from all others.
@@ -48,8 +53,8 @@ class PeakFailureSeamTest : public ::testing::Test {
   }
   // What a range check prints on standard output when its days are read on
   // `sessions` sessions; `errors` gets standard error.
-  std::string CheckRangeOn(int sessions, std::string* errors) {
-    SetClockForTesting(NoonFeb10);
+  std::string CheckRangeOn(int sessions, std::string* errors, int64_t (*clock)() = NoonFeb10) {
+    SetClockForTesting(clock);
     checker->Sessions = sessions;
     testing::internal::GetCapturedStdout();
     testing::internal::CaptureStdout();
@@ -154,6 +159,21 @@ TEST_F(PeakFailureSeamTest, ALostConnectionOnOneOfSeveralSessionsEndsTheCheckThe
   EXPECT_EQ(CheckRangeOn(2, &errors), one);
   EXPECT_EQ(checker->RowsCounted, rowsOnOne);
   EXPECT_EQ(checker->UnreadDays, 6);
+}
+
+TEST_F(PeakFailureSeamTest, ARangeCheckAcrossMidnightTakesTheDaysItNotedOnAnySessions) {
+  ASSERT_EQ(opened, 1);
+  TheScript().rows = 1;
+  TheScript().rowText = {"20260201"};
+  std::string errors;
+  clockReads = 0;
+  const std::string one = CheckRangeOn(1, &errors, ADayLaterAtEveryRead);
+  const int32_t rowsOnOne = checker->RowsCounted;
+  EXPECT_EQ(checker->UnreadDays, 0);
+  clockReads = 0;
+  EXPECT_EQ(CheckRangeOn(3, &errors, ADayLaterAtEveryRead), one);
+  EXPECT_EQ(checker->RowsCounted, rowsOnOne);
+  EXPECT_EQ(checker->UnreadDays, 0);
 }
 
 }  // namespace
