@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <mutex>
@@ -24,6 +25,17 @@ struct State {
   std::vector<SQLINTEGER> lengths;
   std::map<SQLSMALLINT, int> freed;
   int nextStatement = 0;
+  int nextConnection = 0;
+  struct Connection {
+    std::string dsn;
+    bool autocommit = true;
+    Changes open;  // of the unit not yet committed
+  };
+  std::map<SQLHANDLE, Connection> connections;
+  std::map<SQLHANDLE, SQLHANDLE> connectionOf;  // by statement
+  std::map<std::string, Changes> committed;     // by data source
+  int columnsListed = -1;  // rows of SQLColumns fetched; -1 when none is open
+  std::string columnsOf;
 };
 
 State& S() {
@@ -70,8 +82,59 @@ bool ExecutedOneContaining(const std::string& part) {
 
 SQLHANDLE FakeHandle(SQLSMALLINT type) {
   static char storage[64];
-  int offset = type == SQL_HANDLE_STMT ? 16 + (S().nextStatement++ % 32) : type;
+  int offset = type == SQL_HANDLE_STMT  ? 16 + (S().nextStatement++ % 32)
+               : type == SQL_HANDLE_DBC ? 48 + (S().nextConnection++ % 16)
+                                        : type;
   return static_cast<SQLHANDLE>(&storage[offset]);
+}
+
+// Changes of the unit open on `connection`: applied at once under automatic
+// commit, else kept for SQLEndTran.
+void Change(SQLHANDLE connection, int inserted, int deleted) {
+  auto found = S().connections.find(connection);
+  if (found == S().connections.end()) return;
+  State::Connection& c = found->second;
+  Changes& into = c.autocommit ? S().committed[c.dsn] : c.open;
+  into.inserted += inserted;
+  into.deleted += deleted;
+}
+
+void EndUnit(SQLHANDLE connection, bool commit) {
+  State::Connection& c = S().connections[connection];
+  if (commit) {
+    S().committed[c.dsn].inserted += c.open.inserted;
+    S().committed[c.dsn].deleted += c.open.deleted;
+  }
+  c.open = Changes();
+}
+
+// Copies `value` into a buffer bound as `type`, as SQLGetData does; a null
+// `value` is NULL.
+SQLRETURN Deliver(const std::string* value, SQLSMALLINT type, SQLPOINTER target, SQLLEN length, SQLLEN* indicator) {
+  if (value == nullptr) {
+    *indicator = SQL_NULL_DATA;
+    return SQL_SUCCESS;
+  }
+  if (type == SQL_C_CHAR) {
+    if (length <= 0) return SQL_ERROR;
+    size_t n = std::min(value->size(), static_cast<size_t>(length - 1));
+    std::memcpy(target, value->data(), n);
+    static_cast<char*>(target)[n] = '\0';
+    *indicator = static_cast<SQLLEN>(value->size());
+    return n < value->size() ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
+  }
+  long long number = std::atoll(value->c_str());
+  if (type == SQL_C_SSHORT) {
+    *static_cast<SQLSMALLINT*>(target) = static_cast<SQLSMALLINT>(number);
+  } else if (type == SQL_C_SLONG || type == SQL_C_LONG) {
+    *static_cast<SQLINTEGER*>(target) = static_cast<SQLINTEGER>(number);
+  } else if (type == SQL_C_SBIGINT) {
+    *static_cast<SQLBIGINT*>(target) = static_cast<SQLBIGINT>(number);
+  } else {
+    return SQL_ERROR;
+  }
+  *indicator = 0;
+  return SQL_SUCCESS;
 }
 
 }  // namespace
@@ -95,6 +158,8 @@ const std::vector<std::string>& ExecutedTexts() { return S().texts; }
 const std::vector<SQLINTEGER>& ExecutedLengths() { return S().lengths; }
 int FreedHandles(SQLSMALLINT type) { return S().freed[type]; }
 
+Changes Committed(const std::string& dsn) { return S().committed[dsn]; }
+
 }  // namespace fake_odbc
 
 using fake_odbc::C;
@@ -104,13 +169,15 @@ using fake_odbc::Turn;
 
 extern "C" {
 
-SQLRETURN SQLAllocHandle(SQLSMALLINT type, SQLHANDLE, SQLHANDLE* out) {
+SQLRETURN SQLAllocHandle(SQLSMALLINT type, SQLHANDLE parent, SQLHANDLE* out) {
   Lock lock(Turn());
   fake_odbc::Log("SQLAllocHandle");
   SQLRETURN result = type == SQL_HANDLE_ENV   ? S().script.allocEnv
                      : type == SQL_HANDLE_DBC ? S().script.allocDbc
                                               : S().script.allocStmt;
   *out = SQL_SUCCEEDED(result) ? fake_odbc::FakeHandle(type) : SQL_NULL_HANDLE;
+  if (type == SQL_HANDLE_DBC) S().connections[*out] = {};
+  if (type == SQL_HANDLE_STMT) S().connectionOf[*out] = parent;
   return result;
 }
 
@@ -127,15 +194,25 @@ SQLRETURN SQLSetEnvAttr(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER) {
   return S().script.setEnvAttr;
 }
 
-SQLRETURN SQLSetConnectAttr(SQLHDBC, SQLINTEGER, SQLPOINTER, SQLINTEGER) {
+SQLRETURN SQLSetConnectAttr(SQLHDBC connection, SQLINTEGER attribute, SQLPOINTER value, SQLINTEGER) {
   Lock lock(Turn());
   fake_odbc::Log("SQLSetConnectAttr");
+  if (attribute == SQL_ATTR_AUTOCOMMIT) {
+    bool on = reinterpret_cast<SQLULEN>(value) == SQL_AUTOCOMMIT_ON;
+    // Switching automatic commit on commits the open unit.
+    if (on) fake_odbc::EndUnit(connection, true);
+    S().connections[connection].autocommit = on;
+  }
   return SQL_SUCCESS;
 }
 
-SQLRETURN SQLConnect(SQLHDBC, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT) {
+SQLRETURN SQLConnect(SQLHDBC connection, SQLCHAR* dsn, SQLSMALLINT dsnLength, SQLCHAR*, SQLSMALLINT, SQLCHAR*,
+                     SQLSMALLINT) {
   Lock lock(Turn());
   fake_odbc::Log("SQLConnect");
+  const char* name = reinterpret_cast<const char*>(dsn);
+  S().connections[connection].dsn =
+      dsnLength == SQL_NTS ? std::string(name) : std::string(name, static_cast<size_t>(dsnLength));
   const std::vector<int>& failing = S().script.failingConnects;
   if (std::find(failing.begin(), failing.end(), fake_odbc::CountCalls("SQLConnect")) != failing.end()) {
     return SQL_ERROR;
@@ -143,15 +220,17 @@ SQLRETURN SQLConnect(SQLHDBC, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLC
   return S().script.connect;
 }
 
-SQLRETURN SQLDisconnect(SQLHDBC) {
+SQLRETURN SQLDisconnect(SQLHDBC connection) {
   Lock lock(Turn());
   fake_odbc::Log("SQLDisconnect");
+  fake_odbc::EndUnit(connection, false);
   return SQL_SUCCESS;
 }
 
-SQLRETURN SQLExecDirect(SQLHSTMT, SQLCHAR* text, SQLINTEGER length) {
+SQLRETURN SQLExecDirect(SQLHSTMT statement, SQLCHAR* text, SQLINTEGER length) {
   Lock lock(Turn());
   fake_odbc::Log("SQLExecDirect");
+  S().columnsListed = -1;
   const char* chars = reinterpret_cast<const char*>(text);
   S().lengths.push_back(length);
   S().texts.push_back(length == SQL_NTS ? std::string(chars) : std::string(chars, static_cast<size_t>(length)));
@@ -167,6 +246,9 @@ SQLRETURN SQLExecDirect(SQLHSTMT, SQLCHAR* text, SQLINTEGER length) {
   }
   const std::vector<int>& failing = S().script.failingExecutions;
   if (std::find(failing.begin(), failing.end(), static_cast<int>(S().texts.size())) != failing.end()) return SQL_ERROR;
+  if (SQL_SUCCEEDED(S().script.execDirect) && S().texts.back().rfind("DELETE", 0) == 0) {
+    fake_odbc::Change(S().connectionOf[statement], 0, static_cast<int>(S().script.rowCount));
+  }
   return S().script.execDirect;
 }
 
@@ -191,6 +273,14 @@ SQLRETURN SQLBindCol(SQLHSTMT, SQLUSMALLINT column, SQLSMALLINT type, SQLPOINTER
 SQLRETURN SQLFetch(SQLHSTMT) {
   Lock lock(Turn());
   fake_odbc::Log("SQLFetch");
+  if (S().columnsListed >= 0) {
+    if (static_cast<size_t>(S().columnsListed) < S().script.tableColumns.size()) {
+      ++S().columnsListed;
+      return SQL_SUCCESS;
+    }
+    S().columnsListed = -1;
+    return SQL_NO_DATA;
+  }
   if (C().fetched >= S().script.rows) return S().script.endResult;
   const auto& texts = S().script.rowText;
   for (auto& [column, binding] : C().bindings) {
@@ -302,16 +392,68 @@ SQLRETURN SQLGetDiagRec(SQLSMALLINT, SQLHANDLE, SQLSMALLINT record, SQLCHAR* sta
   return SQL_SUCCESS;
 }
 
-SQLRETURN SQLEndTran(SQLSMALLINT, SQLHANDLE, SQLSMALLINT) {
+SQLRETURN SQLEndTran(SQLSMALLINT, SQLHANDLE connection, SQLSMALLINT completion) {
   Lock lock(Turn());
   fake_odbc::Log("SQLEndTran");
-  return SQL_SUCCESS;
+  std::vector<std::string>& failing = S().script.failingCommits;
+  auto found = completion == SQL_COMMIT ? std::find(failing.begin(), failing.end(), S().connections[connection].dsn)
+                                        : failing.end();
+  bool fails = found != failing.end();
+  if (fails) failing.erase(found);
+  fake_odbc::EndUnit(connection, completion == SQL_COMMIT && !fails);
+  return fails ? SQL_ERROR : SQL_SUCCESS;
 }
 
 SQLRETURN SQLRowCount(SQLHSTMT, SQLLEN* count) {
   Lock lock(Turn());
   fake_odbc::Log("SQLRowCount");
-  *count = 0;
+  *count = S().script.rowCount;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN SQLColumns(SQLHSTMT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR* table, SQLSMALLINT tableLength,
+                     SQLCHAR*, SQLSMALLINT) {
+  Lock lock(Turn());
+  fake_odbc::Log("SQLColumns");
+  const char* name = reinterpret_cast<const char*>(table);
+  S().columnsOf = tableLength == SQL_NTS ? std::string(name) : std::string(name, static_cast<size_t>(tableLength));
+  S().columnsListed = 0;
+  return SQL_SUCCESS;
+}
+
+// A row of SQLColumns: the table, the column's name and position, VARCHAR,
+// nullable, no default. A row of any other result: the text of rowText
+// (cycled) for every column, or rowLong for a number.
+SQLRETURN SQLGetData(SQLHSTMT, SQLUSMALLINT column, SQLSMALLINT type, SQLPOINTER target, SQLLEN length,
+                     SQLLEN* indicator) {
+  Lock lock(Turn());
+  fake_odbc::Log("SQLGetData");
+  std::string value;
+  bool null = false;
+  if (S().columnsListed > 0) {
+    size_t row = static_cast<size_t>(S().columnsListed - 1);
+    switch (column) {
+      case 3: value = S().columnsOf; break;
+      case 4: value = S().script.tableColumns[row]; break;
+      case 5: value = std::to_string(SQL_VARCHAR); break;
+      case 11: value = std::to_string(SQL_NULLABLE); break;
+      case 17: value = std::to_string(row + 1); break;
+      default: null = true;
+    }
+  } else if (type == SQL_C_CHAR) {
+    const auto& texts = S().script.rowText;
+    int fetched = std::max(C().fetched - 1, 0);
+    value = texts.empty() ? "" : texts[static_cast<size_t>(fetched) % texts.size()];
+  } else {
+    value = std::to_string(S().script.rowLong);
+  }
+  return fake_odbc::Deliver(null ? nullptr : &value, type, target, length, indicator);
+}
+
+SQLRETURN SQLExecute(SQLHSTMT statement) {
+  Lock lock(Turn());
+  fake_odbc::Log("SQLExecute");
+  fake_odbc::Change(S().connectionOf[statement], 1, 0);
   return SQL_SUCCESS;
 }
 

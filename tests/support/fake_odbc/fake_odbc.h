@@ -1,6 +1,7 @@
 // A scripted stand-in for the ODBC driver manager, linked into the seam test
 // programs in place of the real one. Each call is recorded by name and
-// answers as the script says; handles are fixed fake values. Sessions on
+// answers as the script says; handles are fake values (each connection's
+// its own, so that what a connection commits is told apart). Sessions on
 // several threads may call it at once: the calls take turns, and each
 // thread fetches from its own cursor (its bindings and its row count).
 #pragma once
@@ -46,7 +47,25 @@ struct Script {
   SQLRETURN getInfo = SQL_SUCCESS;
   std::string identifierQuote = "\"";            // SQL_IDENTIFIER_QUOTE_CHAR
   SQLUSMALLINT identifierCase = SQL_IC_SENSITIVE;  // SQL_IDENTIFIER_CASE
+  // What SQLColumns lists for any table: these names, each VARCHAR and
+  // nullable. One column, as SQLDescribeCol names the first ("C1").
+  std::vector<std::string> tableColumns = {"C1"};
+  SQLLEN rowCount = 0;  // what SQLRowCount answers, and the rows a DELETE removes
+  // Data sources whose next SQL_COMMIT answers SQL_ERROR, one commit an
+  // entry; the unit is undone, as a server undoes a transaction whose commit
+  // failed.
+  std::vector<std::string> failingCommits;
 };
+
+// Rows that a data source has taken for good: inserted by SQLExecute (one a
+// call) and deleted by a DELETE (rowCount each), once committed, or at once
+// under automatic commit. A rollback, a failed commit or a disconnection
+// drops those of the open unit.
+struct Changes {
+  int inserted = 0;
+  int deleted = 0;
+};
+Changes Committed(const std::string& dsn);
 
 // The script in force; Reset() restores the defaults and clears the log.
 Script& TheScript();
