@@ -13,7 +13,7 @@
 namespace {
 
 constexpr char kSelectRows[] = "SELECT %s from %s %s";
-constexpr char kInsertRowStart[] = "INSERT INTO %s values(";
+constexpr char kInsertRowStart[] = "INSERT INTO %s (";
 
 // SQLite lets a value differ from the type of its column, and its driver
 // hands every value over as the text SQLite makes of it, which keeps only 15
@@ -108,7 +108,8 @@ CRowCopier::CRowCopier() = default;
 
 CRowCopier::~CRowCopier() { End(); }
 
-int CRowCopier::Begin(OSql& from, OSql& to, const char* table, const char* condition) {
+int CRowCopier::Begin(OSql& from, OSql& to, const char* table, const char* condition,
+                      const std::vector<std::string>& intoColumns) {
   End();
   from_ = &from;
   to_ = &to;
@@ -125,7 +126,7 @@ int CRowCopier::Begin(OSql& from, OSql& to, const char* table, const char* condi
     }
     typeCheckColumn_ = static_cast<SQLUSMALLINT>(count);
   }
-  if (!Prepare(table)) {
+  if (intoColumns.size() != columns_.size() || !Prepare(table, intoColumns)) {
     End();
     return -1;
   }
@@ -222,8 +223,22 @@ bool CRowCopier::Describe() {
   return true;
 }
 
-bool CRowCopier::Prepare(const char* table) {
+bool CRowCopier::Prepare(const char* table, const std::vector<std::string>& intoColumns) {
+  // Named, so that a value goes into the column of its name whatever the
+  // order of the target's columns, and a column the source lacks takes its
+  // default.
+  char quote[8] = "\"";
+  SQLUSMALLINT identifierCase = SQL_IC_SENSITIVE;
+  to_->GetIdentifierRules(quote, sizeof quote, &identifierCase);
+  std::string q = quote[0] == ' ' ? "" : quote;
   std::string insert = Format(kInsertRowStart, table);
+  for (size_t i = 0; i < intoColumns.size(); ++i) {
+    if (i > 0) insert += ", ";
+    insert += q;
+    for (char ch : intoColumns[i]) insert += !q.empty() && ch == q[0] ? q + q : std::string(1, ch);
+    insert += q;
+  }
+  insert += ") values(";
   for (size_t i = 0; i < columns_.size(); ++i) insert += i == 0 ? "?" : ", ?";
   insert += ')';
   SQLHSTMT statement = to_->statementHandle;

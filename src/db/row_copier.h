@@ -7,7 +7,7 @@
 // row to row, growing only for a value longer than any before it.
 //
 //   CRowCopier copier;
-//   if (copier.Begin(from, to, "IVRCALL", "where ...") != 1) ...
+//   if (copier.Begin(from, to, "IVRCALL", "where ...", columnsOfTo) != 1) ...
 //   while ((result = copier.CopyNext()) == 1) ++copied;
 //   copier.End();
 //
@@ -21,6 +21,7 @@
 #include <sql.h>
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 class OSql;
@@ -34,10 +35,16 @@ class CRowCopier {
 
   // Selects every column of the rows of `table` that `condition` (a WHERE
   // clause, or "") picks on `from`, and prepares their INSERT into `table`
-  // on `to`. 1 ready; 0 the SELECT failed or yields no columns; -1 the
-  // INSERT could not be prepared (a failed statement is reported by its
-  // session). Either failure ends the copy as End does.
-  int Begin(OSql& from, OSql& to, const char* table, const char* condition);
+  // on `to`, which names the columns that take them: the selected columns in
+  // their order go into `intoColumns` in theirs (names as `to` stores them,
+  // quoted as `to` quotes names). The caller has made sure that the two
+  // tables' columns agree (ColumnDifference, db/table_columns.h): the copier
+  // compares only their number. 1 ready; 0 the SELECT failed or yields no
+  // columns; -1 the INSERT could not be prepared, or `intoColumns` has not
+  // as many names as the SELECT columns (a failed statement is reported by
+  // its session). Either failure ends the copy as End does.
+  int Begin(OSql& from, OSql& to, const char* table, const char* condition,
+            const std::vector<std::string>& intoColumns);
 
   // Copies the next row. 1 copied; 0 no rows are left; -1 the row could not
   // be read, or (on SQLite, which allows it) holds a value of another type
@@ -53,7 +60,7 @@ class CRowCopier {
 
   bool Select(const char* table, const char* condition, bool sqliteForm);
   bool Describe();
-  bool Prepare(const char* table);
+  bool Prepare(const char* table, const std::vector<std::string>& intoColumns);
   bool Read(Column& column, SQLUSMALLINT number);
   bool Bind(Column& column, SQLUSMALLINT number);
 

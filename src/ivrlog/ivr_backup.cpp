@@ -1,6 +1,9 @@
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "db/row_copier.h"
+#include "db/table_columns.h"
 #include "ivrlog/ivr_log.h"
 #include "ivrlog/ivr_texts.h"
 #include "platform/text.h"
@@ -18,11 +21,41 @@ void Undo(OSql& session) {
   if (session.Rollback() == 0) session.Disconnect();
 }
 
+// The names of the columns of `table` on `backup` that take the live
+// columns, in their order; false (reported) when the backup's table is not
+// the live one's: a value would land in a column of another name, or be
+// turned into another kind of value (a number with leading zeros into an
+// integer). Compared before anything is copied, so that a table whose
+// columns differ stays whole in the live database.
+bool BackupColumns(OSql& live, OSql& backup, const char* table, std::vector<std::string>* names) {
+  std::vector<TableColumn> liveColumns, backupColumns;
+  if (ReadTableColumns(live, table, &liveColumns) == 0 || liveColumns.empty()) {
+    Trace(kIvrLogModule, kLineSelectOld, "Failed to select old rows of %s", table);
+    return false;
+  }
+  if (ReadTableColumns(backup, table, &backupColumns) == 0) {
+    Trace(kIvrLogModule, kLineBackupColumns, "Failed to read the columns of %s in the backup database, nothing copied",
+          table);
+    return false;
+  }
+  std::string difference = ColumnDifference(liveColumns, backupColumns, "live", "backup");
+  if (!difference.empty()) {
+    Trace(kIvrLogModule, kLineColumnMismatch, "The backup table %s does not match the live one, nothing copied: %s",
+          table, difference.c_str());
+    return false;
+  }
+  names->clear();
+  for (size_t i = 0; i < liveColumns.size(); ++i) names->push_back(backupColumns[i].name);
+  return true;
+}
+
 // Copies the rows that `condition` picks from `table` on `live` into the
 // open unit of `backup`. The number of rows copied, or -1 (reported).
 int64_t CopyRows(OSql& live, OSql& backup, const char* table, const char* condition) {
+  std::vector<std::string> into;
+  if (!BackupColumns(live, backup, table, &into)) return -1;
   CRowCopier copier;
-  int ready = copier.Begin(live, backup, table, condition);
+  int ready = copier.Begin(live, backup, table, condition, into);
   if (ready == 0) {
     Trace(kIvrLogModule, kLineSelectOld, "Failed to select old rows of %s", table);
     return -1;

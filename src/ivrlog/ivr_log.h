@@ -114,8 +114,11 @@ class CIvrLog : public CWorker {
   // same table of `backupSession` in one open unit, and deletes those rows
   // from `liveSession` in another. Only when the number deleted is the
   // number copied are both committed, the backup first; otherwise both are
-  // undone. 1 when all old rows were moved (also when there were none), 0
-  // when nothing was deleted.
+  // undone. The backup's table must have the live table's columns first, in
+  // their order, of the same names and kinds of values (ColumnDifference,
+  // db/table_columns.h); else it takes nothing and the difference, naming
+  // the column, is reported. 1 when all old rows were moved (also when there
+  // were none), 0 when nothing was deleted.
   int CopyOldRows(const char* table, const SYSTEMTIME& cutoff);
 
   // --- Dates ---
