@@ -29,3 +29,8 @@ inline constexpr size_t kStatementSize = 260;
 
 inline constexpr char kFirstRecordDayStatement[] = "select Min(LocalDay) as Day from CDRMAIN";
 inline constexpr char kLastRecordDayStatement[] = "select Max(LocalDay) as Day from CDRMAIN";
+
+// Whether any record at all, of whatever kind, starts in a day: takes the
+// day's start and the next day's start, and yields NULL when none does.
+inline constexpr char kDayAnyRecordSelect[] =
+    "select Min(StartTime) from CDRMAIN where StartTime>=%d and StartTime<%d";

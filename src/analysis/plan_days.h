@@ -10,6 +10,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -32,6 +33,15 @@ class CPlanDays : public CDayObserver {
 
   // The days kept, oldest first.
   std::vector<DayFigures> Days() const;
+
+  // Hands each kept day whose statements returned no rows, oldest first,
+  // to `visit(DayFigures&)`, which may change it.
+  template <class Visit>
+  void ForEachDayWithoutRows(Visit visit) {
+    for (std::size_t i = 0; i < days_.size(); ++i) {
+      if (kept_[i] && days_[i].calls == 0) visit(days_[i]);
+    }
+  }
 
  private:
   int32_t firstNumber_ = 0;

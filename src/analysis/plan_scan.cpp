@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <mutex>
 
+#include "analysis/day_statements.h"
+#include "analysis/record_day.h"
 #include "console/settings.h"
 #include "platform/local_time.h"
+#include "platform/text.h"
 #include "timeutil/calendar_months.h"
 #include "timeutil/time_conversions.h"
 
@@ -32,16 +35,32 @@ class PlanDayObserver : public CDayObserver {
 int32_t DateNumber(const SYSTEMTIME& date) { return DayNumber(date.wYear, date.wMonth, date.wDay); }
 
 // The days the range check walks: its first month from day 1, through the
-// last record month or today, whichever comes first.
-int32_t DaysToCheck(int32_t firstDay, int32_t lastDay) {
+// last record month or `through`, whichever comes first.
+int32_t DaysToCheck(int32_t firstDay, int32_t lastDay, const RecordDay& through) {
   SYSTEMTIME first{};
   SYSTEMTIME last{};
-  SYSTEMTIME today{};
   if (!EpochToLocalFields(firstDay, &first) || !EpochToLocalFields(lastDay, &last)) return 0;
-  GetLocalTime(&today);
   first.wDay = 1;
   last.wDay = static_cast<uint16_t>(DaysInMonth(last.wYear, last.wMonth));
-  return std::min(DateNumber(last), DateNumber(today)) - DateNumber(first) + 1;
+  return std::min(DateNumber(last), DayNumber(through.year, through.month, through.day)) - DateNumber(first) + 1;
+}
+
+// A day without a row of the kind checked may hold calls of other kinds;
+// only a day on which no record at all starts is missing. Once the
+// connection is gone, no question can be answered.
+void MarkMissingDays(CCallPeak* checker, CPlanDays* days) {
+  days->ForEachDayWithoutRows([checker](DayFigures& day) {
+    char statement[kStatementSize] = {};
+    FormatBounded(statement, sizeof statement, kDayAnyRecordSelect, static_cast<int>(day.dayStart),
+                  static_cast<int>(NextLocalMidnight(day.dayStart)));
+    char first[32] = {};
+    if (checker->Session.connectionLost != 0 ||
+        checker->Session.QueryFirstText(statement, first, sizeof first) == 0) {
+      ++checker->UnreadDays;
+      return;
+    }
+    day.missing = first[0] == '\0';
+  });
 }
 
 }  // namespace
@@ -49,16 +68,18 @@ int32_t DaysToCheck(int32_t firstDay, int32_t lastDay) {
 int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanProgress* progress) {
   CheckMode = mode;
   checker->Reset();
+  const RecordDay through = DayBefore(LocalToday());
   // The first record day decides which days the plan keeps (the range check
   // reads it again, the same way). A range the check would refuse gets no
   // further: the caller says in its own words that there is nothing to plan.
-  if (checker->GetRecordRange() == 0) return 0;
+  if (checker->GetRecordRange(through) == 0) return 0;
   if (!checker->HasCheckableRange()) return 0;
   days->Begin(checker->FirstDay);
-  if (progress != nullptr) progress->Begin(DaysToCheck(checker->FirstDay, checker->LastDay));
+  if (progress != nullptr) progress->Begin(DaysToCheck(checker->FirstDay, checker->LastDay, through));
   PlanDayObserver observer(days, progress);
   checker->DayObserver = &observer;
-  const int result = checker->CheckRange();
+  const int result = checker->CheckRange(through);
   checker->DayObserver = nullptr;
+  if (result != 0 && checker->UnreadDays == 0) MarkMissingDays(checker, days);
   return result;
 }

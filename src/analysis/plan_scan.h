@@ -1,7 +1,7 @@
 // The scan of a capacity plan: the range check of e, t or T, run as those
-// commands run it (the same days, the same two statements a day, the same
-// rows), with every checked day's occupancy turned into DayFigures on the
-// way. The range check's own messages go to standard output as for the
+// commands run it (the same two statements a day, the same rows) up to
+// yesterday, with every checked day's occupancy turned into DayFigures on
+// the way. The range check's own messages go to standard output as for the
 // console commands.
 #pragma once
 
@@ -24,8 +24,17 @@ class CPlanScanProgress {
 
 // Checks the record range in `mode` (kCheckExtension, kCheckTrunk or
 // kCheckTrunkWithoutSipTie) on `checker`, whose session must be open, and
-// keeps the days from the first record day on in `days`. `progress` may be
-// null. Returns 0 when the record range could not be read or is one the
-// range check refuses (no day checked, nothing printed); else 1. Leaves CheckMode as the
-// range check leaves it and the checker without an observer.
+// keeps the days from the first record day on in `days`. The range ends
+// with yesterday, the last complete local day (today's date is read once):
+// today's records are still coming in. `progress` may be null.
+//
+// A day whose statements returned no rows is then asked, on the checker's
+// session, whether any record of another kind starts on it; a day without
+// any is marked missing (DayFigures::missing). A question that fails counts
+// its day in the checker's UnreadDays, as a day that could not be read.
+// Nothing is asked when a day could not be read already.
+//
+// Returns 0 when the record range could not be read or is one the range
+// check refuses (no day checked, nothing printed); else 1. Leaves CheckMode
+// as the range check leaves it and the checker without an observer.
 int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanProgress* progress);

@@ -62,3 +62,11 @@ RecordDay LocalToday() {
   GetLocalTime(&now);
   return {now.wYear, now.wMonth, now.wDay};
 }
+
+RecordDay DayBefore(const RecordDay& day) {
+  if (day.day > 1) return {day.year, day.month, day.day - 1};
+  const int32_t count = MonthCount(day.year, day.month) - 1;
+  const int32_t year = YearOfMonthCount(count);
+  const int32_t month = MonthOfMonthCount(count);
+  return {year, month, DaysInMonth(year, month)};
+}

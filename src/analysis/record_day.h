@@ -23,3 +23,6 @@ int CompareRecordDays(const RecordDay& a, const RecordDay& b);
 
 // Today's local date, read from the clock.
 RecordDay LocalToday();
+
+// The calendar day before `day` (a valid date).
+RecordDay DayBefore(const RecordDay& day);

@@ -15,10 +15,13 @@ bool SameMonth(const DayFigures& day, const MonthPlan& month) {
   return day.year == month.year && day.month == month.month;
 }
 
+// The busy-hour loads of the days measured: a missing day has none.
 std::vector<double> BusyHourLoads(std::span<const DayFigures> days) {
   std::vector<double> loads;
   loads.reserve(days.size());
-  for (const DayFigures& day : days) loads.push_back(day.busyHourErlangs);
+  for (const DayFigures& day : days) {
+    if (!day.missing) loads.push_back(day.busyHourErlangs);
+  }
   return loads;
 }
 
@@ -34,9 +37,13 @@ void AddMeasuredMonths(std::span<const DayFigures> days, const PlanRequest& requ
       month.peakCalls = std::max(month.peakCalls, days[end].peakCalls);
       month.blockedCalls += days[end].blockedCalls;
       plan->calls += days[end].calls;
+      if (days[end].missing) {
+        ++plan->missingDays;
+      } else {
+        ++month.days;
+      }
       ++end;
     }
-    month.days = static_cast<int32_t>(end - first);
     std::vector<double> loads = BusyHourLoads(days.subspan(first, end - first));
     month.load = MeanOfBusiest(loads, kHighLoadDays);
     month.linesNeeded = LinesNeeded(month.load, request.grade);
@@ -56,8 +63,8 @@ void AddYearLoads(std::span<const DayFigures> days, double grade, CapacityPlan* 
   while (first > 0 && last - DayNumber(days[first - 1]) < 365) --first;
   YearLoads& year = plan->year;
   year.firstIndex = static_cast<int32_t>(first);
-  year.days = static_cast<int32_t>(days.size() - first);
   std::vector<double> loads = BusyHourLoads(days.subspan(first));
+  year.days = static_cast<int32_t>(loads.size());
   year.normal = MeanOfBusiest(loads, kNormalLoadDays);
   year.high = MeanOfBusiest(loads, kHighLoadDays);
   year.normalLines = LinesNeeded(year.normal, grade);

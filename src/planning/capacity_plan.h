@@ -7,9 +7,11 @@
 //
 // Definitions. A month's load is the mean busy-hour traffic of its
 // kHighLoadDays busiest days (all of them when it has fewer). A month is
-// complete when the days hold every one of its days and it is not the
-// current month. The trend runs through the complete months, k = 1 for the
-// first of them, counting calendar months; it needs kMinTrendMonths.
+// complete when the days hold every one of its days, none of them missing,
+// and it is not the current month. A missing day (DayFigures::missing) is
+// no measurement: it adds to no load and no count of days. The trend runs
+// through the complete months, k = 1 for the first of them, counting
+// calendar months; it needs kMinTrendMonths.
 #pragma once
 
 #include <cstdint>
@@ -25,8 +27,9 @@ struct MonthPlan {
   int32_t year = 0;
   int32_t month = 0;  // 1..12
   MonthKind kind = MonthKind::kPartial;
-  // Measured months: the days of the month present, the highest day peak,
-  // and the sum of the days' blocked calls. 0 for projected months.
+  // Measured months: the days of the month present and not missing, the
+  // highest day peak, and the sum of the days' blocked calls. 0 for
+  // projected months.
   int32_t days = 0;
   int32_t peakCalls = 0;
   int32_t blockedCalls = 0;
@@ -38,7 +41,7 @@ struct MonthPlan {
 
 // The E.500 reference loads over the last 365 days of the range.
 struct YearLoads {
-  int32_t days = 0;        // days of the range that fall in that year
+  int32_t days = 0;        // days of the range that fall in that year, missing ones left out
   int32_t firstIndex = 0;  // index of the first of them in the days given
   double normal = 0.0;     // mean of the kNormalLoadDays busiest days
   double high = 0.0;       // mean of the kHighLoadDays busiest days
@@ -81,9 +84,10 @@ struct CapacityPlan {
   YearLoads year;
   int32_t calls = 0;
   int32_t blockedCalls = 0;
+  int32_t missingDays = 0;  // days given that are missing
   LinesVerdict verdict;
 };
 
-// `days` are consecutive local days, oldest first (a missing day only makes
-// its month partial).
+// `days` are consecutive local days, oldest first (a day left out of them,
+// like a missing one, makes its month partial).
 CapacityPlan MakeCapacityPlan(std::span<const DayFigures> days, const PlanRequest& request);

@@ -20,4 +20,7 @@ struct DayFigures {
   int32_t busyHourStart = -1;
   double busyHourErlangs = 0.0;
   int32_t blockedCalls = 0;  // rows turned away because every trunk was busy
+  // No call record of any kind starts on the day: the data source holds
+  // nothing of it, which is no measurement of zero traffic.
+  bool missing = false;
 };

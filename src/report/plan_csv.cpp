@@ -41,13 +41,14 @@ const char* MonthKindName(MonthKind kind) {
 }
 
 bool WriteDaysCsv(const std::string& dir, std::span<const DayFigures> days, std::string* error) {
-  std::string text = std::string("date,calls,peak_calls,peak_time,busy_hour_start,busy_hour_erlangs,blocked_calls") +
-                     kLineEnd;
+  std::string text =
+      std::string("date,calls,peak_calls,peak_time,busy_hour_start,busy_hour_erlangs,blocked_calls,missing") +
+      kLineEnd;
   for (const DayFigures& day : days) {
     const bool busy = day.busyHourStart >= 0;
     Record(&text) << DateText(day) << day.calls << day.peakCalls << ClockText(day, day.peakSecond)
                   << (busy ? ClockText(day, day.busyHourStart) : std::string()) << ErlangsText(day.busyHourErlangs)
-                  << day.blockedCalls;
+                  << day.blockedCalls << (day.missing ? 1 : 0);
   }
   return WriteFileAtomically(Path(dir, kDaysCsvName), text, error);
 }

@@ -3,7 +3,9 @@
 // written whole or not at all (report/atomic_file.h).
 //
 // days.csv, one row per day, oldest first:
-//   date,calls,peak_calls,peak_time,busy_hour_start,busy_hour_erlangs,blocked_calls
+//   date,calls,peak_calls,peak_time,busy_hour_start,busy_hour_erlangs,blocked_calls,missing
+// with missing 1 for a day on which no call record of any kind starts (its
+// figures are then no measurement), else 0.
 // months.csv, the measured months oldest first, then the projected ones:
 //   month,kind,days,load_erlangs,load_upper_erlangs,peak_calls,blocked_calls,lines_needed,lines_needed_upper
 // with kind complete, partial or projected and the fields that do not apply

@@ -27,6 +27,9 @@ void PrintHeader(std::FILE* out, const PlanReportHeader& header, std::span<const
   std::fprintf(out, "%s from %s to %s: %d days, %s calls; grade of service %g%% blocking\n",
                header.callsCounted.c_str(), DateText(days.front()).c_str(), DateText(days.back()).c_str(),
                static_cast<int>(days.size()), Thousands(plan.calls).c_str(), header.gradePercent);
+  if (plan.missingDays > 0) {
+    std::fprintf(out, "%d days had no call records and count as missing\n", static_cast<int>(plan.missingDays));
+  }
 }
 
 void PrintMonths(std::FILE* out, const PlanReportHeader& header, const CapacityPlan& plan) {

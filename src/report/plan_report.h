@@ -1,7 +1,8 @@
 // The capacity plan as a readable report on a stream: a header naming the
-// data source, the calls counted and the grade; the months table, projected
-// months included; the year's reference loads; the trend; blocked calls;
-// and, when lines were given, the verdict on them. Units always printed.
+// data source, the calls counted and the grade, and the days missing when
+// there are any; the months table, projected months included; the year's
+// reference loads; the trend; blocked calls; and, when lines were given,
+// the verdict on them. Units always printed.
 #pragma once
 
 #include <cstdio>

@@ -1,6 +1,7 @@
 // nortesk-etp plan as its users run it: on generated records, on every
 // backend, its CSV files read back against a plain per-second recount of
-// the same rows; and the command line's answers to bad arguments.
+// the same rows, a day without records counted as missing; and the command
+// line's answers to bad arguments.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -71,6 +72,7 @@ struct DayCount {
   std::string month;
   double erlangs = 0.0;
   int peak = 0, blocked = 0;
+  bool missing = false;  // no record of any kind starts on the day
 };
 
 // The days of the record range from a per-second recount of the rows: both
@@ -82,10 +84,12 @@ std::vector<DayCount> Recount(const std::vector<Row>& rows, int year, int month,
     const long start = LocalMidnight(year, month, day + i), end = LocalMidnight(year, month, day + i + 1);
     std::vector<long> perSecond(static_cast<size_t>(end - start), 0);
     int calls = 0, blocked = 0;
+    bool any = false;
     for (const Row& row : rows) {
       const long s = std::stol(row[0]), e = std::stol(row[1]);
       const bool first = std::stoi(row[2]) >= 7 || std::stoi(row[3]) >= 7;
       const int weight = first + (std::stoi(row[2]) >= 7 && std::stoi(row[3]) >= 7);
+      any = any || (s >= start && s < end);
       if (s < start || s >= end || e >= end || weight == 0) continue;
       calls += weight;
       blocked += row[4] == "21";
@@ -103,11 +107,12 @@ std::vector<DayCount> Recount(const std::vector<Row>& rows, int year, int month,
     count.erlangs = static_cast<double>(sums[busiest + 3600] - sums[busiest]) / 3600.0;
     count.peak = static_cast<int>(perSecond[peak]);
     count.blocked = blocked;
+    count.missing = !any;
     count.month = LocalText(start, "%Y-%m");
     count.csv = {LocalText(start, "%Y-%m-%d"), std::to_string(calls), std::to_string(count.peak),
                  LocalText(start + static_cast<long>(peak), "%H:%M:%S"),
                  LocalText(start + static_cast<long>(busiest), "%H:%M:%S"), Fixed3(count.erlangs),
-                 std::to_string(blocked)};
+                 std::to_string(blocked), count.missing ? "1" : "0"};
     counts.push_back(count);
   }
   return counts;
@@ -118,16 +123,30 @@ class PlanTest : public BackendTest {};
 TEST_P(PlanTest, FilesAgreeWithAPlainRecountOfTheRows) {
   ZoneScope zone(kZone);
   AddDataSource(kLoggerDsn);
-  // 75 days from 2025-12-31 through today, 2026-03-15: a first month of one
-  // day, two complete months, and the current month; a trunk group small
-  // enough to turn calls away.
-  ToolRun generated = RunCdrgen({"--dsn", kLoggerDsn, "--days", "75", "--calls-per-day", "300", "--end-date",
-                                 "2026-03-15", "--seed", "9", "--growth", "40", "--trunk-lines", "5"},
+  // 75 days from 2025-12-31 through yesterday, 2026-03-15: a first month
+  // of one day, two whole months, and the current month; a trunk group
+  // small enough to turn calls away. Today's records are not all in: the
+  // plan ends with yesterday.
+  ToolRun generated = RunCdrgen({"--dsn", kLoggerDsn, "--days", "76", "--calls-per-day", "300", "--end-date",
+                                 "2026-03-16", "--seed", "9", "--growth", "40", "--trunk-lines", "5"},
                                 kZone);
   ASSERT_EQ(generated.status, 0) << generated.err;
+  // 10 February has no records at all: it is missing, and February is no
+  // complete month. 20 January has no trunk calls, but other calls: it is
+  // a day without traffic, and January stays complete.
+  const std::string feb10 = std::to_string(LocalMidnight(2026, 2, 10));
+  const std::string feb11 = std::to_string(LocalMidnight(2026, 2, 11));
+  const std::string jan20 = std::to_string(LocalMidnight(2026, 1, 20));
+  const std::string jan21 = std::to_string(LocalMidnight(2026, 1, 21));
+  Exec(kLoggerDsn, "DELETE FROM CDRMAIN WHERE StartTime >= " + feb10 + " AND StartTime < " + feb11);
+  Exec(kLoggerDsn, "DELETE FROM CDRMAIN WHERE StartTime >= " + jan20 + " AND StartTime < " + jan21 +
+                       " AND (CallerType >= 7 OR TargetType >= 7)");
+  ASSERT_FALSE(
+      Query(kLoggerDsn, "SELECT StartTime FROM CDRMAIN WHERE StartTime >= " + jan20 + " AND StartTime < " + jan21)
+          .empty());
   ToolOptions options;
   options.timeZone = kZone;
-  options.frozenClock = "2026-03-15 23:00:00";
+  options.frozenClock = "2026-03-16 09:00:00";
   const std::string dir = ScratchDir() + "/plan csv";
   // Read on three sessions whatever the machine: the files must be those of one.
   options.arguments = {"plan",    "--csv",           dir,          "--lines", "5", "--gos", "2",
@@ -147,7 +166,7 @@ TEST_P(PlanTest, FilesAgreeWithAPlainRecountOfTheRows) {
   const auto daysCsv = ReadCsv(dir + "/days.csv");
   ASSERT_EQ(daysCsv.size(), 1u + days.size());
   EXPECT_EQ(daysCsv[0], (std::vector<std::string>{"date", "calls", "peak_calls", "peak_time", "busy_hour_start",
-                                                   "busy_hour_erlangs", "blocked_calls"}));
+                                                   "busy_hour_erlangs", "blocked_calls", "missing"}));
   int blocked = 0;
   for (size_t i = 0; i < days.size(); ++i) {
     EXPECT_EQ(daysCsv[i + 1], days[i].csv);
@@ -155,17 +174,17 @@ TEST_P(PlanTest, FilesAgreeWithAPlainRecountOfTheRows) {
   }
   EXPECT_GT(blocked, 0);
 
-  // Months: the mean of the five busiest days; no projection from two
-  // complete months.
+  // Months: the mean of the five busiest days measured; no projection from
+  // one complete month.
   const auto monthsCsv = ReadCsv(dir + "/months.csv");
   const std::vector<std::string> names = {"2025-12", "2026-01", "2026-02", "2026-03"};
-  const std::vector<std::string> kinds = {"partial", "complete", "complete", "partial"};
+  const std::vector<std::string> kinds = {"partial", "complete", "partial", "partial"};
   ASSERT_EQ(monthsCsv.size(), 1u + names.size());
   for (size_t m = 0; m < names.size(); ++m) {
     std::vector<double> loads;
     int peak = 0, blockedInMonth = 0;
     for (const DayCount& day : days) {
-      if (day.month != names[m]) continue;
+      if (day.month != names[m] || day.missing) continue;
       loads.push_back(day.erlangs);
       peak = std::max(peak, day.peak);
       blockedInMonth += day.blocked;
@@ -185,7 +204,9 @@ TEST_P(PlanTest, FilesAgreeWithAPlainRecountOfTheRows) {
                           0),
             0u)
       << run.out;
-  EXPECT_NE(run.out.find("\nNo projection: 2 complete months, at least 6 are needed.\n"), std::string::npos);
+  EXPECT_NE(run.out.find(" blocking\n1 days had no call records and count as missing\n\n"), std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\nNo projection: 1 complete months, at least 6 are needed.\n"), std::string::npos);
   EXPECT_NE(run.out.find("\nWith 5 lines installed:\n"), std::string::npos);
 }
 

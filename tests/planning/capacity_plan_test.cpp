@@ -109,6 +109,30 @@ TEST(CapacityPlanTest, AStraightLineIsProjectedWithoutSpreadAndRunsOut) {
   EXPECT_NEAR(plan.verdict.blockingNow, ErlangB(16.0, 30), 1e-12);  // December 2025, k = 12
 }
 
+TEST(CapacityPlanTest, MissingDaysAreNoMeasurementAndLeaveTheirMonthsOutOfTheTrend) {
+  // The straight line above, with no record at all in May 2025 and on
+  // 10 July 2025: a month of 0 E would bend the line.
+  std::vector<DayFigures> days = Days(2025, 1, 13, 9, [](int32_t i, int32_t) { return 10.0 + 0.5 * (i + 1); });
+  for (DayFigures& day : days) {
+    if (day.month == 5 || (day.month == 7 && day.day == 10)) {
+      day.missing = true;
+      day.calls = 0;
+      day.busyHourErlangs = 0.0;
+    }
+  }
+  const CapacityPlan plan = MakeCapacityPlan(days, Request(2026, 1));
+  EXPECT_EQ(plan.missingDays, 32);
+  EXPECT_EQ(plan.months[4].kind, MonthKind::kPartial);
+  EXPECT_EQ(plan.months[4].days, 0);
+  EXPECT_EQ(plan.months[6].kind, MonthKind::kPartial);
+  EXPECT_EQ(plan.months[6].days, 30);
+  EXPECT_DOUBLE_EQ(plan.months[6].load, 13.5);
+  EXPECT_EQ(plan.completeMonths, 10);
+  ASSERT_TRUE(plan.trend.fitted);
+  EXPECT_NEAR(plan.trend.slope, 0.5, 1e-12);
+  EXPECT_EQ(plan.year.days, 365 - 32);
+}
+
 TEST(CapacityPlanTest, TheIntervalWidensWithScatterAndAwayFromTheMiddle) {
   std::vector<DayFigures> days =
       Days(2025, 1, 13, 9, [](int32_t i, int32_t) { return 10.0 + 0.5 * (i + 1) + (i % 2 == 0 ? 1.0 : -1.0); });

@@ -161,20 +161,20 @@ TEST_P(AsteriskViewsTest, PeakTrunkMinutesAndPlanOfKnownCalls) {
   ToolRun plan = RunTool("", options);
   EXPECT_EQ(plan.status, 0) << plan.err;
   EXPECT_EQ(plan.out.rfind("Capacity plan for data source \"Internal Logger Database\"\n"
-                           "Trunk calls from 2026-02-08 to 2026-02-10: 3 days, 8 calls; grade of service 1% blocking\n",
+                           "Trunk calls from 2026-02-08 to 2026-02-09: 2 days, 8 calls; grade of service 1% blocking\n",
                            0),
             0u)
       << plan.out;
   EXPECT_EQ(ReadWholeFile(dir + "/days.csv"),
-            "date,calls,peak_calls,peak_time,busy_hour_start,busy_hour_erlangs,blocked_calls\r\n"
-            "2026-02-08,2,2,20:00:00,19:01:00,0.033,0\r\n"
-            "2026-02-09,6,2,10:05:00,09:10:00,0.250,1\r\n"
-            "2026-02-10,0,0,00:00:00,00:00:00,0.000,0\r\n");
-  // The month's load is the mean of its (three) days; 0.094 E needs 2 lines.
+            "date,calls,peak_calls,peak_time,busy_hour_start,busy_hour_erlangs,blocked_calls,missing\r\n"
+            "2026-02-08,2,2,20:00:00,19:01:00,0.033,0,0\r\n"
+            "2026-02-09,6,2,10:05:00,09:10:00,0.250,1,0\r\n");
+  // The plan ends with yesterday. The month's load is the mean of its (two)
+  // days; 0.142 E needs 2 lines.
   EXPECT_EQ(ReadWholeFile(dir + "/months.csv"),
             "month,kind,days,load_erlangs,load_upper_erlangs,peak_calls,blocked_calls,lines_needed,"
             "lines_needed_upper\r\n"
-            "2026-02,partial,3,0.094,,2,1,2,\r\n");
+            "2026-02,partial,2,0.142,,2,1,2,\r\n");
 }
 
 INSTANTIATE_BACKENDS(AsteriskViewsTest);
