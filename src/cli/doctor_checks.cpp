@@ -1,10 +1,12 @@
 #include "cli/doctor_checks.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <span>
 
 #include <strings.h>
@@ -28,6 +30,15 @@ constexpr int64_t kLatestEpoch = INT32_MAX;
 constexpr int kMostColumnsRead = 4;
 constexpr SQLLEN kValueSize = OSql::kColumnTextSize;
 constexpr SQLSMALLINT kNameSize = 129;
+// The endpoint types the checks read: trunks from 7 on, 9 a SIP tie line.
+constexpr int kFirstTrunkType = 7;
+constexpr int kSipTieType = 9;
+// Distinct endpoint types named when no trunk is found.
+constexpr size_t kValuesNamed = 8;
+// Rows whose LocalDay may differ from the day of their start before the
+// zone is taken for the wrong one: a phone system may write a day late
+// around a clock change.
+constexpr int kDifferingDaysAllowed = 3;
 
 // The driver's diagnostic lines as one clause.
 std::string OneLine(std::string text) {
@@ -80,6 +91,8 @@ class Checks {
     CheckEpochSeconds();
     CheckDays();
     CheckRecords();
+    CheckCallKinds();
+    CheckTimeZone();
     CheckIndex();
     return findings_;
   }
@@ -277,7 +290,95 @@ class Checks {
          Count(std::atoll(values[3])) + " of them end before they start");
   }
 
-  // Check 5.
+  // Check 5: the kinds of calls the checks read, on the sample. A table
+  // without trunk calls passes every other check, and plan then reads the
+  // whole history to find nothing to plan.
+  void CheckCallKinds() {
+    if (!Usable("CallerType") || !Usable("TargetType")) {
+      return Skip("call kinds not counted until CallerType and TargetType are mended");
+    }
+    int extension = 0, trunk = 0, trunkWithoutTie = 0;
+    std::vector<std::string> seen;
+    std::string reason;
+    int types[2] = {};
+    const int rows = ReadRows(
+        Sample("CallerType, TargetType"), 2,
+        [&](int column, const char* text) {
+          types[column] = text == nullptr ? 0 : std::atoi(text);
+          const std::string value = text == nullptr ? "NULL" : text;
+          if (seen.size() < kValuesNamed && std::find(seen.begin(), seen.end(), value) == seen.end()) {
+            seen.push_back(value);
+          }
+          if (column == 0) return;
+          auto isExtension = [](int type) { return type == 1 || type == 2; };
+          auto isTrunk = [](int type) { return type >= kFirstTrunkType; };
+          auto isTrunkWithoutTie = [&](int type) { return isTrunk(type) && type != kSipTieType; };
+          extension += isExtension(types[0]) || isExtension(types[1]);
+          trunk += isTrunk(types[0]) || isTrunk(types[1]);
+          trunkWithoutTie += isTrunkWithoutTie(types[0]) || isTrunkWithoutTie(types[1]);
+        },
+        &reason);
+    if (rows < 0) return Fail("CallerType and TargetType cannot be read: " + reason);
+    if (rows == 0) return Skip("call kinds not counted: the table holds no rows");
+    const std::string counts = std::to_string(extension) + " extension, " + std::to_string(trunk) + " trunk, " +
+                               std::to_string(trunkWithoutTie) + " trunk without SIP tie records in " +
+                               std::to_string(rows) + " sampled rows";
+    if (trunk > 0) return Pass(counts);
+    std::string values;
+    for (const std::string& value : seen) values += (values.empty() ? "" : ", ") + value;
+    std::string advice = "trunks are 7 and above, a SIP tie line 9 (README, \"The columns the tool reads\")";
+    if (IsView(session_, kTable)) {
+      advice += "; in the views of tools/views/ the table cdr_trunk_prefix decides which channels are trunks";
+    }
+    Fail(counts + ", so t, T, m and plan find nothing: CallerType and TargetType hold " + values + "; " + advice);
+  }
+
+  // Check 6: LocalDay against the local day of StartTime in this process's
+  // zone. The tool cuts days at its own midnight, so a zone other than the
+  // phone system's moves calls into the wrong days.
+  void CheckTimeZone() {
+    if (!Usable("StartTime") || !Usable("LocalDay")) {
+      return Skip("the time zone not checked until StartTime and LocalDay are mended");
+    }
+    int compared = 0, differing = 0;
+    int64_t start = 0;
+    bool startUsable = false;
+    std::string reason;
+    const int rows = ReadRows(
+        Sample("StartTime, LocalDay"), 2,
+        [&](int column, const char* text) {
+          if (column == 0) {
+            startUsable = IsEpochSeconds(text, false);
+            start = startUsable ? std::atoll(text) : 0;
+            return;
+          }
+          RecordDay day{};
+          if (!startUsable || !ParseRecordDay(text, &day)) return;
+          const time_t seconds = static_cast<time_t>(start);
+          std::tm local{};
+          localtime_r(&seconds, &local);
+          ++compared;
+          differing += local.tm_year + 1900 != day.year || local.tm_mon + 1 != day.month || local.tm_mday != day.day;
+        },
+        &reason);
+    if (rows < 0) return Fail("StartTime and LocalDay cannot be read: " + reason);
+    if (rows == 0) return Skip("the time zone not checked: the table holds no rows");
+    if (compared == 0) return Skip("the time zone not checked: no sampled row holds both a start and a day");
+    const char* zone = std::getenv("TZ");
+    const std::string zoneText = zone != nullptr && *zone != '\0' ? std::string("TZ=") + zone
+                                                                    : std::string("TZ unset (the system's zone)");
+    if (differing <= kDifferingDaysAllowed) {
+      return Pass("LocalDay is the day of StartTime in this zone, " + zoneText + " (" + std::to_string(compared) +
+                  " rows sampled)");
+    }
+    char share[16];
+    std::snprintf(share, sizeof share, "%.1f%%", 100.0 * differing / compared);
+    Fail("LocalDay is not the day of StartTime in this zone, " + zoneText + ", in " + share + " of " +
+         std::to_string(compared) + " sampled rows: run the tool in the phone system's zone, for example "
+         "TZ=Europe/Berlin");
+  }
+
+  // Check 7.
   void CheckIndex() {
     std::vector<TableIndex> indexes;
     std::string reason;

@@ -7,7 +7,11 @@
 //   3. LocalDay holds record days on a sample of rows;
 //   4. the records: how many, the first and the last record day, how many
 //      end before they start;
-//   5. an index led by StartTime, which every day of a check reads through
+//   5. the kinds of calls on a sample of rows (extension, trunk, trunk
+//      without SIP tie): no trunk call fails;
+//   6. LocalDay against the local day of StartTime in the process's zone
+//      (TZ) on a sample of rows: more than a few that differ fail;
+//   7. an index led by StartTime, which every day of a check reads through
 //      (skipped for a view, whose indexes are those of its tables).
 //
 // Each check gives one finding; the column check one per column at fault.

@@ -35,7 +35,9 @@ TEST_P(DoctorTest, GeneratedRecordsPassEveryCheck) {
   EXPECT_EQ(run.out, kConnected + kColumnsUsable + "ok    StartTime and EndTime hold epoch seconds (" + rows +
                          " rows sampled)\nok    LocalDay holds record days (" + rows + " rows sampled)\nok    " +
                          rows + " records from 2026-02-08 to 2026-02-10, 0 of them end before they start\n" +
-                         kIndexed);
+                         "ok    111 extension, 85 trunk, 72 trunk without SIP tie records in " + rows +
+                         " sampled rows\nok    LocalDay is the day of StartTime in this zone, TZ=UTC (" + rows +
+                         " rows sampled)\n" + kIndexed);
 }
 
 TEST_P(DoctorTest, AnEmptyTableFailsTheRecordCount) {
@@ -47,7 +49,9 @@ TEST_P(DoctorTest, AnEmptyTableFailsTheRecordCount) {
                          "skip  StartTime and EndTime not sampled: the table holds no rows\n"
                          "skip  LocalDay not sampled: the table holds no rows\n"
                          "FAIL  CDRMAIN holds no records, so the checks find no day to check: point the data "
-                         "source at the database that the phone system writes into\n" +
+                         "source at the database that the phone system writes into\n"
+                         "skip  call kinds not counted: the table holds no rows\n"
+                         "skip  the time zone not checked: the table holds no rows\n" +
                          kIndexed);
 }
 
@@ -65,7 +69,11 @@ TEST_P(DoctorTest, IntegersOutsideEpochSecondsFailTheSample) {
                          "2038: store seconds since 1970-01-01 00:00:00 UTC, or present the table through a view "
                          "that converts them (tools/views/)\n"
                          "ok    LocalDay holds record days (2 rows sampled)\n"
-                         "ok    2 records from 2026-02-09 to 2026-02-09, 1 of them end before they start\n" +
+                         "ok    2 records from 2026-02-09 to 2026-02-09, 1 of them end before they start\n"
+                         "FAIL  2 extension, 0 trunk, 0 trunk without SIP tie records in 2 sampled rows, so t, T, m "
+                         "and plan find nothing: CallerType and TargetType hold 1; trunks are 7 and above, a SIP "
+                         "tie line 9 (README, \"The columns the tool reads\")\n"
+                         "ok    LocalDay is the day of StartTime in this zone, TZ=UTC (1 rows sampled)\n" +
                          kIndexed);
 }
 
@@ -92,8 +100,37 @@ TEST_P(DoctorTest, TimestampColumnsAMissingColumnForeignDaysAndNoIndexEachFail) 
                 "FAIL  LocalDay holds '09.02.2026' in 1 of 1 sampled rows, not a day as YYYYMMDD or YYYY-MM-DD: "
                 "store the local day of the start as text YYYYMMDD or YYYY-MM-DD, or as a DATE\n"
                 "skip  records not counted until StartTime, EndTime and LocalDay are mended\n"
+                "ok    1 extension, 1 trunk, 1 trunk without SIP tie records in 1 sampled rows\n"
+                "skip  the time zone not checked until StartTime and LocalDay are mended\n"
                 "FAIL  no index of CDRMAIN is led by StartTime, so every day checked reads the whole table: "
                 "create one with nortesk-etp index --dsn \"Internal Logger Database\"\n");
+}
+
+// Calls at night in Berlin, written with Berlin's days: in New York's zone
+// their start falls on the day before; and not one of them is a trunk call.
+TEST_P(DoctorTest, AnotherZoneThanThePhoneSystemsAndNoTrunkCallsFail) {
+  AddDataSource(kLoggerDsn);
+  CreateCdrTable(kLoggerDsn);
+  for (int i = 0; i < 5; ++i) {
+    const int start = 1770591600 + i * 600;  // 2026-02-09 00:00 Berlin, then every ten minutes
+    InsertCall(kLoggerDsn, {.startTime = start, .endTime = start + 60, .sessionId = i, .localDay = "20260209"});
+  }
+  ToolOptions options;
+  options.arguments = {"doctor"};
+  options.timeZone = "America/New_York";
+  ToolRun run = RunTool("", options);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.out.find("\nFAIL  5 extension, 0 trunk, 0 trunk without SIP tie records in 5 sampled rows, so t, "
+                         "T, m and plan find nothing: CallerType and TargetType hold 1; "),
+            std::string::npos)
+      << run.out;
+  EXPECT_NE(run.out.find("\nFAIL  LocalDay is not the day of StartTime in this zone, TZ=America/New_York, in "
+                         "100.0% of 5 sampled rows: run the tool in the phone system's zone"),
+            std::string::npos)
+      << run.out;
+  options.timeZone = "Europe/Berlin";
+  EXPECT_NE(RunTool("", options).out.find("\nok    LocalDay is the day of StartTime in this zone, TZ=Europe/Berlin"),
+            std::string::npos);
 }
 
 TEST_P(DoctorTest, AFailedConnectionAndAMissingTableSayWhy) {

@@ -118,6 +118,8 @@ TEST_P(AsteriskViewsTest, PeakTrunkMinutesAndPlanOfKnownCalls) {
   EXPECT_EQ(Query(kLoggerDsn, "select SessionID, ExitState, CallerType, TargetType, Direction, LocalDay "
                               "from CDRMAIN order by StartTime"),
             mapped);
+  // The billed time rides along for those who count it: 58+590+290+230+115 s.
+  EXPECT_EQ(Query(kLoggerDsn, "select SUM(BilledSeconds) from CDRMAIN"), (std::vector<Row>{{"1283"}}));
 
   ToolOptions options;
   options.timeZone = "Europe/Berlin";

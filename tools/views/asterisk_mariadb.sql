@@ -31,11 +31,14 @@ CREATE OR REPLACE VIEW CDRMAIN AS
 SELECT StartTime, StartTime + duration AS EndTime, SessionID, CallerNum, TargetNum, ExitState,
        CallerType, TargetType,
        CASE WHEN CallerType >= 7 THEN 1 WHEN TargetType >= 7 THEN 2 ELSE 0 END AS Direction,
-       LocalDay
+       LocalDay, BilledSeconds
 FROM (
   SELECT
     c.start_epoch AS StartTime,
     c.duration,
+    -- The billed time (answer to hang-up), for those who count it: the
+    -- trunk is held for duration, ringing included, which the tool counts.
+    c.billsec AS BilledSeconds,
     -- uniqueid is "epoch.sequence" (with the system name in front when one
     -- is set). Its trailing digits are the number the tool shows per call.
     COALESCE(CAST(NULLIF(REGEXP_SUBSTR(c.uniqueid, '[0-9]{1,9}$'), '') AS SIGNED), 0) AS SessionID,
