@@ -1,10 +1,13 @@
 // DayFigures: what a capacity plan knows of one local day of call records.
 // Filled by the scan (analysis/plan_days.h), read by the plan and the
-// reports. Plain values only: the local date is stored as such so that no
-// consumer has to ask the time zone again.
+// reports. Plain values only: the local date, and where the local clock
+// changes, are stored as such so that no consumer has to ask the time zone
+// again.
 #pragma once
 
 #include <cstdint>
+
+#include "planning/busy_hour.h"
 
 struct DayFigures {
   int32_t year = 0;   // the local date
@@ -16,11 +19,34 @@ struct DayFigures {
   // (the earliest of equals; 0 and 0 on a day without calls).
   int32_t peakCalls = 0;
   int32_t peakSecond = 0;
-  // Offset of the busy hour from dayStart, -1 when the day has none.
+  // The sliding busy hour: its offset from dayStart, -1 when the day has
+  // none, and its traffic.
   int32_t busyHourStart = -1;
   double busyHourErlangs = 0.0;
   int32_t blockedCalls = 0;  // rows turned away because every trunk was busy
   // No call record of any kind starts on the day: the data source holds
   // nothing of it, which is no measurement of zero traffic.
   bool missing = false;
+
+  // The quarter-hour readings, in the order of the day (index q covers the
+  // seconds 900q to 900q + 899 after dayStart): the traffic in Erlangs, and
+  // the attempts that start in the quarter hour, carried and turned away
+  // because every line was busy (the rows of the day's first statement).
+  int32_t quarters = 0;  // 96; 92 or 100 on a day the clock changes
+  double traffic[kMaxQuarterHours] = {};
+  int32_t carriedAttempts[kMaxQuarterHours] = {};
+  int32_t blockedAttempts[kMaxQuarterHours] = {};
+  // Where the local clock changes: from reading clockChangeQuarter on, the
+  // clock reads clockChangeShift quarter hours more than the index (4 when
+  // it goes forward an hour, -4 back). -1 and 0 on a plain day.
+  int32_t clockChangeQuarter = -1;
+  int32_t clockChangeShift = 0;
+
+  // The clock position (0 for 00:00 .. 95 for 23:45) of reading `index`;
+  // the readings of the hour a clock going back repeats share positions.
+  int32_t ClockQuarter(int32_t index) const {
+    int32_t position = clockChangeQuarter >= 0 && index >= clockChangeQuarter ? index + clockChangeShift : index;
+    if (position < 0) return 0;
+    return position < kClockQuarterHours ? position : kClockQuarterHours - 1;
+  }
 };

@@ -1,4 +1,5 @@
-// The busy hour of hand-made days.
+// The busy hours of hand-made days: the sliding hour, and the quarter-hour
+// readings with the daily peak hour.
 #include "planning/busy_hour.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,11 @@ class BusyHourTest : public ::testing::Test {
     for (int32_t s = start; s < end; ++s) ++counts_[static_cast<size_t>(s)];
   }
   BusyHour Find() const { return FindBusyHour(counts_.data(), length_); }
+  std::vector<double> Readings() const {
+    std::vector<double> readings(kMaxQuarterHours + 1, -1.0);
+    readings.resize(static_cast<size_t>(QuarterHourReadings(counts_.data(), length_, readings.data())));
+    return readings;
+  }
 
   std::vector<int32_t> counts_;
   int32_t length_ = 0;
@@ -75,6 +81,47 @@ TEST_F(BusyHourTest, ADayShorterThanAnHourHasNone) {
   Call(0, 100);
   EXPECT_EQ(Find().start, -1);
   EXPECT_EQ(Find().Erlangs(), 0.0);
+}
+
+TEST_F(BusyHourTest, AQuarterHourReadsTheCallSecondsInsideItOver900) {
+  Day(24 * kHour);
+  Call(10 * kHour + 450, 10 * kHour + 1350);  // half in 10:00, half in 10:15
+  Call(10 * kHour + 900, 10 * kHour + 1800);  // all of 10:15, not a second of 10:30
+  const std::vector<double> readings = Readings();
+  ASSERT_EQ(readings.size(), 96u);
+  EXPECT_DOUBLE_EQ(readings[40], 0.5);
+  EXPECT_DOUBLE_EQ(readings[41], 1.5);
+  EXPECT_DOUBLE_EQ(readings[42], 0.0);
+}
+
+TEST_F(BusyHourTest, DaysTheClockChangesHave92Or100Readings) {
+  Day(23 * kHour);
+  EXPECT_EQ(Readings().size(), 92u);
+  Day(25 * kHour);
+  Call(25 * kHour - 900, 25 * kHour);
+  ASSERT_EQ(Readings().size(), 100u);
+  EXPECT_DOUBLE_EQ(Readings()[99], 1.0);
+}
+
+TEST(PeakHourTest, FourConsecutiveQuarterHoursTheEarliestOfEquals) {
+  struct Case {
+    std::vector<double> readings;
+    int32_t start;
+    double erlangs;
+  };
+  const std::vector<Case> cases = {
+      {{0, 1, 2, 3, 4, 0}, 1, 2.5},
+      {{4, 0, 0, 0, 0, 4}, 0, 1.0},       // ties: the earliest
+      {{1, 1, 1, 1, 1, 1, 1}, 0, 1.0},
+      {{0, 0, 0, 0, 0, 8, 0, 0}, 2, 2.0},  // the earliest of the four that hold the 8
+      {{0, 0, 0, 0}, 0, 0.0},              // a day without traffic: its first hour
+      {{5, 5, 5}, -1, 0.0},                // fewer than four: none
+  };
+  for (const Case& c : cases) {
+    const PeakHour hour = FindPeakHour(c.readings.data(), static_cast<int32_t>(c.readings.size()));
+    EXPECT_EQ(hour.start, c.start) << c.readings.size();
+    EXPECT_DOUBLE_EQ(hour.erlangs, c.erlangs) << c.readings.size();
+  }
 }
 
 }  // namespace

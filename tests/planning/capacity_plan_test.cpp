@@ -1,5 +1,6 @@
-// The plan from day figures: month loads and kinds, the year's reference
-// loads, the trend and its interval, and the verdict on installed lines.
+// The plan from hand-made days: busy days, the time-consistent busy hour,
+// offered and high load, the lines by two criteria, month kinds, the year's
+// reference loads, the trend and its interval, and the verdict on lines.
 #include "planning/capacity_plan.h"
 
 #include <gtest/gtest.h>
@@ -12,9 +13,24 @@
 
 namespace {
 
+constexpr int32_t kTen = 40;  // the reading of 10:00
+
+// A plain day whose hour from 10:00 carries `load` and every other quarter
+// hour a fifth of it.
+DayFigures Day(int32_t year, int32_t month, int32_t day, double load) {
+  DayFigures figures;
+  figures.year = year;
+  figures.month = month;
+  figures.day = day;
+  figures.calls = 100;
+  figures.quarters = kClockQuarterHours;
+  for (int32_t q = 0; q < figures.quarters; ++q) figures.traffic[q] = q >= kTen && q < kTen + 4 ? load : load / 5;
+  return figures;
+}
+
 // Every day of the months from (year, month) on, `count` months, the last
 // one cut after `lastDays` days (0: whole); load(monthIndex, day) gives the
-// day's busy-hour traffic.
+// day's peak-hour traffic.
 std::vector<DayFigures> Days(int32_t year, int32_t month, int32_t count, int32_t lastDays,
                              const std::function<double(int32_t, int32_t)>& load) {
   std::vector<DayFigures> days;
@@ -23,14 +39,8 @@ std::vector<DayFigures> Days(int32_t year, int32_t month, int32_t count, int32_t
     int32_t length = DaysInMonth(YearOfMonthCount(at), MonthOfMonthCount(at));
     if (i == count - 1 && lastDays > 0) length = lastDays;
     for (int32_t d = 1; d <= length; ++d) {
-      DayFigures day;
-      day.year = YearOfMonthCount(at);
-      day.month = MonthOfMonthCount(at);
-      day.day = d;
-      day.calls = 100;
-      day.peakCalls = d % 7;
-      day.busyHourErlangs = load(i, d);
-      days.push_back(day);
+      days.push_back(Day(YearOfMonthCount(at), MonthOfMonthCount(at), d, load(i, d)));
+      days.back().peakCalls = d % 7;
     }
   }
   return days;
@@ -38,92 +48,209 @@ std::vector<DayFigures> Days(int32_t year, int32_t month, int32_t count, int32_t
 
 PlanRequest Request(int32_t year, int32_t month, int32_t lines = 0) {
   PlanRequest request;
-  request.grade = 0.01;
   request.lines = lines;
-  request.horizonMonths = 12;
   request.currentYear = year;
   request.currentMonth = month;
   return request;
 }
 
-TEST(CapacityPlanTest, MonthsTakeTheMeanOfTheirFiveBusiestDays) {
-  // From 2025-12-20: a partial first month, a complete January, and the
-  // current month of which three days are in.
-  std::vector<DayFigures> days = Days(2025, 12, 3, 3, [](int32_t, int32_t d) { return static_cast<double>(d); });
-  days.erase(days.begin(), days.begin() + 19);
-  days[0].blockedCalls = 4;
-  days[44].blockedCalls = 3;
+TEST(CapacityPlanTest, BusyDaysReachHalfTheMedianPeakHourAndSetTheBusyHour) {
+  // January 2026: day d peaks at d Erlangs; the median is 16, so days 8 to
+  // 31 are busy. February: the current month, one day in.
+  std::vector<DayFigures> days = Days(2026, 1, 2, 1, [](int32_t i, int32_t d) { return i == 0 ? d : 7.0; });
   const CapacityPlan plan = MakeCapacityPlan(days, Request(2026, 2));
-  ASSERT_EQ(plan.months.size(), 3u);
-  EXPECT_EQ(plan.months[0].kind, MonthKind::kPartial);
-  EXPECT_EQ(plan.months[0].days, 12);
-  EXPECT_DOUBLE_EQ(plan.months[0].load, 29.0);  // days 27..31
-  EXPECT_EQ(plan.months[1].kind, MonthKind::kComplete);
-  EXPECT_DOUBLE_EQ(plan.months[1].load, 29.0);
-  EXPECT_EQ(plan.months[1].linesNeeded, 40);
-  EXPECT_EQ(plan.months[2].kind, MonthKind::kPartial);  // the current month
-  EXPECT_DOUBLE_EQ(plan.months[2].load, 2.0);           // all of its three days
-  EXPECT_EQ(plan.months[0].blockedCalls, 4);
-  EXPECT_EQ(plan.months[1].blockedCalls, 0);
-  EXPECT_EQ(plan.months[2].blockedCalls, 3);
-  EXPECT_EQ(plan.months[1].peakCalls, 6);
-  EXPECT_EQ(plan.blockedCalls, 7);
-  EXPECT_EQ(plan.calls, 4600);
+  ASSERT_EQ(plan.months.size(), 2u);
+  const MonthPlan& january = plan.months[0];
+  EXPECT_EQ(january.kind, MonthKind::kComplete);
+  EXPECT_EQ(january.busyDays, 24);
+  EXPECT_FALSE(plan.dayLoads[6].busy);
+  EXPECT_TRUE(plan.dayLoads[7].busy);
+  EXPECT_EQ(plan.dayLoads[7].peakHour.start, kTen);
+  EXPECT_EQ(january.busyHourStart, kTen);
+  EXPECT_DOUBLE_EQ(january.carried, 19.5);  // the mean of 8..31
+  EXPECT_DOUBLE_EQ(january.load, 19.5);     // nothing turned away
+  EXPECT_DOUBLE_EQ(january.highLoad, 29.0);  // 27..31
+  EXPECT_DOUBLE_EQ(january.profile[kTen - 1], 19.5 / 5);
+  // 29 E at 7% needs 31 lines, 19.5 E at 1% needs 29: the high load governs.
+  EXPECT_EQ(january.linesNeeded, std::max(LinesNeeded(19.5, 0.01), LinesNeeded(29.0, 0.07)));
+  EXPECT_EQ(january.governs, Criterion::kHighLoad);
+  EXPECT_EQ(plan.linesNeededNow, january.linesNeeded);
+  EXPECT_EQ(plan.lastComplete, 0);
+  // A month of one measured day: that day is its busy day.
+  const MonthPlan& february = plan.months[1];
+  EXPECT_EQ(february.kind, MonthKind::kPartial);
+  EXPECT_TRUE(february.inProgress);
+  EXPECT_EQ(february.absentDays, 27);
+  EXPECT_EQ(february.busyDays, 1);
+  EXPECT_DOUBLE_EQ(february.load, 7.0);
 }
 
-TEST(CapacityPlanTest, TheYearTakesTheBusiestDaysOfItsLast365) {
+TEST(CapacityPlanTest, WeekendsOfAnOfficeDropOutAndAMonthWithoutTrafficHasNoBusyHour) {
+  // March 2025: weekends at 30% of a weekday's 10 E (1 March is a Saturday).
+  std::vector<DayFigures> days =
+      Days(2025, 3, 2, 0, [](int32_t i, int32_t d) { return i == 1 ? 0.0 : (d % 7 == 1 || d % 7 == 2 ? 3.0 : 10.0); });
+  const CapacityPlan plan = MakeCapacityPlan(days, Request(2025, 6));
+  EXPECT_EQ(plan.months[0].busyDays, 21);
+  EXPECT_DOUBLE_EQ(plan.months[0].load, 10.0);
+  EXPECT_EQ(plan.months[1].busyDays, 0);
+  EXPECT_EQ(plan.months[1].busyHourStart, -1);
+  EXPECT_EQ(plan.months[1].load, 0.0);
+  EXPECT_EQ(plan.months[1].linesNeeded, 0);
+}
+
+TEST(CapacityPlanTest, TheBusyHourIsTheEarliestOfEqualClockPositions) {
+  // Half the busy days peak at 09:00, half at 14:00, all as high.
+  std::vector<DayFigures> days = Days(2025, 4, 1, 0, [](int32_t, int32_t) { return 0.0; });
+  for (DayFigures& day : days) {
+    const int32_t start = day.day % 2 == 0 ? 36 : 56;
+    for (int32_t q = start; q < start + 4; ++q) day.traffic[q] = 8.0;
+  }
+  const CapacityPlan plan = MakeCapacityPlan(days, Request(2025, 6));
+  EXPECT_EQ(plan.months[0].busyDays, 30);
+  EXPECT_EQ(plan.months[0].busyHourStart, 36);
+  EXPECT_DOUBLE_EQ(plan.months[0].carried, 4.0);
+  EXPECT_DOUBLE_EQ(plan.months[0].highLoad, 8.0);
+}
+
+TEST(CapacityPlanTest, ReadingsOfDaysTheClockChangesGoToTheirClockPositions) {
+  std::vector<DayFigures> days = Days(2025, 10, 2, 0, [](int32_t, int32_t) { return 10.0; });
+  // 9 October: the clock goes forward at 02:00 (92 readings, 10:00 is
+  // reading 36); 20 November: back at 02:00 (100 readings, 10:00 is 44).
+  for (auto [index, quarters, shift] : {std::tuple{8, 92, 4}, std::tuple{30 + 19, 100, -4}}) {
+    DayFigures& day = days[static_cast<size_t>(index)];
+    day.quarters = quarters;
+    day.clockChangeQuarter = 8;
+    day.clockChangeShift = shift;
+    for (int32_t q = 0; q < quarters; ++q) day.traffic[q] = day.ClockQuarter(q) / 4 == 10 ? 10.0 : 2.0;
+    day.carriedAttempts[kTen - shift] = 9;
+    day.blockedAttempts[kTen - shift] = 1;
+  }
+  const CapacityPlan plan = MakeCapacityPlan(days, Request(2026, 1));
+  for (const MonthPlan& month : {plan.months[0], plan.months[1]}) {
+    EXPECT_EQ(month.busyHourStart, kTen);
+    EXPECT_DOUBLE_EQ(month.carried, 10.0);
+    EXPECT_DOUBLE_EQ(month.blockedShare, 0.1);
+  }
+  // The hour the clock repeats: two readings at one position, their mean.
+  EXPECT_DOUBLE_EQ(plan.months[1].profile[5], (2.0 * 29 + 2.0 * 2) / 31);
+  EXPECT_EQ(plan.dayLoads[8].peakHour.start, 36);
+}
+
+TEST(CapacityPlanTest, BlockedAttemptsInTheBusyHourScaleCarriedToOfferedLoad) {
+  std::vector<DayFigures> days = Days(2025, 5, 1, 0, [](int32_t, int32_t) { return 12.0; });
+  for (DayFigures& day : days) {
+    for (int32_t q = kTen; q < kTen + 4; ++q) {
+      day.carriedAttempts[q] = 30;
+      day.blockedAttempts[q] = 10;
+    }
+    day.blockedAttempts[20] = 500;  // outside the busy hour: not counted
+    day.blockedCalls = 540;
+  }
+  const CapacityPlan plan = MakeCapacityPlan(days, Request(2025, 6, 15));
+  const MonthPlan& may = plan.months[0];
+  EXPECT_EQ(may.carriedAttempts, 31 * 120);
+  EXPECT_EQ(may.blockedAttempts, 31 * 40);
+  EXPECT_DOUBLE_EQ(may.blockedShare, 0.25);
+  EXPECT_DOUBLE_EQ(may.carried, 12.0);
+  EXPECT_DOUBLE_EQ(may.load, 16.0);
+  EXPECT_DOUBLE_EQ(may.highLoad, 16.0);
+  EXPECT_EQ(may.blockedCalls, 31 * 540);
+  // Blocking now from the offered load, not the carried one.
+  EXPECT_DOUBLE_EQ(plan.verdict.blockingNow, ErlangB(16.0, 15));
+  EXPECT_EQ(plan.verdict.outlook, LinesOutlook::kAlreadyShort);
+  EXPECT_EQ(plan.verdict.shortBy, LinesNeeded(16.0, 0.01) - 15);
+  EXPECT_EQ(plan.verdict.saturatedDays, 0);
+}
+
+TEST(CapacityPlanTest, TheYearTakesTheHighestPeakHoursOfItsLast365Days) {
   // 400 days from 2025-01-01; the first 35 days are the busiest of all but
   // lie outside the last 365.
   std::vector<DayFigures> days = Days(2025, 1, 14, 4, [](int32_t, int32_t) { return 1.0; });
   ASSERT_EQ(days.size(), 400u);
-  for (size_t i = 0; i < days.size(); ++i) days[i].busyHourErlangs = i < 35 ? 100.0 : static_cast<double>(i % 50);
-  const CapacityPlan plan = MakeCapacityPlan(days, Request(2026, 2));
+  for (size_t i = 0; i < days.size(); ++i) {
+    days[i] = Day(days[i].year, days[i].month, days[i].day, i < 35 ? 100.0 : static_cast<double>(i % 50));
+  }
+  PlanRequest request = Request(2026, 2);
+  request.highGrade = 0.05;
+  const CapacityPlan plan = MakeCapacityPlan(days, request);
   EXPECT_EQ(plan.year.days, 365);
   EXPECT_EQ(plan.year.firstIndex, 35);
   EXPECT_DOUBLE_EQ(plan.year.high, 49.0);
   EXPECT_DOUBLE_EQ(plan.year.normal, (49.0 * 8 + 48.0 * 8 + 47.0 * 8 + 46.0 * 6) / 30);  // 8 of each in 365
+  EXPECT_EQ(plan.year.highLines, LinesNeeded(49.0, 0.05));
 }
 
-TEST(CapacityPlanTest, AStraightLineIsProjectedWithoutSpreadAndRunsOut) {
-  // Loads 10 + 0.5k for the complete months k = 1..12 (2025), then today's
-  // month, January 2026 (k = 13).
-  std::vector<DayFigures> days = Days(2025, 1, 13, 9, [](int32_t i, int32_t) { return 10.0 + 0.5 * (i + 1); });
-  const CapacityPlan plan = MakeCapacityPlan(days, Request(2026, 1, 30));
+// Months whose busy hour carries 10 + 0.5k for the complete months k = 1..12
+// (2025), then today's month, January 2026 (k = 13), nine days in.
+// On the 7th the peak hour is 3 E higher at 15:00: a high load above the
+// offered one that leaves the busy hour alone.
+std::vector<DayFigures> Growing(double scatter) {
+  std::vector<DayFigures> days = Days(2025, 1, 13, 9, [scatter](int32_t i, int32_t) {
+    return 10.0 + 0.5 * (i + 1) + (i % 2 == 0 ? scatter : -scatter);
+  });
+  for (DayFigures& day : days) {
+    if (day.day != 7) continue;
+    for (int32_t q = 60; q < 64; ++q) day.traffic[q] = day.traffic[kTen] + 3.0;
+  }
+  return days;
+}
+
+TEST(CapacityPlanTest, AStraightLineRunsOutOnItsCentralTrend) {
+  const CapacityPlan plan = MakeCapacityPlan(Growing(0.0), Request(2026, 1, 30));
   ASSERT_TRUE(plan.trend.fitted);
   EXPECT_EQ(plan.completeMonths, 12);
   EXPECT_NEAR(plan.trend.slope, 0.5, 1e-12);
-  EXPECT_NEAR(plan.trend.intercept, 10.0, 1e-12);
   ASSERT_EQ(plan.months.size(), 13u + 12u);
   const MonthPlan& february = plan.months[13];  // k = 14
   EXPECT_EQ(february.kind, MonthKind::kProjected);
   EXPECT_NEAR(february.load, 17.0, 1e-9);
   EXPECT_NEAR(february.loadUpper, february.load, 1e-6);
+  EXPECT_NEAR(february.highLoad, 17.0 * plan.highRatio, 1e-9);
+  EXPECT_GT(plan.highRatio, 1.0);
   // 30 lines carry 20.337 E at 1%: k = 20 gives 20.0 E, k = 21 gives 20.5 E.
   EXPECT_EQ(plan.verdict.outlook, LinesOutlook::kRunsOut);
   ASSERT_GE(plan.verdict.runsOutAt, 0);
   const MonthPlan& out = plan.months[static_cast<size_t>(plan.verdict.runsOutAt)];
   EXPECT_EQ(out.year, 2026);
   EXPECT_EQ(out.month, 9);
-  EXPECT_EQ(plan.months[static_cast<size_t>(plan.verdict.runsOutAt) - 1].linesNeededUpper, 30);
+  EXPECT_EQ(plan.verdict.earliestAt, plan.verdict.runsOutAt);
   EXPECT_NEAR(plan.verdict.capacity, 20.337, 5e-4);
   EXPECT_NEAR(plan.verdict.blockingNow, ErlangB(16.0, 30), 1e-12);  // December 2025, k = 12
 }
 
+TEST(CapacityPlanTest, TheUpperEndRunsOutEarlierAndAFlatLoadLasts) {
+  const CapacityPlan scattered = MakeCapacityPlan(Growing(1.0), Request(2026, 1, 30));
+  ASSERT_EQ(scattered.verdict.outlook, LinesOutlook::kRunsOut);
+  EXPECT_LT(scattered.verdict.earliestAt, scattered.verdict.runsOutAt);
+  const MonthPlan& first = scattered.months[13];
+  const MonthPlan& last = scattered.months.back();
+  EXPECT_GT(first.loadUpper - first.load, 2.0);
+  EXPECT_GT(last.loadUpper - last.load, first.loadUpper - first.load);
+  EXPECT_GE(first.linesNeededUpper, first.linesNeeded);
+
+  const CapacityPlan flat = MakeCapacityPlan(Days(2025, 1, 13, 9, [](int32_t, int32_t) { return 10.0; }),
+                                             Request(2026, 1, 30));
+  EXPECT_EQ(flat.verdict.outlook, LinesOutlook::kLasts);
+  EXPECT_EQ(flat.verdict.earliestAt, -1);
+}
+
 TEST(CapacityPlanTest, MissingDaysAreNoMeasurementAndLeaveTheirMonthsOutOfTheTrend) {
-  // The straight line above, with no record at all in May 2025 and on
-  // 10 July 2025: a month of 0 E would bend the line.
+  // A straight line with no record at all in May 2025 and on 10 July 2025:
+  // a month of 0 E would bend the line.
   std::vector<DayFigures> days = Days(2025, 1, 13, 9, [](int32_t i, int32_t) { return 10.0 + 0.5 * (i + 1); });
   for (DayFigures& day : days) {
     if (day.month == 5 || (day.month == 7 && day.day == 10)) {
+      const DayFigures empty = Day(day.year, day.month, day.day, 0.0);
+      day = empty;
       day.missing = true;
       day.calls = 0;
-      day.busyHourErlangs = 0.0;
     }
   }
   const CapacityPlan plan = MakeCapacityPlan(days, Request(2026, 1));
   EXPECT_EQ(plan.missingDays, 32);
   EXPECT_EQ(plan.months[4].kind, MonthKind::kPartial);
   EXPECT_EQ(plan.months[4].days, 0);
+  EXPECT_EQ(plan.months[4].missingDays, 31);
   EXPECT_EQ(plan.months[6].kind, MonthKind::kPartial);
   EXPECT_EQ(plan.months[6].days, 30);
   EXPECT_DOUBLE_EQ(plan.months[6].load, 13.5);
@@ -133,32 +260,19 @@ TEST(CapacityPlanTest, MissingDaysAreNoMeasurementAndLeaveTheirMonthsOutOfTheTre
   EXPECT_EQ(plan.year.days, 365 - 32);
 }
 
-TEST(CapacityPlanTest, TheIntervalWidensWithScatterAndAwayFromTheMiddle) {
-  std::vector<DayFigures> days =
-      Days(2025, 1, 13, 9, [](int32_t i, int32_t) { return 10.0 + 0.5 * (i + 1) + (i % 2 == 0 ? 1.0 : -1.0); });
-  const CapacityPlan plan = MakeCapacityPlan(days, Request(2026, 1));
-  ASSERT_TRUE(plan.trend.fitted);
-  const MonthPlan& first = plan.months[13];
-  const MonthPlan& last = plan.months.back();
-  EXPECT_GT(first.loadUpper - first.load, 2.0);
-  EXPECT_GT(last.loadUpper - last.load, first.loadUpper - first.load);
-  EXPECT_GE(first.linesNeededUpper, first.linesNeeded);
-}
-
-TEST(CapacityPlanTest, FewerThanSixCompleteMonthsGiveNoProjection) {
-  std::vector<DayFigures> days = Days(2025, 8, 6, 9, [](int32_t i, int32_t) { return 10.0 + i; });
+TEST(CapacityPlanTest, FewerThanSixCompleteMonthsGiveNoProjectionButShowTheCurrentMonth) {
+  // August to December 2025 whole; today is 1 January 2026, no day of it in.
+  std::vector<DayFigures> days = Days(2025, 8, 5, 0, [](int32_t i, int32_t) { return 10.0 + i; });
+  for (DayFigures& day : days) day.peakCalls = 40;
   const CapacityPlan plan = MakeCapacityPlan(days, Request(2026, 1, 40));
   EXPECT_EQ(plan.completeMonths, 5);
   EXPECT_FALSE(plan.trend.fitted);
-  EXPECT_EQ(plan.months.size(), 6u);
+  ASSERT_EQ(plan.months.size(), 6u);
+  EXPECT_TRUE(plan.months[5].inProgress);
+  EXPECT_EQ(plan.months[5].days, 0);
   EXPECT_EQ(plan.verdict.outlook, LinesOutlook::kNoProjection);
-}
-
-TEST(CapacityPlanTest, AMonthThatNeedsMoreLinesIsAlreadyShort) {
-  std::vector<DayFigures> days = Days(2025, 1, 13, 9, [](int32_t, int32_t) { return 20.0; });
-  const CapacityPlan plan = MakeCapacityPlan(days, Request(2026, 1, 25));
-  EXPECT_EQ(plan.verdict.outlook, LinesOutlook::kAlreadyShort);
-  EXPECT_EQ(plan.verdict.lastComplete, 11);
+  EXPECT_EQ(plan.verdict.lastComplete, 4);
+  EXPECT_EQ(plan.verdict.saturatedDays, 31);  // December's busiest seconds held all 40
 }
 
 }  // namespace
