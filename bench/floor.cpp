@@ -15,7 +15,7 @@
 #include <cstring>
 
 #include "analysis/day_statements.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "db/driver_process.h"
 #include "timeutil/time_conversions.h"
 

@@ -1,6 +1,6 @@
 #include "analysis/call_line_format.h"
 
-#include "console/settings.h"
+#include "settings/settings.h"
 
 const char* CallLineFormat(uint32_t checkMode) {
   if ((checkMode & kPassTrunkToTrunk) != 0) return "%02d, session %d, caller %s, callee %s, exit %s, Trk2Trk\n";

@@ -5,7 +5,7 @@
 
 #include "analysis/check_progress.h"
 #include "analysis/exit_state_names.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 
 CCallPeak CallPeak;
 

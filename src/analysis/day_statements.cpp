@@ -1,6 +1,6 @@
 #include "analysis/day_statements.h"
 
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "platform/text.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "analysis/check_progress.h"
 #include "analysis/day_results.h"
 #include "analysis/day_statements.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "analysis/day_statements.h"
 #include "analysis/record_day.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "platform/local_time.h"
 #include "platform/text.h"
 #include "timeutil/calendar_months.h"

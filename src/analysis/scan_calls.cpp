@@ -4,7 +4,7 @@
 #include "analysis/call_line_format.h"
 #include "analysis/exit_state_names.h"
 #include "analysis/record_processor.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "db/osql.h"
 #include "platform/text.h"
 

@@ -1,6 +1,6 @@
 #include "cli/call_kinds.h"
 
-#include "console/settings.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "cli/doctor_checks.h"
 #include "cli/exit_status.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "db/osql.h"
 
 namespace {

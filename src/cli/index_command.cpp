@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/exit_status.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "db/cdr_schema.h"
 #include "db/osql.h"
 #include "db/table_indexes.h"

@@ -7,7 +7,7 @@
 #include "analysis/month_minutes.h"
 #include "cli/exit_status.h"
 #include "cli/standard_output.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "db/osql.h"
 #include "platform/local_time.h"
 #include "report/minutes_csv.h"

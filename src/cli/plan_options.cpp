@@ -7,7 +7,7 @@
 #include "analysis/call_peak.h"
 #include "cli/call_kinds.h"
 #include "cli/plan_command.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "report/gnuplot_literal.h"
 #include "report/plan_chart.h"
 

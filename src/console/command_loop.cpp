@@ -4,7 +4,7 @@
 
 #include "analysis/call_peak.h"
 #include "console/command_table.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "console/token_list.h"
 #include "platform/program_path.h"
 #include "trace/trace.h"

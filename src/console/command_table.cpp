@@ -1,10 +1,10 @@
 #include "console/command_table.h"
 
-#include "analysis/peak_commands.h"
+#include "console/peak_commands.h"
 #include "analysis/trunk_minutes.h"
 #include "console/command_loop.h"
 #include "console/options_command.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "loader/load_sample_cdr.h"
 
 namespace {

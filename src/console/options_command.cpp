@@ -5,7 +5,7 @@
 
 #include "analysis/call_peak.h"
 #include "console/date_tokens.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "console/token_list.h"
 #include "platform/local_time.h"
 #include "platform/text.h"

@@ -1,4 +1,4 @@
-#include "analysis/peak_commands.h"
+#include "console/peak_commands.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include "analysis/call_peak.h"
 #include "analysis/check_progress.h"
 #include "analysis/index_hint.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "console/date_tokens.h"
 #include "platform/local_time.h"
 #include "timeutil/time_conversions.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "db/connection_loss.h"
 #include "platform/text.h"
 #include "trace/trace.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "db/osql.h"
 #include "loader/read_file_data.h"
 #include "loader/sample_cdr_sql.h"

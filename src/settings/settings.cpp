@@ -1,4 +1,4 @@
-#include "console/settings.h"
+#include "settings/settings.h"
 
 #include <cstring>
 

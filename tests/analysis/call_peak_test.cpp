@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "console/settings.h"
+#include "settings/settings.h"
 
 namespace {
 

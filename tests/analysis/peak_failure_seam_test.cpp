@@ -10,7 +10,7 @@
 #include <string>
 
 #include "analysis/call_peak.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "platform/local_time.h"
 #include "support/fake_odbc/fake_odbc.h"
 #include "timeutil/time_conversions.h"

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "analysis/call_peak.h"
-#include "analysis/peak_commands.h"
-#include "console/settings.h"
+#include "console/peak_commands.h"
+#include "settings/settings.h"
 #include "platform/local_time.h"
 #include "support/backend.h"
 #include "support/tool_runner.h"

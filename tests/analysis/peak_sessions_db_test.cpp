@@ -7,8 +7,8 @@
 #include <string>
 
 #include "analysis/call_peak.h"
-#include "analysis/peak_commands.h"
-#include "console/settings.h"
+#include "console/peak_commands.h"
+#include "settings/settings.h"
 #include "platform/local_time.h"
 #include "support/backend.h"
 #include "tools/cdrgen_runner.h"

@@ -14,7 +14,7 @@
 #include "analysis/check_progress.h"
 #include "analysis/day_statements.h"
 #include "analysis/exit_state_names.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "support/tool_runner.h"
 
 namespace {

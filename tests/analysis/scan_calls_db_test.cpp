@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "analysis/record_processor.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "db/osql.h"
 #include "support/backend.h"
 

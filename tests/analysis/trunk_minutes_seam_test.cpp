@@ -7,7 +7,7 @@
 #include <string>
 
 #include "analysis/trunk_minutes.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "platform/local_time.h"
 #include "support/fake_odbc/fake_odbc.h"
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "loader/load_sample_cdr.h"
 #include "loader/sample_cdr_sql.h"
 #include "support/fake_odbc/fake_odbc.h"

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "analysis/call_peak.h"
-#include "console/settings.h"
+#include "settings/settings.h"
 #include "loader/load_sample_cdr.h"
 #include "loader/sample_cdr_sql.h"
 #include "support/backend.h"
