@@ -14,6 +14,7 @@
 #include "cli/exit_status.h"
 #include "cli/progress_bar.h"
 #include "cli/standard_output.h"
+#include "cli/trunk_metrics.h"
 #include "planning/capacity_plan.h"
 #include "platform/local_time.h"
 #include "report/plan_chart.h"
@@ -162,5 +163,9 @@ int RunPlan(const PlanOptions& options) {
   PrintPlanReport(stdout, header, days, plan);
   std::string error;
   if (!FlushStandardOutput(&error)) return Fail(error);
-  return WriteFiles(options, kind, days, plan);
+  const int status = WriteFiles(options, kind, days, plan);
+  if (status != kExitDone || options.metricsPath.empty()) return status;
+  const MetricsSource source{options.dsn, kind.name, options.gradePercent, options.lines};
+  if (!WritePlanMetrics(options.metricsPath, source, days, plan, &error)) return Fail(error);
+  return kExitDone;
 }

@@ -16,6 +16,8 @@
 //   --chart FILE   draws the chart into FILE.png or FILE.svg
 //   --sessions K   sessions the days are read on at once (default: the
 //                  processors, at most 8)
+//   --metrics FILE writes the last complete day's figures and when the
+//                  lines run out for the node exporter (cli/trunk_metrics.h)
 //
 // A day that cannot be read (a failed statement, a lost connection) fails
 // the plan: its loads would be too low.
@@ -37,6 +39,7 @@ struct PlanOptions {
   std::string csvDir;     // empty: no CSV files
   std::string chartPath;  // empty: no chart
   int32_t sessions = 1;   // sessions the days are read on at once
+  std::string metricsPath;  // empty: no metrics file
 };
 
 // Adds the subcommand "plan" with its options to `app`; parsing fills

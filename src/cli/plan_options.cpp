@@ -7,6 +7,7 @@
 #include "analysis/call_peak.h"
 #include "cli/call_kinds.h"
 #include "cli/plan_command.h"
+#include "cli/trunk_metrics.h"
 #include "settings/settings.h"
 #include "report/gnuplot_literal.h"
 #include "report/plan_chart.h"
@@ -73,6 +74,7 @@ CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options) {
       ->type_name("FILE")
       ->check(CLI::Validator(CheckFileName, ""))
       ->check(CLI::Validator(CheckChartPath, ""));
+  AddMetricsOption(plan, &options->metricsPath);
   return plan;
 }
 

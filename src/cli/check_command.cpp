@@ -1,0 +1,437 @@
+#include "cli/check_command.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "analysis/call_peak.h"
+#include "analysis/plan_days.h"
+#include "analysis/plan_scan.h"
+#include "analysis/record_day.h"
+#include "cli/call_kinds.h"
+#include "cli/trunk_metrics.h"
+#include "settings/settings.h"
+#include "planning/capacity_plan.h"
+#include "planning/erlang_b.h"
+#include "planning/lines_exhaustion.h"
+#include "platform/local_time.h"
+#include "report/threshold_range.h"
+#include "timeutil/time_conversions.h"
+
+namespace {
+
+// The months a check projects: the planner's longest horizon, so that a
+// months threshold of up to five years can be judged.
+constexpr int32_t kCheckHorizonMonths = 60;
+
+const char* const kStatusNames[] = {"OK", "WARNING", "CRITICAL", "UNKNOWN"};
+
+std::string ServiceName(const std::string& calls) { return calls == "extension" ? "EXTENSIONS" : "TRUNKS"; }
+
+// Writes the whole line to `fd`; a monitoring system that cannot read it
+// learns the status from the exit code all the same.
+void WriteLine(int fd, const std::string& line) {
+  size_t done = 0;
+  while (done < line.size()) {
+    const ssize_t n = write(fd, line.data() + done, line.size() - done);
+    if (n <= 0) return;
+    done += static_cast<size_t>(n);
+  }
+}
+
+// While the check runs, what the analysis prints on standard output (range
+// headers, rows at the view time) goes to /dev/null: the plugin's output is
+// its one line, written to the saved descriptor.
+class QuietStandardOutput {
+ public:
+  QuietStandardOutput() {
+    std::fflush(stdout);
+    saved_ = dup(STDOUT_FILENO);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved_ >= 0 && null >= 0) dup2(null, STDOUT_FILENO);
+    if (null >= 0) close(null);
+  }
+  ~QuietStandardOutput() {
+    std::fflush(stdout);
+    if (saved_ < 0) return;
+    dup2(saved_, STDOUT_FILENO);
+    close(saved_);
+  }
+  QuietStandardOutput(const QuietStandardOutput&) = delete;
+  QuietStandardOutput& operator=(const QuietStandardOutput&) = delete;
+  // Where the plugin's line goes.
+  int Fd() const { return saved_ >= 0 ? saved_ : STDOUT_FILENO; }
+
+ private:
+  int saved_ = -1;
+};
+
+// The deadline of --timeout: a thread that, unless the check has answered
+// first, prints the UNKNOWN line and ends the process with status 3. A
+// statement blocked in a driver (a locked table, a server that stopped
+// answering) cannot hold the check past it.
+class Deadline {
+ public:
+  Deadline(double seconds, int fd, std::string line) : fd_(fd), line_(std::move(line)) {
+    watcher_ = std::thread([this, seconds] {
+      std::unique_lock<std::mutex> lock(mutex_);
+      const auto limit = std::chrono::duration<double>(seconds);
+      if (!wake_.wait_for(lock, limit, [this] { return answered_; })) {
+        WriteLine(fd_, line_);
+        _exit(kCheckUnknown);
+      }
+    });
+  }
+  ~Deadline() {
+    Answer();
+    watcher_.join();
+  }
+  Deadline(const Deadline&) = delete;
+  Deadline& operator=(const Deadline&) = delete;
+
+  // From here on the check answers itself; waits while the deadline is
+  // printing its own answer (the process then ends).
+  void Answer() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      answered_ = true;
+    }
+    wake_.notify_all();
+  }
+
+ private:
+  int fd_;
+  std::string line_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  bool answered_ = false;
+  std::thread watcher_;
+};
+
+// The first line of a driver's text, without its line end.
+std::string FirstLine(const std::string& text) {
+  std::string line = text.substr(0, text.find('\n'));
+  return line;
+}
+
+// Keeps the planner's figures of the one day checked.
+class KeepDay : public CDayObserver {
+ public:
+  void OnDay(const DayOccupancy& day) override {
+    figures = FiguresOfDay(day);
+    seen = true;
+  }
+  DayFigures figures;
+  bool seen = false;
+};
+
+struct DayChoice {
+  int32_t dayStart = 0;
+  std::string words;  // "today", "yesterday", "on 2026-02-09"
+};
+
+bool ChooseDay(const std::string& text, DayChoice* choice) {
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  if (text == "today") {
+    choice->dayStart = LocalDateToEpoch(today.wYear, today.wMonth, today.wDay);
+    choice->words = "today";
+    return true;
+  }
+  if (text == "yesterday") {
+    choice->dayStart = LocalDateTimeToEpoch(today.wYear, today.wMonth, today.wDay, -24, 0, 0);
+    choice->words = "yesterday";
+    return true;
+  }
+  RecordDay day{};
+  if (!ParseRecordDay(text.c_str(), &day) || text.size() != 10) return false;
+  choice->dayStart = LocalDateToEpoch(day.year, day.month, day.day);
+  choice->words = "on " + text;
+  return true;
+}
+
+std::string CheckRange(std::string& text) {
+  ThresholdRange range;
+  std::string error;
+  return ParseThresholdRange(text, &range, &error) ? "" : error;
+}
+
+std::string CheckDayText(std::string& text) {
+  DayChoice choice;
+  return ChooseDay(text, &choice) ? "" : "today, yesterday or a date YYYY-MM-DD is needed, not " + text;
+}
+
+std::string CheckPercent(std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (end == text.c_str() || *end != '\0' || !(value > 0.0 && value < 100.0)) {
+    return "a percentage above 0 and below 100 is needed, not " + text;
+  }
+  return "";
+}
+
+// One figure judged against its warning and critical ranges (either may be
+// absent).
+struct Judged {
+  std::optional<ThresholdRange> warning;
+  std::optional<ThresholdRange> critical;
+  int Status(double value) const {
+    if (critical && RangeAlerts(*critical, value)) return kCheckCritical;
+    if (warning && RangeAlerts(*warning, value)) return kCheckWarning;
+    return kCheckOk;
+  }
+};
+
+std::optional<ThresholdRange> RangeOf(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  ThresholdRange range;
+  std::string ignored;
+  if (!ParseThresholdRange(text, &range, &ignored)) return std::nullopt;
+  return range;
+}
+
+// "label=value;warn;crit;min;max", the thresholds scaled by `factor` into the
+// value's unit; trailing empty fields dropped.
+std::string PerfData(const char* label, const std::string& value, const Judged& judged, double factor,
+                     const std::string& min, const std::string& max) {
+  std::vector<std::string> fields = {
+      judged.warning ? FormatThresholdRange(ScaleRange(*judged.warning, factor)) : "",
+      judged.critical ? FormatThresholdRange(ScaleRange(*judged.critical, factor)) : "", min, max};
+  while (!fields.empty() && fields.back().empty()) fields.pop_back();
+  std::string text = std::string(label) + "=" + value;
+  for (const std::string& field : fields) text += ";" + field;
+  return text;
+}
+
+std::string Plural(int32_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+std::string ClockText(int32_t seconds) {
+  SYSTEMTIME local{};
+  if (!EpochToLocalFields(seconds, &local)) return "?";
+  char text[32] = {};
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", local.wHour, local.wMinute, local.wSecond);
+  return text;
+}
+
+// The months figure: the capacity plan of the whole record range, made as
+// plan makes it. On failure returns false with the reason.
+bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind& kind, LinesExhaustion* found,
+                std::string* reason) {
+  checker->Sessions = DefaultRangeSessions();
+  auto collected = std::make_unique<CPlanDays>();
+  const int scanned = ScanPlanDays(checker, kind.mode, collected.get(), nullptr);
+  if (checker->UnreadDays > 0) {
+    *reason = std::string(checker->Session.connectionLost != 0 ? "lost the connection to" : "failed to read") +
+              " data source \"" + options.dsn + "\": " + std::to_string(checker->UnreadDays) +
+              " days of the plan could not be read";
+    return false;
+  }
+  const std::vector<DayFigures> days = collected->Days();
+  int64_t calls = 0;
+  for (const DayFigures& day : days) calls += day.calls;
+  if (scanned == 0 || calls == 0) {
+    *reason = "data source \"" + options.dsn + "\" holds no usable records of " + kind.name + " calls to plan with";
+    return false;
+  }
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  PlanRequest request;
+  request.grade = options.gradePercent / 100.0;
+  request.lines = options.lines;
+  request.horizonMonths = kCheckHorizonMonths;
+  request.currentYear = today.wYear;
+  request.currentMonth = today.wMonth;
+  const CapacityPlan plan = MakeCapacityPlan(days, request);
+  *found = FindLinesExhaustion(plan, today.wYear, today.wMonth);
+  if (found->kind == ExhaustionKind::kUnknown) {
+    *reason = "no projection of the months ahead: " + std::to_string(plan.completeMonths) +
+              " complete months, at least " + std::to_string(kMinTrendMonths) + " are needed";
+    return false;
+  }
+  return true;
+}
+
+int Answer(int fd, int status, const std::string& service, const std::string& text) {
+  WriteLine(fd, service + " " + kStatusNames[status] + " - " + text + "\n");
+  return status;
+}
+
+}  // namespace
+
+CLI::App* AddCheckCommand(CLI::App* app, CheckOptions* options) {
+  CLI::App* check = app->add_subcommand(
+      "check", "Monitoring plugin: today's (or yesterday's) peak, calls turned away and months left, "
+               "judged against threshold ranges; exit status 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN");
+  options->dsn = kDefaultDsnName;
+  check->add_option("--dsn", options->dsn, "ODBC data source of the call records")
+      ->type_name("NAME")
+      ->check([](const std::string& text) { return text.empty() ? std::string("a name is needed") : ""; })
+      ->capture_default_str();
+  std::vector<std::string> kinds;
+  for (const CallKind& kind : CallKinds()) kinds.emplace_back(kind.name);
+  check->add_option("--calls", options->calls, "the calls counted, as t, T and e count them")
+      ->type_name("KIND")
+      ->check(CLI::IsMember(kinds))
+      ->capture_default_str();
+  check->add_option("--day", options->day, "the day read: today (so far), yesterday or YYYY-MM-DD")
+      ->type_name("DAY")
+      ->check(CLI::Validator(CheckDayText, ""))
+      ->capture_default_str();
+  check->add_option("--lines", options->lines, "lines installed; the peak thresholds are then percent of them")
+      ->type_name("N")
+      ->check(CLI::Range(1, 100000));
+  check->add_option("--gos", options->gradePercent, "grade of service of lines_needed and the months left")
+      ->type_name("PERCENT")
+      ->check(CLI::Validator(CheckPercent, "in (0 - 100)"))
+      ->capture_default_str();
+  const CLI::Validator range(CheckRange, "RANGE");
+  check->add_option("--warning-peak", options->warningPeak, "peak calls, in percent of --lines or in calls")
+      ->type_name("RANGE")
+      ->check(range);
+  check->add_option("--critical-peak", options->criticalPeak, "peak calls, in percent of --lines or in calls")
+      ->type_name("RANGE")
+      ->check(range);
+  check->add_option("--warning-blocked", options->warningBlocked, "calls turned away on the day")
+      ->type_name("RANGE")
+      ->check(range);
+  check->add_option("--critical-blocked", options->criticalBlocked, "calls turned away on the day")
+      ->type_name("RANGE")
+      ->check(range);
+  CLI::Option* warningMonths =
+      check->add_option("--warning-months", options->warningMonths, "months until the lines run out (reads the "
+                                                                    "whole record range; needs --lines)")
+          ->type_name("RANGE")
+          ->check(range);
+  CLI::Option* criticalMonths =
+      check->add_option("--critical-months", options->criticalMonths, "months until the lines run out (reads the "
+                                                                      "whole record range; needs --lines)")
+          ->type_name("RANGE")
+          ->check(range);
+  CLI::Option* lines = check->get_option("--lines");
+  warningMonths->needs(lines);
+  criticalMonths->needs(lines);
+  check->add_option("--timeout", options->timeoutSeconds, "past SECONDS the check answers UNKNOWN")
+      ->type_name("SECONDS")
+      ->check(CLI::Range(0.001, 86400.0))
+      ->capture_default_str();
+  AddMetricsOption(check, &options->metricsPath);
+  return check;
+}
+
+int ReportCheckUsageError(const std::string& reason) {
+  std::fflush(stdout);
+  return Answer(STDOUT_FILENO, kCheckUnknown, "TRUNKS", "bad arguments: " + FirstLine(reason));
+}
+
+int RunCheck(const CheckOptions& options) {
+  const CallKind& kind = CallKindNamed(options.calls);
+  const std::string service = ServiceName(kind.name);
+  QuietStandardOutput quiet;
+  const int out = quiet.Fd();
+  char seconds[32] = {};
+  std::snprintf(seconds, sizeof seconds, "%g", options.timeoutSeconds);
+  Deadline deadline(options.timeoutSeconds, out,
+                    service + " UNKNOWN - no answer within " + seconds +
+                        (options.timeoutSeconds == 1.0 ? " second" : " seconds") + " (--timeout)\n");
+  auto unknown = [&](const std::string& reason) {
+    deadline.Answer();
+    return Answer(out, kCheckUnknown, service, reason);
+  };
+
+  DayChoice day;
+  ChooseDay(options.day, &day);
+  CCallPeak& checker = CallPeak;
+  if (checker.OpenOn(options.dsn.c_str()) == 0) {
+    return unknown("cannot open data source \"" + options.dsn + "\": " +
+                   FirstLine(checker.Session.ConnectFailureText()));
+  }
+  std::string diagnostics;
+  std::string rows;
+  checker.Session.printSink = &diagnostics;
+  checker.rowSink = &rows;
+  CheckMode = kind.mode;
+  checker.Reset();
+  KeepDay keep;
+  checker.DayObserver = &keep;
+  checker.CheckDay(day.dayStart);
+  checker.DayObserver = nullptr;
+  checker.Session.printSink = nullptr;
+  checker.rowSink = nullptr;
+  if (checker.UnreadDays > 0 || !keep.seen) {
+    const bool lost = checker.Session.connectionLost != 0;
+    checker.CloseDatabase();
+    return unknown(std::string(lost ? "lost the connection to" : "cannot read the calls from") + " data source \"" +
+                   options.dsn + "\": " + FirstLine(diagnostics));
+  }
+  const DayFigures figures = keep.figures;
+
+  Judged peak{RangeOf(options.warningPeak), RangeOf(options.criticalPeak)};
+  Judged blocked{RangeOf(options.warningBlocked), RangeOf(options.criticalBlocked)};
+  Judged months{RangeOf(options.warningMonths), RangeOf(options.criticalMonths)};
+  std::optional<LinesExhaustion> exhaustion;
+  if (months.warning || months.critical) {
+    LinesExhaustion found;
+    std::string reason;
+    if (!PlanMonths(&checker, options, kind, &found, &reason)) {
+      checker.CloseDatabase();
+      return unknown(reason);
+    }
+    exhaustion = found;
+  }
+  checker.CloseDatabase();
+
+  const int32_t linesNeeded = LinesNeeded(figures.busyHourErlangs, options.gradePercent / 100.0);
+  const double peakValue = options.lines > 0 ? 100.0 * figures.peakCalls / options.lines : figures.peakCalls;
+  int status = std::max(peak.Status(peakValue), blocked.Status(figures.blockedCalls));
+  if (exhaustion) status = std::max(status, months.Status(exhaustion->months));
+
+  std::string text = options.lines > 0
+                         ? "peak " + std::to_string(figures.peakCalls) + " of " + std::to_string(options.lines) +
+                               " lines (" + PlainNumber(peakValue, 0) + "%)"
+                         : "peak " + Plural(figures.peakCalls, "call", "calls");
+  if (figures.peakCalls > 0) text += " at " + ClockText(figures.dayStart + figures.peakSecond);
+  text += ", " + Plural(figures.blockedCalls, "call", "calls") + " turned away " + day.words;
+  if (exhaustion) {
+    char month[32] = {};
+    std::snprintf(month, sizeof month, "%04d-%02d", exhaustion->year, exhaustion->month);
+    switch (exhaustion->kind) {
+      case ExhaustionKind::kNow:
+        text += ", the lines are too few already";
+        break;
+      case ExhaustionKind::kAhead:
+        text += ", the lines run out in " + Plural(exhaustion->months, "month", "months") + " (" + month + ")";
+        break;
+      default:
+        text += ", the lines last the " + std::to_string(exhaustion->months) + " months projected";
+        break;
+    }
+  }
+  const double toCalls = options.lines > 0 ? options.lines / 100.0 : 1.0;
+  text += " | " + PerfData("peak_calls", std::to_string(figures.peakCalls), peak, toCalls, "0",
+                           options.lines > 0 ? std::to_string(options.lines) : "");
+  text += " " + PerfData("busy_hour_erlangs", PlainNumber(figures.busyHourErlangs, 3), {}, 1.0, "0", "");
+  text += " " + PerfData("blocked_calls", std::to_string(figures.blockedCalls), blocked, 1.0, "0", "");
+  text += " " + PerfData("lines_needed", std::to_string(linesNeeded), {}, 1.0, "0", "");
+  if (exhaustion) text += " " + PerfData("months_left", std::to_string(exhaustion->months), months, 1.0, "0", "");
+
+  if (!options.metricsPath.empty()) {
+    MetricsSource source{options.dsn, kind.name, options.gradePercent, options.lines};
+    std::string error;
+    if (!WriteTrunkMetrics(options.metricsPath, MetricsOfDay(source, figures, exhaustion), &error)) {
+      return unknown("cannot write the metrics: " + error);
+    }
+  }
+  deadline.Answer();
+  return Answer(out, status, service, text);
+}

@@ -1,0 +1,73 @@
+// nortesk-etp check: a monitoring plugin (Nagios, Icinga, Naemon, Checkmk)
+// after the monitoring-plugins development guidelines. Reads one day, today
+// so far or --day yesterday, as the single-day check d does, and prints one
+// line on standard output:
+//
+//   TRUNKS WARNING - peak 27 of 30 lines (90%) at 10:42:13, 3 calls turned away today | peak_calls=27;24;28;0;30 ...
+//
+// Exit status 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN. UNKNOWN is every
+// failure to find the figures: bad arguments (also a usage error, unlike
+// the other commands' 2: a monitoring system reads 2 as CRITICAL), a data
+// source that cannot be opened, a statement that fails, a lost connection,
+// no answer within --timeout. The line then says why. Nothing else goes to
+// standard output; the driver's diagnostics go nowhere, the reason is in
+// the line.
+//
+//   --dsn NAME        data source (default "Internal Logger Database")
+//   --calls KIND      trunk (default), trunk-no-sip-tie or extension
+//   --day DAY         today (default), yesterday or YYYY-MM-DD
+//   --lines N         lines installed; the peak thresholds are then percent
+//                     of them, else calls
+//   --gos PERCENT     grade of service of lines_needed (default 1)
+//   --warning-peak R, --critical-peak R        ranges (report/threshold_range.h)
+//   --warning-blocked R, --critical-blocked R  calls turned away on the day
+//   --warning-months R, --critical-months R    months until the lines run out,
+//                     from the capacity plan of the whole record range (needs
+//                     --lines; read only when one of them is given)
+//   --timeout SECONDS past it UNKNOWN (default 30)
+//   --metrics FILE    also writes cli/trunk_metrics.h's figures (OK, WARNING
+//                     and CRITICAL only: a failed check leaves the file as it
+//                     was, so its last-success time ages)
+//
+// Performance data: peak_calls (thresholds in calls, max the lines),
+// busy_hour_erlangs (the planner's busy hour of the day: the 60 minutes
+// with the most call-seconds), blocked_calls, lines_needed (Erlang B for
+// that busy hour at --gos), months_left (with the months thresholds; the
+// months projected, 60, when the lines last through all of them).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace CLI {
+class App;
+}
+
+inline constexpr int kCheckOk = 0;
+inline constexpr int kCheckWarning = 1;
+inline constexpr int kCheckCritical = 2;
+inline constexpr int kCheckUnknown = 3;
+
+struct CheckOptions {
+  std::string dsn;
+  std::string calls = "trunk";
+  std::string day = "today";
+  int32_t lines = 0;  // 0: not given
+  double gradePercent = 1.0;
+  std::string warningPeak, criticalPeak;
+  std::string warningBlocked, criticalBlocked;
+  std::string warningMonths, criticalMonths;
+  double timeoutSeconds = 30.0;
+  std::string metricsPath;
+};
+
+// Adds the subcommand "check" with its options to `app`; parsing fills
+// `options`, which must outlive the parse.
+CLI::App* AddCheckCommand(CLI::App* app, CheckOptions* options);
+
+// Runs the check; returns its plugin status (0-3).
+int RunCheck(const CheckOptions& options);
+
+// For a command line naming check that could not be parsed: prints the
+// UNKNOWN line with CLI11's `reason` on standard output and returns 3.
+int ReportCheckUsageError(const std::string& reason);

@@ -1,0 +1,58 @@
+#include "cli/trunk_metrics.h"
+
+#include <CLI/CLI.hpp>
+
+#include "planning/erlang_b.h"
+#include "platform/local_time.h"
+#include "timeutil/time_conversions.h"
+
+void AddMetricsOption(CLI::App* command, std::string* path) {
+  command
+      ->add_option("--metrics", *path,
+                   "write the figures for the node exporter's textfile collector into FILE (FILE.prom)")
+      ->type_name("FILE")
+      ->check([](const std::string& text) { return text.empty() ? std::string("a file name is needed") : ""; });
+}
+
+TrunkMetrics MetricsOfDay(const MetricsSource& source, const DayFigures& day,
+                          const std::optional<LinesExhaustion>& exhaustion) {
+  TrunkMetrics metrics;
+  metrics.dataSource = source.dataSource;
+  metrics.calls = source.calls;
+  metrics.peakCalls = day.peakCalls;
+  if (source.lines > 0) metrics.linesInstalled = source.lines;
+  metrics.busyHourErlangs = day.busyHourErlangs;
+  metrics.blockedCalls = day.blockedCalls;
+  metrics.linesNeeded = LinesNeeded(day.busyHourErlangs, source.gradePercent / 100.0);
+  metrics.dayStart = day.dayStart;
+  if (exhaustion && (exhaustion->kind == ExhaustionKind::kNow || exhaustion->kind == ExhaustionKind::kAhead)) {
+    metrics.linesExhausted = LocalDateToEpoch(exhaustion->year, exhaustion->month, 1);
+  }
+  metrics.lastSuccess = CurrentEpochSeconds();
+  return metrics;
+}
+
+const DayFigures* LastCompleteDay(std::span<const DayFigures> days) {
+  if (days.empty()) return nullptr;
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  const int32_t todayNumber = DayNumber(today.wYear, today.wMonth, today.wDay);
+  for (size_t i = days.size(); i > 0; --i) {
+    const DayFigures& day = days[i - 1];
+    if (DayNumber(day.year, day.month, day.day) < todayNumber) return &day;
+  }
+  return &days.back();
+}
+
+bool WritePlanMetrics(const std::string& path, const MetricsSource& source, std::span<const DayFigures> days,
+                      const CapacityPlan& plan, std::string* error) {
+  const DayFigures* day = LastCompleteDay(days);
+  if (day == nullptr) {
+    *error = "no day to write metrics of";
+    return false;
+  }
+  SYSTEMTIME today{};
+  GetLocalTime(&today);
+  const LinesExhaustion exhaustion = FindLinesExhaustion(plan, today.wYear, today.wMonth);
+  return WriteTrunkMetrics(path, MetricsOfDay(source, *day, exhaustion), error);
+}

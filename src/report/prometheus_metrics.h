@@ -1,0 +1,45 @@
+// The trunk figures in Prometheus' text exposition format, as the node
+// exporter's textfile collector reads them from a *.prom file: for every
+// metric a "# HELP" and a "# TYPE ... gauge" line, then one sample with the
+// labels data_source and calls; no timestamps (the collector refuses them).
+// Names carry the unit in base units (seconds, erlangs) or the thing
+// counted; none ends in _total, since every one is a gauge.
+//
+//   nortesk_trunk_peak_calls                    calls in progress at the day's busiest second
+//   nortesk_trunk_lines_installed               --lines (only when given)
+//   nortesk_busy_hour_erlangs                   the day's busy-hour traffic
+//   nortesk_blocked_calls                       the day's calls turned away (every trunk busy)
+//   nortesk_lines_needed                        lines for that traffic at the grade of service
+//   nortesk_day_start_timestamp_seconds         the local midnight that opens the day
+//   nortesk_lines_exhausted_timestamp_seconds   the local midnight opening the month the
+//                                               lines run out (only when the plan says one)
+//   nortesk_last_success_timestamp_seconds      when the figures were made
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct TrunkMetrics {
+  std::string dataSource;  // label data_source
+  std::string calls;       // label calls: trunk, trunk-no-sip-tie or extension
+  int32_t peakCalls = 0;
+  std::optional<int32_t> linesInstalled;
+  double busyHourErlangs = 0.0;
+  int32_t blockedCalls = 0;
+  int32_t linesNeeded = 0;
+  int64_t dayStart = 0;
+  std::optional<int64_t> linesExhausted;
+  int64_t lastSuccess = 0;
+};
+
+// The exposition text of `metrics`, every line ending in "\n".
+std::string FormatTrunkMetrics(const TrunkMetrics& metrics);
+
+// Escapes a label value: backslash, double quote and line feed.
+std::string EscapeLabelValue(const std::string& value);
+
+// Writes the text to `path` atomically (report/atomic_file.h: a temporary
+// file beside it, whose name does not end in .prom, renamed into place).
+// False with a one-line reason in `error` when it could not be written.
+bool WriteTrunkMetrics(const std::string& path, const TrunkMetrics& metrics, std::string* error);
