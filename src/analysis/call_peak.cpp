@@ -51,6 +51,8 @@ void CCallPeak::Reset() {
   std::memset(Counts, 0, sizeof Counts);
   dirtyLength_ = 0;
   DayBlockedRows = 0;
+  std::memset(QuarterCarried, 0, sizeof QuarterCarried);
+  std::memset(QuarterBlocked, 0, sizeof QuarterBlocked);
   dayFirstRow_ = 0;
 }
 
@@ -65,6 +67,8 @@ void CCallPeak::StartDay(int32_t dayStart, int32_t dayEnd) {
   std::memset(Counts, 0, sizeof Counts[0] * static_cast<size_t>(clear));
   dirtyLength_ = DayLength;
   DayBlockedRows = 0;
+  std::memset(QuarterCarried, 0, sizeof QuarterCarried);
+  std::memset(QuarterBlocked, 0, sizeof QuarterBlocked);
   dayFirstRow_ = RowsCounted;
 }
 
@@ -74,6 +78,7 @@ int32_t CCallPeak::OnCall(int32_t startTime, int32_t endTime) {
   // not overflow.
   int64_t s = static_cast<int64_t>(startTime) - DayStart;
   int64_t e = static_cast<int64_t>(endTime) - DayStart;
+  lastStart_ = s;
   if (s < 0 || s >= DayLength || e < 0 || e >= DayLength) return 0;
   if (e - s < 2) return 0;
   // Until FindPeak, Counts holds the change of the count at each second:
@@ -90,7 +95,13 @@ int32_t CCallPeak::OnCall(int32_t startTime, int32_t endTime) {
 void CCallPeak::OnExitState(int32_t exitState) {
   // The second pass brings calls of the first once more; a turned-away call
   // is one call.
-  if (exitState == kExitAllTrunksBusy && (CheckMode & ~kCheckModeMask) == 0) ++DayBlockedRows;
+  if ((CheckMode & ~kCheckModeMask) != 0) return;
+  const bool blocked = exitState == kExitAllTrunksBusy;
+  if (blocked) ++DayBlockedRows;
+  if (lastStart_ < 0 || lastStart_ >= DayLength) return;
+  const int64_t quarter = lastStart_ / kQuarterHourSeconds;
+  if (quarter >= kMaxQuarterHours) return;
+  ++(blocked ? QuarterBlocked : QuarterCarried)[quarter];
 }
 
 int32_t CCallPeak::FindPeak() {
@@ -109,7 +120,8 @@ int32_t CCallPeak::FindPeak() {
   PeakSecond = peakSecond;
   if (DayObserver != nullptr) {
     DayObserver->OnDay(
-        {DayStart, DayLength, Counts, PeakValue, PeakSecond, RowsCounted - dayFirstRow_, DayBlockedRows});
+        {DayStart, DayLength, Counts, PeakValue, PeakSecond, RowsCounted - dayFirstRow_, DayBlockedRows,
+         QuarterCarried, QuarterBlocked});
   }
   AddPeak();
   Peaks.Truncate(PeakList::kKept);

@@ -18,6 +18,7 @@
 #include "analysis/record_day.h"
 #include "analysis/record_processor.h"
 #include "db/osql.h"
+#include "planning/busy_hour.h"
 #include "timeutil/time_conversions.h"
 
 class CCallPeak : public CRecordProcessor {
@@ -67,7 +68,8 @@ class CCallPeak : public CRecordProcessor {
   int32_t OnCall(int32_t startTime, int32_t endTime) override;
 
   // Counts a row of the day's first statement (no pass flag in CheckMode)
-  // whose exit state is ALL_TRK_BUSY into DayBlockedRows.
+  // whose exit state is ALL_TRK_BUSY into DayBlockedRows, and every row of
+  // that statement into the attempts of the quarter hour it starts in.
   void OnExitState(int32_t exitState) override;
 
   // Completes the day's per-second Counts, sets PeakValue and PeakSecond to
@@ -160,6 +162,10 @@ class CCallPeak : public CRecordProcessor {
   // Rows of the day under check whose call was turned away because every
   // trunk was busy, counted in the first pass only; cleared by StartDay.
   int32_t DayBlockedRows = 0;
+  // The rows of the first pass by the quarter hour of the day they start
+  // in, carried and turned away (ALL_TRK_BUSY); cleared by StartDay.
+  int32_t QuarterCarried[kMaxQuarterHours] = {};
+  int32_t QuarterBlocked[kMaxQuarterHours] = {};
   // Told about every day that FindPeak completes; null for nobody. Not
   // owned; Reset leaves it.
   CDayObserver* DayObserver = nullptr;
@@ -194,6 +200,8 @@ class CCallPeak : public CRecordProcessor {
   bool noRecordDay_ = false;
   // RowsCounted when the day under check started.
   int32_t dayFirstRow_ = 0;
+  // The start of the row last handed to OnCall, from DayStart.
+  int64_t lastStart_ = -1;
 };
 
 // Sessions for a range check by default: the online processors, at most

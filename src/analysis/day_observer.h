@@ -16,6 +16,11 @@ struct DayOccupancy {
   int32_t peakSecond;     // its offset from dayStart, the earliest of equals
   int32_t rows;           // rows the day's statements returned
   int32_t blockedRows;    // rows of the first statement with ExitState ALL_TRK_BUSY
+  // Rows of the first statement by the quarter hour of the day they start
+  // in (900-second steps from dayStart, dayLength / 900 of them): carried,
+  // and turned away with ALL_TRK_BUSY.
+  const int32_t* carriedByQuarter;
+  const int32_t* blockedByQuarter;
 };
 
 class CDayObserver {

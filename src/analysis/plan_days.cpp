@@ -4,6 +4,29 @@
 #include "platform/local_time.h"
 #include "timeutil/time_conversions.h"
 
+namespace {
+
+// Where the local clock changes on a day that is not 24 hours long: the
+// first quarter hour whose clock reading is not its index, and by how many
+// quarter hours it differs.
+void FindClockChange(DayFigures* figures) {
+  if (figures->quarters == kClockQuarterHours) return;
+  for (int32_t q = 0; q < figures->quarters; ++q) {
+    SYSTEMTIME local{};
+    if (!EpochToLocalFields(static_cast<int64_t>(figures->dayStart) + static_cast<int64_t>(q) * kQuarterHourSeconds,
+                            &local)) {
+      return;
+    }
+    const int32_t position = local.wHour * kQuartersPerHour + local.wMinute / 15;
+    if (position != q) {
+      figures->clockChangeQuarter = q;
+      figures->clockChangeShift = position - q;
+      return;
+    }
+  }
+}
+
+}  // namespace
 
 DayFigures FiguresOfDay(const DayOccupancy& day) {
   DayFigures figures;
@@ -21,6 +44,12 @@ DayFigures FiguresOfDay(const DayOccupancy& day) {
   figures.busyHourStart = busy.start;
   figures.busyHourErlangs = busy.Erlangs();
   figures.blockedCalls = day.blockedRows;
+  figures.quarters = QuarterHourReadings(day.counts, day.dayLength, figures.traffic);
+  for (int32_t q = 0; q < figures.quarters; ++q) {
+    figures.carriedAttempts[q] = day.carriedByQuarter != nullptr ? day.carriedByQuarter[q] : 0;
+    figures.blockedAttempts[q] = day.blockedByQuarter != nullptr ? day.blockedByQuarter[q] : 0;
+  }
+  FindClockChange(&figures);
   return figures;
 }
 
@@ -31,10 +60,12 @@ void CPlanDays::Begin(int32_t firstDay) {
 }
 
 void CPlanDays::OnDay(const DayOccupancy& day) {
-  const DayFigures figures = FiguresOfDay(day);
-  const int32_t index = figures.year == 0 ? -1 : DayNumber(figures.year, figures.month, figures.day) - firstNumber_;
+  SYSTEMTIME local{};
+  const int32_t index =
+      EpochToLocalFields(day.dayStart, &local) ? DayNumber(local.wYear, local.wMonth, local.wDay) - firstNumber_ : -1;
   if (index < 0 || index >= kMaxDays) return;
-  days_[static_cast<size_t>(index)] = figures;
+  // Straight into its slot: a day's figures are too large to pass around.
+  days_[static_cast<size_t>(index)] = FiguresOfDay(day);
   kept_[static_cast<size_t>(index)] = true;
 }
 

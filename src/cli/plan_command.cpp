@@ -19,6 +19,7 @@
 #include "platform/local_time.h"
 #include "report/plan_chart.h"
 #include "report/plan_csv.h"
+#include "report/plan_formats.h"
 #include "report/plan_report.h"
 
 namespace {
@@ -95,16 +96,27 @@ int WriteFiles(const PlanOptions& options, const CallKind& kind, std::span<const
     if (failure) return Fail("cannot make the folder " + dir + ": " + failure.message());
   }
   std::string error;
-  if (!WriteDaysCsv(dir, days, &error) || !WriteMonthsCsv(dir, plan, &error)) return Fail(error);
+  if (!WriteDaysCsv(dir, days, plan, &error) || !WriteMonthsCsv(dir, plan, &error) ||
+      !WriteProfileCsv(dir, plan, &error)) {
+    return Fail(error);
+  }
   if (options.chartPath.empty()) return kExitDone;
   ChartRequest chart;
   chart.daysCsv = (std::filesystem::path(dir) / kDaysCsvName).string();
   chart.monthsCsv = (std::filesystem::path(dir) / kMonthsCsvName).string();
+  chart.profileCsv = (std::filesystem::path(dir) / kProfileCsvName).string();
   chart.output = options.chartPath;
   chart.title = "Capacity plan of data source \"" + options.dsn + "\": " + kind.counted;
   chart.lines = plan.verdict.lines;
-  chart.capacity = plan.verdict.capacity;
-  chart.gradePercent = options.gradePercent;
+  if (plan.verdict.runsOutAt >= 0) {
+    const MonthPlan& out = plan.months[static_cast<size_t>(plan.verdict.runsOutAt)];
+    chart.runOutMonth = MonthText(out.year, out.month, '-');
+    chart.runOutLabel = MonthText(out.year, out.month, '/');
+  }
+  if (plan.lastComplete >= 0) {
+    const MonthPlan& last = plan.months[static_cast<size_t>(plan.lastComplete)];
+    chart.profileMonth = MonthText(last.year, last.month, '-');
+  }
   if (!DrawPlanChart(chart, &error)) return Fail(error);
   return kExitDone;
 }
@@ -149,6 +161,7 @@ int RunPlan(const PlanOptions& options) {
   GetLocalTime(&today);
   PlanRequest request;
   request.grade = options.gradePercent / 100.0;
+  request.highGrade = options.highGradePercent / 100.0;
   request.lines = options.lines;
   request.horizonMonths = options.months;
   request.currentYear = today.wYear;
@@ -159,6 +172,7 @@ int RunPlan(const PlanOptions& options) {
   header.dataSource = options.dsn;
   header.callsCounted = kind.counted;
   header.gradePercent = options.gradePercent;
+  header.highGradePercent = options.highGradePercent;
   header.horizonMonths = options.months;
   PrintPlanReport(stdout, header, days, plan);
   std::string error;

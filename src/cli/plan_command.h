@@ -9,10 +9,11 @@
 //
 //   --dsn NAME     data source (default "Internal Logger Database")
 //   --calls KIND   trunk (default), trunk-no-sip-tie or extension
-//   --gos PERCENT  grade of service, 0 < p < 100 (default 1)
+//   --gos PERCENT  grade of service for the offered load, 0 < p < 100 (default 1)
+//   --high-gos PERCENT  grade of service for the high load (default 7)
 //   --lines N      lines installed
 //   --months H     projection horizon, 1-60 (default 12)
-//   --csv DIR      writes DIR/days.csv and DIR/months.csv
+//   --csv DIR      writes DIR/days.csv, DIR/months.csv and DIR/profile.csv
 //   --chart FILE   draws the chart into FILE.png or FILE.svg
 //   --sessions K   sessions the days are read on at once (default: the
 //                  processors, at most 8)
@@ -34,6 +35,7 @@ struct PlanOptions {
   std::string dsn;
   std::string calls = "trunk";  // the name of one of CallKinds() (cli/call_kinds.h)
   double gradePercent = 1.0;
+  double highGradePercent = 7.0;
   int32_t lines = 0;  // 0: not given
   int32_t months = 12;
   std::string csvDir;     // empty: no CSV files

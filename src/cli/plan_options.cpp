@@ -51,7 +51,13 @@ CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options) {
       ->type_name("KIND")
       ->check(CLI::IsMember(kinds))
       ->capture_default_str();
-  plan->add_option("--gos", options->gradePercent, "grade of service: the blocking probability to plan for")
+  plan->add_option("--gos", options->gradePercent,
+                   "grade of service: the blocking probability to plan the offered load for")
+      ->type_name("PERCENT")
+      ->check(CLI::Validator(CheckPercent, "in (0 - 100)"))
+      ->capture_default_str();
+  plan->add_option("--high-gos", options->highGradePercent,
+                   "the blocking probability allowed at high load (the mean of the 5 busiest days)")
       ->type_name("PERCENT")
       ->check(CLI::Validator(CheckPercent, "in (0 - 100)"))
       ->capture_default_str();
@@ -67,7 +73,7 @@ CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options) {
       ->type_name("K")
       ->check(CLI::Range(1, static_cast<int>(CCallPeak::kMaxSessions)))
       ->capture_default_str();
-  plan->add_option("--csv", options->csvDir, "write days.csv and months.csv into DIR")
+  plan->add_option("--csv", options->csvDir, "write days.csv, months.csv and profile.csv into DIR")
       ->type_name("DIR")
       ->check(CLI::Validator(CheckFileName, ""));
   plan->add_option("--chart", options->chartPath, "draw the chart into FILE.png or FILE.svg")

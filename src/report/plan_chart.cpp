@@ -42,47 +42,78 @@ std::string TitleLiteral(std::string title) {
 }
 
 // The months of months.csv sit in the middle of their month; the column
-// names follow report/plan_csv.h.
+// names follow report/plan_csv.h. Two panels: the lines per month above,
+// the busy-hour profile of one month below.
 bool Script(const ChartRequest& request, const std::string& output, std::string* text, std::string* error) {
-  std::string outputFile, daysFile, monthsFile;
+  std::string outputFile, daysFile, monthsFile, profileFile;
   if (!FileLiteral(output, &outputFile, error) || !FileLiteral(request.daysCsv, &daysFile, error) ||
-      !FileLiteral(request.monthsCsv, &monthsFile, error)) {
+      !FileLiteral(request.monthsCsv, &monthsFile, error) || !FileLiteral(request.profileCsv, &profileFile, error)) {
     return false;
   }
   const bool svg = EndsWith(request.output, ".svg");
-  std::string script = svg ? "set terminal svg size 1200,700 dynamic noenhanced background rgb 'white'\n"
-                           : "set terminal pngcairo size 1200,700 noenhanced\n";
+  std::string script = svg ? "set terminal svg size 1200,900 dynamic noenhanced background rgb 'white'\n"
+                           : "set terminal pngcairo size 1200,900 noenhanced\n";
   script += "set output " + outputFile + "\n";
-  script += "set title " + TitleLiteral(request.title) + "\n";
   script +=
       "set datafile separator ','\n"
       "set datafile columnheaders\n"
+      "set multiplot layout 2,1 title " + TitleLiteral(request.title) + "\n"
+      "set size 1,0.62\n"
+      "set origin 0,0.33\n"
       "set xdata time\n"
       "set timefmt '%Y-%m-%d'\n"
-      "set ylabel 'Busy-hour traffic (Erlangs)'\n"
+      "set ylabel 'Lines'\n"
       "set yrange [0:*]\n"
       "set grid\n"
       "set key below horizontal width 2\n"
       "set format x '%b %Y'\n"
       "mid(c) = timecolumn(c, '%Y-%m') + 14 * 86400\n"
-      "projected = 'projected'\n";
-  script += "plot " + daysFile +
-            " using 1:'busy_hour_erlangs' with lines lc rgb '#9fb4c8' title 'daily busy hour', \\\n";
-  script += "  " + monthsFile +
-            " using (mid(1)):(strcol('kind') eq projected ? NaN : column('load_erlangs')) with linespoints pt 7 "
-            "lw 2 lc rgb '#1f5fa0' title 'monthly load (5 busiest days)', \\\n";
-  script += "  '' using (mid(1)):(strcol('kind') eq projected ? column('load_erlangs') : NaN) with linespoints "
-            "pt 6 lw 2 dt 2 lc rgb '#e07b00' title 'projected load', \\\n";
-  script += "  '' using (mid(1)):(strcol('kind') eq projected ? column('load_upper_erlangs') : NaN) with lines "
-            "lw 2 dt 3 lc rgb '#b03000' title 'upper end of the 95% prediction interval'";
-  if (request.lines > 0) {
-    char capacity[160] = {};
-    std::snprintf(capacity, sizeof capacity,
-                  ", \\\n  %.3f with lines lw 2 lc rgb '#c00000' title 'capacity of %d lines at %g%% blocking'",
-                  request.capacity, request.lines, request.gradePercent);
-    script += capacity;
+      "is(k) = strcol('kind') eq k\n";
+  if (!request.runOutMonth.empty()) {
+    std::string at, label;
+    GnuplotLiteral(request.runOutMonth + "-15", &at);
+    GnuplotLiteral("runs out " + request.runOutLabel, &label);
+    script += "set arrow 1 from " + at + ", graph 0 to " + at + ", graph 1 nohead lw 2 dt 2 lc rgb '#c00000'\n";
+    script += "set label 1 " + label + " at " + at + ", graph 0.95 left offset 0.5,0 textcolor rgb '#c00000'\n";
   }
-  *text = script + "\n";
+  script += "plot " + daysFile +
+            " using 1:(column('busy_day') == 1 ? column('peak_calls') : NaN) with points pt 7 ps 0.4 "
+            "lc rgb '#9fb4c8' title 'peak calls of a busy day', \\\n";
+  script += "  " + monthsFile +
+            " using (mid(1)):(is('complete') ? column('lines_needed') : NaN) with linespoints pt 7 lw 2 "
+            "lc rgb '#1f5fa0' title 'lines needed (complete months)', \\\n";
+  script += "  '' using (mid(1)):(is('partial') && column('busy_days') > 0 ? column('lines_needed') : NaN) "
+            "with points pt 4 ps 1.5 lc rgb '#1f5fa0' title 'lines needed (partial months)', \\\n";
+  script += "  '' using (mid(1)):(is('projected') ? column('lines_needed') : NaN) with linespoints pt 6 lw 2 dt 2 "
+            "lc rgb '#e07b00' title 'lines needed (projected)', \\\n";
+  script += "  '' using (mid(1)):(is('projected') ? column('lines_needed_upper') : NaN) with lines lw 2 dt 3 "
+            "lc rgb '#b03000' title 'upper end of the 95% prediction interval'";
+  if (request.lines > 0) {
+    char installed[128] = {};
+    std::snprintf(installed, sizeof installed, ", \\\n  %d with lines lw 2 lc rgb '#c00000' title '%d lines installed'",
+                  request.lines, request.lines);
+    script += installed;
+  }
+  script += "\nunset arrow\nunset label\n";
+  script +=
+      "set size 1,0.3\n"
+      "set origin 0,0\n"
+      "set timefmt '%H:%M'\n"
+      "set format x '%H:%M'\n"
+      "set xrange ['00:00':'23:45']\n"
+      "set ylabel 'Erlangs'\n"
+      "set key below horizontal\n";
+  if (request.profileMonth.empty()) {
+    script += "set label 2 'no busy-hour profile: no complete month measured' at graph 0.5, graph 0.5 center\n";
+    script += "set yrange [0:1]\nplot 0 notitle lc rgb '#cccccc'\n";
+  } else {
+    std::string month, title;
+    GnuplotLiteral(request.profileMonth, &month);
+    GnuplotLiteral("busy-day profile of " + request.profileMonth + " (mean traffic of each quarter hour)", &title);
+    script += "plot " + profileFile + " using 2:(strcol('month') eq " + month +
+              " ? column('erlangs') : NaN) with steps lw 2 lc rgb '#1f5fa0' title " + title + "\n";
+  }
+  *text = script + "unset multiplot\n";
   return true;
 }
 

@@ -1,8 +1,11 @@
-// The plan's chart, drawn by gnuplot from the plan's two CSV files (never
-// from numbers of its own): the daily busy-hour traffic over the range, the
-// monthly loads, the projection with the upper end of its interval and,
-// when lines were given, their capacity as a horizontal line. Axes carry
-// dates and Erlangs; the title names the data source.
+// The plan's chart, drawn by gnuplot from the plan's CSV files (never from
+// numbers of its own), in lines as a manager reads it. Above: the peak
+// calls of each busy day, the lines needed of each month (complete months
+// joined, partial ones apart), the projection and the upper end of its
+// interval, and, when lines were given, the installed lines and the month
+// they run out in, marked and labelled. Below: the busy-day profile of one
+// month, the mean traffic of each quarter hour. The title names the data
+// source.
 //
 // The picture is written to a temporary file beside the target and renamed
 // into place, as the CSV files are. gnuplot gets every name as data, never
@@ -10,16 +13,19 @@
 // (report/gnuplot_literal.h), so that no name can make it start a shell.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 struct ChartRequest {
-  std::string daysCsv;    // days.csv and months.csv as report/plan_csv.h writes them
+  std::string daysCsv;    // days.csv, months.csv and profile.csv as report/plan_csv.h writes them
   std::string monthsCsv;
+  std::string profileCsv;
   std::string output;     // ends in ".png" or ".svg" (any case)
   std::string title;
-  double capacity = 0.0;  // Erlangs; drawn when `lines` > 0
-  int32_t lines = 0;
-  double gradePercent = 1.0;
+  int32_t lines = 0;          // installed lines, drawn when above 0
+  std::string runOutMonth;    // "YYYY-MM" of the month they run out in; empty: none
+  std::string runOutLabel;    // its name on the chart ("YYYY/MM")
+  std::string profileMonth;   // "YYYY-MM" of the profile drawn; empty: none
 };
 
 // True when `path` ends in an extension the chart can be written as.

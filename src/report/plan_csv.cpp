@@ -1,5 +1,7 @@
 #include "report/plan_csv.h"
 
+#include <cstdio>
+
 #include "report/atomic_file.h"
 #include "report/plan_formats.h"
 
@@ -40,22 +42,38 @@ const char* MonthKindName(MonthKind kind) {
   return "";
 }
 
-bool WriteDaysCsv(const std::string& dir, std::span<const DayFigures> days, std::string* error) {
-  std::string text =
-      std::string("date,calls,peak_calls,peak_time,busy_hour_start,busy_hour_erlangs,blocked_calls,missing") +
-      kLineEnd;
-  for (const DayFigures& day : days) {
+std::string QuarterHourText(int32_t position) {
+  if (position < 0) return "";
+  char text[16] = {};
+  std::snprintf(text, sizeof text, "%02d:%02d", static_cast<int>(position / kQuartersPerHour),
+                static_cast<int>(position % kQuartersPerHour * 15));
+  return text;
+}
+
+bool WriteDaysCsv(const std::string& dir, std::span<const DayFigures> days, const CapacityPlan& plan,
+                  std::string* error) {
+  std::string text = std::string(
+                         "date,calls,peak_calls,peak_time,busy_hour_start,busy_hour_erlangs,blocked_calls,missing,"
+                         "peak_hour_start,peak_hour_erlangs,busy_day") +
+                     kLineEnd;
+  for (size_t i = 0; i < days.size(); ++i) {
+    const DayFigures& day = days[i];
     const bool busy = day.busyHourStart >= 0;
+    const DayLoad load = i < plan.dayLoads.size() ? plan.dayLoads[i] : DayLoad{};
+    const bool peak = load.peakHour.start >= 0;
     Record(&text) << DateText(day) << day.calls << day.peakCalls << ClockText(day, day.peakSecond)
                   << (busy ? ClockText(day, day.busyHourStart) : std::string()) << ErlangsText(day.busyHourErlangs)
-                  << day.blockedCalls << (day.missing ? 1 : 0);
+                  << day.blockedCalls << (day.missing ? 1 : 0)
+                  << (peak ? ClockText(day, load.peakHour.start * kQuarterHourSeconds) : std::string())
+                  << (peak ? ErlangsText(load.peakHour.erlangs) : std::string()) << (load.busy ? 1 : 0);
   }
   return WriteFileAtomically(Path(dir, kDaysCsvName), text, error);
 }
 
 bool WriteMonthsCsv(const std::string& dir, const CapacityPlan& plan, std::string* error) {
   std::string text = std::string(
-                         "month,kind,days,load_erlangs,load_upper_erlangs,peak_calls,blocked_calls,lines_needed,"
+                         "month,kind,days,busy_days,busy_hour_start,carried_erlangs,blocked_share,load_erlangs,"
+                         "high_load_erlangs,load_upper_erlangs,peak_calls,blocked_calls,lines_needed,"
                          "lines_needed_upper") +
                      kLineEnd;
   const std::string none;
@@ -63,12 +81,31 @@ bool WriteMonthsCsv(const std::string& dir, const CapacityPlan& plan, std::strin
     Record record(&text);
     record << MonthText(month.year, month.month, '-') << MonthKindName(month.kind);
     if (month.kind == MonthKind::kProjected) {
-      record << none << ErlangsText(month.load) << ErlangsText(month.loadUpper) << none << none << month.linesNeeded
-             << month.linesNeededUpper;
+      record << none << none << none << none << none << ErlangsText(month.load) << ErlangsText(month.highLoad)
+             << ErlangsText(month.loadUpper) << none << none << month.linesNeeded << month.linesNeededUpper;
+    } else if (month.busyDays == 0) {
+      record << month.days << 0 << none << none << none << none << none << none << month.peakCalls
+             << month.blockedCalls << month.linesNeeded << none;
     } else {
-      record << month.days << ErlangsText(month.load) << none << month.peakCalls << month.blockedCalls
-             << month.linesNeeded << none;
+      char share[32] = {};
+      std::snprintf(share, sizeof share, "%.4f", month.blockedShare);
+      record << month.days << month.busyDays << QuarterHourText(month.busyHourStart) << ErlangsText(month.carried)
+             << std::string(share) << ErlangsText(month.load) << ErlangsText(month.highLoad) << none
+             << month.peakCalls << month.blockedCalls << month.linesNeeded << none;
     }
   }
   return WriteFileAtomically(Path(dir, kMonthsCsvName), text, error);
+}
+
+bool WriteProfileCsv(const std::string& dir, const CapacityPlan& plan, std::string* error) {
+  std::string text = std::string("month,quarter_hour,erlangs") + kLineEnd;
+  for (int32_t i = 0; i < plan.measuredMonths; ++i) {
+    const MonthPlan& month = plan.months[static_cast<size_t>(i)];
+    if (month.busyDays == 0) continue;
+    const std::string name = MonthText(month.year, month.month, '-');
+    for (int32_t q = 0; q < kClockQuarterHours; ++q) {
+      Record(&text) << name << QuarterHourText(q) << ErlangsText(month.profile[static_cast<size_t>(q)]);
+    }
+  }
+  return WriteFileAtomically(Path(dir, kProfileCsvName), text, error);
 }

@@ -3,13 +3,23 @@
 // written whole or not at all (report/atomic_file.h).
 //
 // days.csv, one row per day, oldest first:
-//   date,calls,peak_calls,peak_time,busy_hour_start,busy_hour_erlangs,blocked_calls,missing
-// with missing 1 for a day on which no call record of any kind starts (its
-// figures are then no measurement), else 0.
+//   date,calls,peak_calls,peak_time,busy_hour_start,busy_hour_erlangs,blocked_calls,missing,
+//   peak_hour_start,peak_hour_erlangs,busy_day
+// with busy_hour_* the sliding hour of most call-seconds, missing 1 for a
+// day on which no call record of any kind starts (its figures are then no
+// measurement), peak_hour_* the daily peak hour of the quarter-hour
+// readings (empty on a missing day) and busy_day 1 for a busy day of its
+// month (planning/capacity_plan.h), else 0.
 // months.csv, the measured months oldest first, then the projected ones:
-//   month,kind,days,load_erlangs,load_upper_erlangs,peak_calls,blocked_calls,lines_needed,lines_needed_upper
-// with kind complete, partial or projected and the fields that do not apply
-// to a kind left empty.
+//   month,kind,days,busy_days,busy_hour_start,carried_erlangs,blocked_share,load_erlangs,
+//   high_load_erlangs,load_upper_erlangs,peak_calls,blocked_calls,lines_needed,lines_needed_upper
+// with kind complete, partial or projected, busy_hour_start the clock time
+// "HH:MM" of the time-consistent busy hour, blocked_share a fraction,
+// load_erlangs the offered load (projected: the trend's), and the fields
+// that do not apply to a kind, or to a month without busy days, left empty.
+// profile.csv, for each measured month with busy days, its 96 quarter hours:
+//   month,quarter_hour,erlangs
+// the mean traffic of the quarter hour ("HH:MM") over the busy days.
 #pragma once
 
 #include <span>
@@ -20,11 +30,17 @@
 
 inline constexpr char kDaysCsvName[] = "days.csv";
 inline constexpr char kMonthsCsvName[] = "months.csv";
+inline constexpr char kProfileCsvName[] = "profile.csv";
 
-// Write `dir`/days.csv and `dir`/months.csv. On failure: false with a
-// one-line reason in `error`.
-bool WriteDaysCsv(const std::string& dir, std::span<const DayFigures> days, std::string* error);
+// Write `dir`/days.csv, months.csv and profile.csv; `plan` is the one made
+// from `days`. On failure: false with a one-line reason in `error`.
+bool WriteDaysCsv(const std::string& dir, std::span<const DayFigures> days, const CapacityPlan& plan,
+                  std::string* error);
 bool WriteMonthsCsv(const std::string& dir, const CapacityPlan& plan, std::string* error);
+bool WriteProfileCsv(const std::string& dir, const CapacityPlan& plan, std::string* error);
+
+// "HH:MM" of clock quarter hour `position` (0..95); empty for -1.
+std::string QuarterHourText(int32_t position);
 
 // The kind column's word for `kind`.
 const char* MonthKindName(MonthKind kind);

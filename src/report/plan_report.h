@@ -1,8 +1,10 @@
 // The capacity plan as a readable report on a stream: a header naming the
-// data source, the calls counted and the grade, and the days missing when
-// there are any; the months table, projected months included; the year's
-// reference loads; the trend; blocked calls; and, when lines were given,
-// the verdict on them. Units always printed.
+// data source, the calls counted and the grades, and the days missing when
+// there are any; then the answer (the lines needed now and, when lines were
+// given, their capacity, the blocking now, when they run out and any sign
+// that they are saturated); the months table, projected months included,
+// with the reason a month is partial; the year's reference loads; the
+// trend; blocked calls. Units always printed.
 #pragma once
 
 #include <cstdio>
@@ -16,6 +18,7 @@ struct PlanReportHeader {
   std::string dataSource;
   std::string callsCounted;  // "trunk calls", ...
   double gradePercent = 1.0;
+  double highGradePercent = 7.0;
   int32_t horizonMonths = 12;
 };
 

@@ -68,21 +68,32 @@ std::vector<std::vector<std::string>> ReadCsv(const std::string& path) {
 }
 
 struct DayCount {
-  std::vector<std::string> csv;  // the expected days.csv record
+  std::vector<std::string> csv;  // the expected days.csv record, without the busy_day flag
   std::string month;
   double erlangs = 0.0;
   int peak = 0, blocked = 0;
   bool missing = false;  // no record of any kind starts on the day
+  // Quarter-hour readings by clock position ("HH:MM" of their start), and
+  // the first-pass rows starting in each, carried and turned away.
+  std::vector<std::string> clock;
+  std::vector<double> readings;
+  std::vector<int> carried, turnedAway;
+  double peakHour = 0.0;
 };
 
 // The days of the record range from a per-second recount of the rows: both
 // passes of the trunk check, a call occupying [start, end), the busy hour the
-// earliest 3600-second window with the most call-seconds.
+// earliest 3600-second window with the most call-seconds, the peak hour the
+// earliest four quarter hours with the most.
 std::vector<DayCount> Recount(const std::vector<Row>& rows, int year, int month, int day, int days) {
   std::vector<DayCount> counts;
   for (int i = 0; i < days; ++i) {
     const long start = LocalMidnight(year, month, day + i), end = LocalMidnight(year, month, day + i + 1);
     std::vector<long> perSecond(static_cast<size_t>(end - start), 0);
+    const size_t quarters = perSecond.size() / 900;
+    DayCount count;
+    count.carried.assign(quarters, 0);
+    count.turnedAway.assign(quarters, 0);
     int calls = 0, blocked = 0;
     bool any = false;
     for (const Row& row : rows) {
@@ -93,6 +104,7 @@ std::vector<DayCount> Recount(const std::vector<Row>& rows, int year, int month,
       if (s < start || s >= end || e >= end || weight == 0) continue;
       calls += weight;
       blocked += row[4] == "21";
+      (row[4] == "21" ? count.turnedAway : count.carried)[static_cast<size_t>((s - start) / 900)] += 1;
       if (e - s < 2) continue;
       for (long t = s; t < e; ++t) perSecond[static_cast<size_t>(t - start)] += weight;
     }
@@ -102,9 +114,19 @@ std::vector<DayCount> Recount(const std::vector<Row>& rows, int year, int month,
     for (size_t t = 0; t + 3600 <= perSecond.size(); ++t) {
       if (sums[t + 3600] - sums[t] > sums[busiest + 3600] - sums[busiest]) busiest = t;
     }
+    size_t peakQuarter = 0;
+    for (size_t q = 0; q + 4 <= quarters; ++q) {
+      if (sums[(q + 4) * 900] - sums[q * 900] > sums[(peakQuarter + 4) * 900] - sums[peakQuarter * 900]) {
+        peakQuarter = q;
+      }
+    }
+    for (size_t q = 0; q < quarters; ++q) {
+      count.readings.push_back(static_cast<double>(sums[(q + 1) * 900] - sums[q * 900]) / 900.0);
+      count.clock.push_back(LocalText(start + static_cast<long>(q) * 900, "%H:%M"));
+    }
     const size_t peak = static_cast<size_t>(std::max_element(perSecond.begin(), perSecond.end()) - perSecond.begin());
-    DayCount count;
     count.erlangs = static_cast<double>(sums[busiest + 3600] - sums[busiest]) / 3600.0;
+    count.peakHour = static_cast<double>(sums[(peakQuarter + 4) * 900] - sums[peakQuarter * 900]) / 3600.0;
     count.peak = static_cast<int>(perSecond[peak]);
     count.blocked = blocked;
     count.missing = !any;
@@ -112,10 +134,67 @@ std::vector<DayCount> Recount(const std::vector<Row>& rows, int year, int month,
     count.csv = {LocalText(start, "%Y-%m-%d"), std::to_string(calls), std::to_string(count.peak),
                  LocalText(start + static_cast<long>(peak), "%H:%M:%S"),
                  LocalText(start + static_cast<long>(busiest), "%H:%M:%S"), Fixed3(count.erlangs),
-                 std::to_string(blocked), count.missing ? "1" : "0"};
+                 std::to_string(blocked), count.missing ? "1" : "0",
+                 count.missing ? "" : LocalText(start + static_cast<long>(peakQuarter) * 900, "%H:%M:%S"),
+                 count.missing ? "" : Fixed3(count.peakHour)};
     counts.push_back(count);
   }
   return counts;
+}
+
+// The months.csv record of a measured month from its days, by the E.500
+// method written out plainly; marks the busy days.
+std::vector<std::string> MonthRecord(std::vector<DayCount*> days, const std::string& name, const std::string& kind,
+                                     double grade, double highGrade) {
+  std::vector<double> peaks;
+  int peak = 0, blocked = 0;
+  for (const DayCount* day : days) {
+    peak = std::max(peak, day->peak);
+    blocked += day->blocked;
+    if (!day->missing) peaks.push_back(day->peakHour);
+  }
+  std::vector<double> sorted = peaks;
+  std::sort(sorted.begin(), sorted.end());
+  const size_t n = sorted.size();
+  const double median = n == 0 ? 0.0 : n % 2 == 1 ? sorted[n / 2] : (sorted[n / 2 - 1] + sorted[n / 2]) / 2.0;
+  std::map<std::string, double> sum;
+  std::map<std::string, int> readings, carried, turnedAway;
+  int busyDays = 0;
+  for (DayCount* day : days) {
+    const bool busy = !day->missing && day->peakHour > 0.0 && day->peakHour >= median / 2.0;
+    day->csv.push_back(busy ? "1" : "0");
+    if (!busy) continue;
+    ++busyDays;
+    for (size_t q = 0; q < day->readings.size(); ++q) {
+      sum[day->clock[q]] += day->readings[q];
+      ++readings[day->clock[q]];
+      carried[day->clock[q]] += day->carried[q];
+      turnedAway[day->clock[q]] += day->turnedAway[q];
+    }
+  }
+  std::vector<std::string> positions;
+  for (const auto& [clock, total] : sum) positions.push_back(clock);
+  size_t best = 0;
+  double bestMean = -1.0;
+  for (size_t p = 0; p + 4 <= positions.size(); ++p) {
+    double mean = 0.0;
+    for (size_t q = p; q < p + 4; ++q) mean += sum[positions[q]] / readings[positions[q]];
+    if (mean / 4 > bestMean) bestMean = mean / 4, best = p;
+  }
+  int c = 0, b = 0;
+  for (size_t q = best; q < best + 4; ++q) c += carried[positions[q]], b += turnedAway[positions[q]];
+  const double ratio = b > 0 && c > 0 ? static_cast<double>(b + c) / c : 1.0;
+  std::sort(peaks.rbegin(), peaks.rend());
+  double high = 0.0;
+  const size_t taken = std::min<size_t>(5, peaks.size());
+  for (size_t i = 0; i < taken; ++i) high += peaks[i];
+  high = high / static_cast<double>(taken) * ratio;
+  char share[32];
+  std::snprintf(share, sizeof share, "%.4f", b + c > 0 ? static_cast<double>(b) / (b + c) : 0.0);
+  const int lines = std::max(LinesNeeded(bestMean * ratio, grade), LinesNeeded(high, highGrade));
+  return {name, kind, std::to_string(n), std::to_string(busyDays), positions[best].substr(0, 5),
+          Fixed3(bestMean), share, Fixed3(bestMean * ratio), Fixed3(high), "", std::to_string(peak),
+          std::to_string(blocked), std::to_string(lines), ""};
 }
 
 class PlanTest : public BackendTest {};
@@ -157,56 +236,58 @@ TEST_P(PlanTest, FilesAgreeWithAPlainRecountOfTheRows) {
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path().filename());
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"days.csv", "months.csv", "plan.svg"}));
+  EXPECT_EQ(files, (std::vector<std::string>{"days.csv", "months.csv", "plan.svg", "profile.csv"}));
   EXPECT_NE(ReadWholeFile(dir + "/plan.svg").find("</svg>"), std::string::npos);
 
-  const std::vector<DayCount> days =
+  std::vector<DayCount> days =
       Recount(Query(kLoggerDsn, "SELECT StartTime, EndTime, CallerType, TargetType, ExitState FROM CDRMAIN"), 2025,
               12, 31, 75);
+  // Months: busy days, the time-consistent busy hour, offered and high load
+  // recounted; no projection from one complete month; the current month
+  // shown as partial.
+  const auto monthsCsv = ReadCsv(dir + "/months.csv");
+  const std::vector<std::string> names = {"2025-12", "2026-01", "2026-02", "2026-03"};
+  const std::vector<std::string> kinds = {"partial", "complete", "partial", "partial"};
+  ASSERT_EQ(monthsCsv.size(), 1u + names.size());
+  EXPECT_EQ(monthsCsv[0],
+            (std::vector<std::string>{"month", "kind", "days", "busy_days", "busy_hour_start", "carried_erlangs",
+                                      "blocked_share", "load_erlangs", "high_load_erlangs", "load_upper_erlangs",
+                                      "peak_calls", "blocked_calls", "lines_needed", "lines_needed_upper"}));
+  for (size_t m = 0; m < names.size(); ++m) {
+    std::vector<DayCount*> inMonth;
+    for (DayCount& day : days) {
+      if (day.month == names[m]) inMonth.push_back(&day);
+    }
+    EXPECT_EQ(monthsCsv[m + 1], MonthRecord(inMonth, names[m], kinds[m], 0.02, 0.07)) << names[m];
+  }
   const auto daysCsv = ReadCsv(dir + "/days.csv");
   ASSERT_EQ(daysCsv.size(), 1u + days.size());
   EXPECT_EQ(daysCsv[0], (std::vector<std::string>{"date", "calls", "peak_calls", "peak_time", "busy_hour_start",
-                                                   "busy_hour_erlangs", "blocked_calls", "missing"}));
+                                                   "busy_hour_erlangs", "blocked_calls", "missing",
+                                                   "peak_hour_start", "peak_hour_erlangs", "busy_day"}));
   int blocked = 0;
   for (size_t i = 0; i < days.size(); ++i) {
     EXPECT_EQ(daysCsv[i + 1], days[i].csv);
     blocked += days[i].blocked;
   }
   EXPECT_GT(blocked, 0);
-
-  // Months: the mean of the five busiest days measured; no projection from
-  // one complete month.
-  const auto monthsCsv = ReadCsv(dir + "/months.csv");
-  const std::vector<std::string> names = {"2025-12", "2026-01", "2026-02", "2026-03"};
-  const std::vector<std::string> kinds = {"partial", "complete", "partial", "partial"};
-  ASSERT_EQ(monthsCsv.size(), 1u + names.size());
-  for (size_t m = 0; m < names.size(); ++m) {
-    std::vector<double> loads;
-    int peak = 0, blockedInMonth = 0;
-    for (const DayCount& day : days) {
-      if (day.month != names[m] || day.missing) continue;
-      loads.push_back(day.erlangs);
-      peak = std::max(peak, day.peak);
-      blockedInMonth += day.blocked;
-    }
-    std::sort(loads.rbegin(), loads.rend());
-    double sum = 0.0;
-    const size_t taken = std::min<size_t>(5, loads.size());
-    for (size_t i = 0; i < taken; ++i) sum += loads[i];
-    const double load = sum / static_cast<double>(taken);
-    EXPECT_EQ(monthsCsv[m + 1],
-              (std::vector<std::string>{names[m], kinds[m], std::to_string(loads.size()), Fixed3(load), "",
-                                        std::to_string(peak), std::to_string(blockedInMonth),
-                                        std::to_string(LinesNeeded(load, 0.02)), ""}));
-  }
+  const auto profileCsv = ReadCsv(dir + "/profile.csv");
+  ASSERT_EQ(profileCsv.size(), 1u + 4 * 96);
+  EXPECT_EQ(profileCsv[1], (std::vector<std::string>{"2025-12", "00:00", profileCsv[1][2]}));
+  EXPECT_EQ(profileCsv.back()[1], "23:45");
   EXPECT_EQ(run.out.rfind("Capacity plan for data source \"Internal Logger Database\"\n"
                           "Trunk calls from 2025-12-31 to 2026-03-15: 75 days, ",
                           0),
             0u)
       << run.out;
-  EXPECT_NE(run.out.find(" blocking\n1 days had no call records and count as missing\n\n"), std::string::npos)
+  EXPECT_NE(run.out.find(" blocking (7% at high load)\n1 days had no call records and count as missing\n\n"), std::string::npos)
       << run.out;
   EXPECT_NE(run.out.find("\nNo projection: 1 complete months, at least 6 are needed.\n"), std::string::npos);
+  // The answer before the tables, from January, the one complete month.
+  const std::string january = monthsCsv[2][12];
+  EXPECT_NE(run.out.find("\n\nLines needed now: " + january + " (2026/01, set by the "), std::string::npos)
+      << run.out;
+  EXPECT_LT(run.out.find("Lines needed now: "), run.out.find("Month    Kind"));
   EXPECT_NE(run.out.find("\nWith 5 lines installed:\n"), std::string::npos);
 }
 
@@ -268,7 +349,7 @@ TEST_P(PlanTest, AChartGnuplotDidNotDrawFailsAndLeavesNoFile) {
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path().filename());
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"days.csv", "months.csv"}));
+  EXPECT_EQ(files, (std::vector<std::string>{"days.csv", "months.csv", "profile.csv"}));
 }
 
 TEST_P(PlanTest, AReportThatCannotBeWrittenExitsWith1) {

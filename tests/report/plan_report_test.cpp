@@ -1,5 +1,5 @@
-// The plan's report on a stream: its verdict on the installed lines quotes
-// the figures of the months it judges, taken from the plan itself.
+// The plan's report on a stream: its answer on the lines quotes the figures
+// of the months it judges, taken from the plan itself.
 #include "report/plan_report.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +27,8 @@ std::vector<DayFigures> ScatteredYear() {
       day.month = MonthOfMonthCount(at);
       day.day = d;
       day.calls = 100;
-      day.busyHourErlangs = 10.0 + 0.5 * (i + 1) + (i % 2 == 0 ? 1.0 : -1.0);
+      day.quarters = kClockQuarterHours;
+      for (int32_t q = 40; q < 44; ++q) day.traffic[q] = 10.0 + 0.5 * (i + 1) + (i % 2 == 0 ? 1.0 : -1.0);
       days.push_back(day);
     }
   }
@@ -46,8 +47,8 @@ std::string MonthName(const MonthPlan& month) {
   return text;
 }
 
-// The report's text from "With N lines installed:" to its end.
-std::string Verdict(const std::vector<DayFigures>& days, const CapacityPlan& plan) {
+// The report's answer: from "Lines needed now:" up to the table.
+std::string Answer(const std::vector<DayFigures>& days, const CapacityPlan& plan) {
   char* text = nullptr;
   size_t size = 0;
   std::FILE* out = open_memstream(&text, &size);
@@ -58,8 +59,9 @@ std::string Verdict(const std::vector<DayFigures>& days, const CapacityPlan& pla
   std::fclose(out);
   const std::string report(text, size);
   std::free(text);
-  const size_t at = report.find("\nWith ");
-  return at == std::string::npos ? report : report.substr(at + 1);
+  const size_t at = report.find("Lines needed now:");
+  const size_t end = report.find("\n\nMonth ");
+  return at == std::string::npos || end == std::string::npos ? report : report.substr(at, end + 1 - at);
 }
 
 PlanRequest Lines(int32_t lines) {
@@ -70,29 +72,32 @@ PlanRequest Lines(int32_t lines) {
   return request;
 }
 
-TEST(PlanReportTest, TheVerdictQuotesTheFiguresOfTheMonthItJudges) {
+TEST(PlanReportTest, TheAnswerQuotesTheFiguresOfTheMonthsItJudges) {
   const std::vector<DayFigures> days = ScatteredYear();
   const CapacityPlan runsOut = MakeCapacityPlan(days, Lines(30));
   ASSERT_EQ(runsOut.verdict.outlook, LinesOutlook::kRunsOut);
+  ASSERT_GE(runsOut.verdict.earliestAt, 0);
+  ASSERT_LT(runsOut.verdict.earliestAt, runsOut.verdict.runsOutAt);
   const MonthPlan& last = runsOut.months[static_cast<size_t>(runsOut.verdict.lastComplete)];
   const MonthPlan& out = runsOut.months[static_cast<size_t>(runsOut.verdict.runsOutAt)];
-  // The month is judged by the upper end of its interval, which must tell
-  // apart from its load for the line to show which one it quotes.
-  ASSERT_NE(Fixed3(out.load), Fixed3(out.loadUpper));
-  ASSERT_NE(out.linesNeeded, out.linesNeededUpper);
+  const MonthPlan& earliest = runsOut.months[static_cast<size_t>(runsOut.verdict.earliestAt)];
   char blocking[32];
   std::snprintf(blocking, sizeof blocking, "%.2f%%", runsOut.verdict.blockingNow * 100.0);
-  EXPECT_EQ(Verdict(days, runsOut), "With 30 lines installed:\n  capacity " + Fixed3(runsOut.verdict.capacity) +
-                                        " E at 1% blocking\n  blocking now " + blocking + " (the load of " +
-                                        MonthName(last) + ", " + Fixed3(last.load) + " E)\n  runs out by " +
-                                        MonthName(out) + ": the upper end of its load, " + Fixed3(out.loadUpper) +
-                                        " E, needs " + std::to_string(out.linesNeededUpper) + " lines\n");
+  EXPECT_EQ(Answer(days, runsOut),
+            "Lines needed now: " + std::to_string(last.linesNeeded) + " (" + MonthName(last) +
+                ", set by the normal load: " + Fixed3(last.load) + " E at 1% blocking; offered load " +
+                Fixed3(last.load) + " E)\nWith 30 lines installed:\n  capacity " +
+                Fixed3(runsOut.verdict.capacity) + " E at 1% blocking\n  blocking now " + blocking +
+                " (the offered load of " + MonthName(last) + ", " + Fixed3(last.load) + " E)\n  runs out in " +
+                MonthName(out) + " (the trend's " + Fixed3(out.load) + " E needs " +
+                std::to_string(out.linesNeeded) + " lines), as early as " + MonthName(earliest) +
+                " (the upper end of the 95% interval)\n");
 
   const CapacityPlan alreadyShort = MakeCapacityPlan(days, Lines(10));
   ASSERT_EQ(alreadyShort.verdict.outlook, LinesOutlook::kAlreadyShort);
-  const std::string verdict = Verdict(days, alreadyShort);
-  EXPECT_EQ(verdict.substr(verdict.rfind("\n  ") + 1),
-            "  already too few: " + MonthName(last) + " needed " + std::to_string(last.linesNeeded) + " lines\n");
+  const std::string answer = Answer(days, alreadyShort);
+  EXPECT_EQ(answer.substr(answer.rfind("\n  ") + 1),
+            "  already short by " + std::to_string(last.linesNeeded - 10) + " lines\n");
 }
 
 }  // namespace
