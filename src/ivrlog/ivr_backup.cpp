@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -6,6 +7,7 @@
 #include "db/table_columns.h"
 #include "ivrlog/ivr_log.h"
 #include "ivrlog/ivr_texts.h"
+#include "ivrlog/move_journal.h"
 #include "platform/text.h"
 #include "trace/trace.h"
 
@@ -99,6 +101,76 @@ int DeleteRows(OSql& live, const char* table, const char* remove, int64_t expect
   return 0;
 }
 
+// The local date and time as a journal entry keeps it.
+std::string LocalStamp() {
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  char stamp[32] = {};
+  FormatBounded(stamp, sizeof stamp, kJournalStampFormat, now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute,
+                now.wSecond);
+  return stamp;
+}
+
+// Finishes the move of `table` that the journal says is unfinished: its
+// copies were committed, but the deletion of its rows was not (the process
+// died between the two commits, or the live commit failed), or was not
+// noted. The rows of the entry's cut-off still live are the copied ones
+// when there are exactly as many: the cut-off lies months back, so that no
+// row older than it is added to the live table meanwhile. Those are
+// deleted (without copying them again), none left means the deletion was
+// committed, and any other number is reported and stops the move of the
+// table until someone sets the entry's DeletedAt. 1 when no unfinished
+// entry is left, else 0 (reported).
+int FinishStoppedMove(OSql& live, OSql& backup, const char* table) {
+  UnfinishedMove move;
+  const int found = ReadUnfinishedMove(backup, table, &move);
+  if (found < 0) {
+    Trace(kIvrLogModule, kLineJournal, "Failed to read the move journal of %s in the backup database, nothing copied",
+          table);
+    return 0;
+  }
+  if (found == 0) return 1;
+  char condition[64] = {};
+  FormatBounded(condition, sizeof condition, kOldRowsCondition, move.cutoff.c_str());
+  char statement[260] = {};
+  FormatBounded(statement, sizeof statement, kCountOldRows, table, condition);
+  char countText[32] = {};
+  char* end = countText;
+  long long left = -1;
+  if (live.QueryFirstText(statement, countText, sizeof countText) == 1 && countText[0] != '\0') {
+    left = std::strtoll(countText, &end, 10);
+  }
+  if (left < 0 || *end != '\0') {
+    Trace(kIvrLogModule, kLineSelectOld, "Failed to count the old rows of %s, nothing copied", table);
+    return 0;
+  }
+  if (left == move.copiedRows) {
+    FormatBounded(statement, sizeof statement, kDeleteOldRows, table, condition);
+    if (DeleteRows(live, table, statement, move.copiedRows) == 0) return 0;
+    if (live.Commit() == 0) {
+      Trace(kIvrLogModule, kLineDeleteCommit,
+            "Failed to commit deleting old rows of %s; their copies stay in the backup database and the next run "
+            "deletes them",
+            table);
+      Undo(live);
+      return 0;
+    }
+    Trace(kIvrLogModule, kLineUnfinishedMove,
+          "Deleted the %lld rows of %s older than %s whose copies an unfinished move left in the backup database",
+          left, table, move.cutoff.c_str());
+  } else if (left != 0) {
+    Trace(kIvrLogModule, kLineUnfinishedMismatch,
+          "The live table %s holds %lld rows older than %s, not the %lld that an unfinished move copied into the "
+          "backup database; nothing copied or deleted until the entry of %s is set right",
+          table, left, move.cutoff.c_str(), static_cast<long long>(move.copiedRows), kMoveJournalTable);
+    return 0;
+  }
+  if (FinishMove(backup, table, LocalStamp()) == 1) return 1;
+  Trace(kIvrLogModule, kLineJournal, "Failed to note in the move journal that the old rows of %s were deleted",
+        table);
+  return 0;
+}
+
 }  // namespace
 
 int CIvrLog::BackupOldRows() {
@@ -133,10 +205,21 @@ int CIvrLog::BackupOldRows() {
 
 int CIvrLog::CopyOldRows(const char* table, const SYSTEMTIME& cutoff) {
   if (!HasText(table) || std::strlen(table) > kMaxTableName) return 0;
+  char stamp[16] = {};
+  FormatBounded(stamp, sizeof stamp, kCutoffStampFormat, cutoff.wYear, cutoff.wMonth, cutoff.wDay);
   char condition[64] = {};
-  FormatBounded(condition, sizeof condition, kOldRowsCondition, cutoff.wYear, cutoff.wMonth, cutoff.wDay);
+  FormatBounded(condition, sizeof condition, kOldRowsCondition, stamp);
   char remove[260] = {};
   FormatBounded(remove, sizeof remove, kDeleteOldRows, table, condition);
+
+  // Created outside the unit of the copies: a server may commit the open
+  // unit at a CREATE TABLE.
+  if (EnsureMoveJournal(backupSession) == 0) {
+    Trace(kIvrLogModule, kLineJournal, "Failed to create the move journal %s in the backup database, nothing copied",
+          kMoveJournalTable);
+    return 0;
+  }
+  if (FinishStoppedMove(liveSession, backupSession, table) == 0) return 0;
 
   if (backupSession.BeginTransaction() == 0) {
     Trace(kIvrLogModule, kLineCopyStart, "Failed to start copying old rows of %s, nothing deleted", table);
@@ -147,6 +230,13 @@ int CIvrLog::CopyOldRows(const char* table, const SYSTEMTIME& cutoff) {
     Undo(backupSession);
     return copied == 0 ? 1 : 0;  // none old, none to delete
   }
+  // Committed with the copies, or not at all: whoever finds the entry
+  // unfinished knows that the rows still live under this cut-off are copied.
+  if (RecordMove(backupSession, table, stamp, copied, LocalStamp()) == 0) {
+    Trace(kIvrLogModule, kLineJournal, "Failed to note the copies of %s in the move journal, nothing deleted", table);
+    Undo(backupSession);
+    return 0;
+  }
   if (rowsCopiedHook != nullptr) rowsCopiedHook(*this, table);
   if (DeleteRows(liveSession, table, remove, copied) == 0) {
     Undo(backupSession);
@@ -154,9 +244,10 @@ int CIvrLog::CopyOldRows(const char* table, const SYSTEMTIME& cutoff) {
   }
   // Both units are open and verified. The copies are committed first: were
   // the order reversed, a failure between the two commits would lose rows.
-  // This way only a crash (or a failed live commit) between them can leave
-  // rows in both databases, and the next night copies them a second time;
-  // two data sources offer no way to commit as one.
+  // This way a crash (or a failed live commit) between them leaves the rows
+  // in both databases and the entry unfinished, and the next run deletes
+  // them without copying them again; two data sources offer no way to
+  // commit as one.
   if (backupSession.Commit() == 0) {
     Trace(kIvrLogModule, kLineCommitCopy, "Failed to commit the copies of %s, nothing deleted", table);
     Undo(backupSession);
@@ -165,9 +256,17 @@ int CIvrLog::CopyOldRows(const char* table, const SYSTEMTIME& cutoff) {
   }
   if (liveSession.Commit() == 0) {
     Trace(kIvrLogModule, kLineDeleteCommit,
-          "Failed to commit deleting old rows of %s; their copies stay in the backup database", table);
+          "Failed to commit deleting old rows of %s; their copies stay in the backup database and the next run "
+          "deletes them",
+          table);
     Undo(liveSession);
     return 0;
+  }
+  // The rows are moved; an entry left unfinished here is finished by the
+  // next run, which finds none of its rows live.
+  if (FinishMove(backupSession, table, LocalStamp()) == 0) {
+    Trace(kIvrLogModule, kLineJournal,
+          "Failed to note in the move journal that the old rows of %s were deleted; the next run notes it", table);
   }
   return 1;
 }

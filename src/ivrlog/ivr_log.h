@@ -15,13 +15,18 @@
 //                months, the 7th closes `liveSession`, the 12th reports
 //                "Midnight task is done" and disarms the schedule.
 //
-// No row is ever lost: live rows are deleted only after every one of them
-// was copied exactly into the backup, and nothing is committed unless the
-// deletion removed exactly the rows copied. Failures are reported through
-// Trace under the module "IvrLog" and leave both databases as they were.
-// Only a crash (or a failed commit of the deletion) between the commit of
-// the copies and that of the deletion leaves rows in both, which the next
-// night copies again.
+// Every row is moved exactly once: live rows are deleted only after every
+// one of them was copied exactly into the backup, and nothing is committed
+// unless the deletion removed exactly the rows copied. Failures are
+// reported through Trace under the module "IvrLog" and leave both databases
+// as they were. A crash (or a failed commit of the deletion) between the
+// commit of the copies and that of the deletion leaves the rows in both for
+// a while: the backup's move journal (IVRMOVE, ivrlog/move_journal.h),
+// committed with the copies, tells the next run to delete them without
+// copying them again. That run relies on no row older than the cut-off (a
+// month start, `retainMonths` back) being added to the live tables
+// meanwhile; it compares the number of such rows with the number copied
+// and refuses to go on when they differ.
 //
 // Progress lines go to standard output. Everything runs on the thread that
 // calls Run; only the queue is shared with producers, under `queueLock`.
@@ -104,6 +109,9 @@ class CIvrLog : public CWorker {
   // in one rename, so that at every instant the backup file is the old one
   // or the new one. What a run stopped midway left (a copy not yet in
   // place, a set-aside name not yet followed by the copy) is undone first.
+  // The new file has no move journal; an unfinished move in the backup
+  // database keeps it from being set aside (reported, 0) until the next
+  // BackupOldRows finishes it.
   // `backupSession` is closed afterwards on every path. 1 when the file was
   // set aside, else 0. With an empty `backupFilePath` (a backup database on
   // a server, which has no file) nothing is done.
@@ -111,10 +119,16 @@ class CIvrLog : public CWorker {
 
   // Copies every row of `table` dated before `cutoff` (TimeStamp below
   // YYYYMMDD000000 of that date), each value exactly as stored, into the
-  // same table of `backupSession` in one open unit, and deletes those rows
-  // from `liveSession` in another. Only when the number deleted is the
-  // number copied are both committed, the backup first; otherwise both are
-  // undone. The backup's table must have the live table's columns first, in
+  // same table of `backupSession` in one open unit, together with an
+  // unfinished entry of the move journal (created in the backup database
+  // when missing), and deletes those rows from `liveSession` in another.
+  // Only when the number deleted is the number copied are both committed,
+  // the backup first, and the entry is then noted finished; otherwise both
+  // are undone. An unfinished entry of `table` left by an earlier run is
+  // finished first: when the live table holds exactly as many rows older
+  // than that entry's cut-off as it copied, they are deleted without being
+  // copied again; when it holds none, the entry is only noted; any other
+  // number is reported and nothing is copied or deleted (0). The backup's table must have the live table's columns first, in
   // their order, of the same names and kinds of values (ColumnDifference,
   // db/table_columns.h); else it takes nothing and the difference, naming
   // the column, is reported. 1 when all old rows were moved (also when there
@@ -189,6 +203,9 @@ class CIvrLog : public CWorker {
   void Handle(WorkerMessage* message);
   // True when `backupSession` opened `backupFilePath`; else reported.
   bool BackupSessionReachesItsFile();
+  // True when the move journal of `backupSession` has no unfinished entry
+  // (move_journal.h); else reported.
+  bool BackupHasNoUnfinishedMove();
   // Copies `newBackupSourcePath` to `newFile` and empties its tables; on
   // failure reported and the copy removed.
   bool PrepareNewBackupFile(const std::string& newFile);

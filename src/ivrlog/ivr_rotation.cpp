@@ -8,6 +8,7 @@
 #include "ivrlog/ivr_log.h"
 #include "ivrlog/ivr_texts.h"
 #include "ivrlog/month_arithmetic.h"
+#include "ivrlog/move_journal.h"
 #include "platform/files.h"
 #include "platform/sleep.h"
 #include "platform/text.h"
@@ -23,6 +24,10 @@ constexpr uint32_t kAfterRenameMilliseconds = 500;
 // The new backup file is made under this name beside the backup file and
 // takes the backup file's name last, in one rename.
 constexpr char kNewFileSuffix[] = ".new";
+
+// The rollback journal SQLite keeps beside a database file while a unit on
+// it is open.
+constexpr char kJournalSuffix[] = "-journal";
 
 // The name under which the new file is attached to the backup session while
 // its tables are emptied.
@@ -41,6 +46,7 @@ int CIvrLog::RotateBackupFile() {
   SYSTEMTIME last{};
   int due = FindSetAsideRange(&first, &last);
   if (due > 0 && !BackupSessionReachesItsFile()) due = -1;
+  if (due > 0 && !BackupHasNoUnfinishedMove()) due = -1;
   std::string file = ResolvedFilePath(backupFilePath.c_str());
   std::string newFile = file + kNewFileSuffix;
   char dates[40] = {};
@@ -51,7 +57,10 @@ int CIvrLog::RotateBackupFile() {
     // What a run that stopped midway left behind: a new file not yet in
     // place, or the old file's second name given before the new file took
     // its first. Undone, so that this run starts again from the full file.
+    // SQLite's journal of a new file whose unit was cut short would be
+    // played back into the next new file made under that name.
     DeleteFilePath(newFile.c_str());
+    DeleteFilePath((newFile + kJournalSuffix).c_str());
     if (IsSameFile(setAsideName.c_str(), file.c_str())) DeleteFilePath(setAsideName.c_str());
     if (!PrepareNewBackupFile(newFile)) due = -1;
   }
@@ -104,6 +113,21 @@ bool CIvrLog::BackupSessionReachesItsFile() {
   return false;
 }
 
+bool CIvrLog::BackupHasNoUnfinishedMove() {
+  // A file set aside with an unfinished move would take its journal entry
+  // along, and the next run would copy the rows still live a second time.
+  const int64_t unfinished = CountUnfinishedMoves(backupSession);
+  if (unfinished == 0) return true;
+  if (unfinished < 0) {
+    Trace(kIvrLogModule, kLineMoveUnfinished, "Failed to read the move journal of the backup database; nothing changed");
+  } else {
+    Trace(kIvrLogModule, kLineMoveUnfinished,
+          "The backup database is not set aside while a move of old rows into it is unfinished; the next run "
+          "finishes it");
+  }
+  return false;
+}
+
 bool CIvrLog::PrepareNewBackupFile(const std::string& newFile) {
   if (!CopyFilePath(newBackupSourcePath.c_str(), newFile.c_str(), true)) {
     Trace(kIvrLogModule, kLineNewBackupFile, "Failed to copy %s to %s (%s), the backup file stays as it was",
@@ -122,6 +146,10 @@ bool CIvrLog::EmptyNewBackupFile(const std::string& newFile) {
   const std::string attach = "ATTACH DATABASE " + SqlStringLiteral(newFile) + " AS " + kNewFileSchema;
   if (backupSession.Execute(attach.c_str()) == 0) return false;
   bool emptied = backupSession.BeginTransaction() == 1;
+  // The new file starts with a journal of its own, made by its first move:
+  // an entry copied from elsewhere would speak of rows it never took.
+  const std::string journal = std::string("DROP TABLE IF EXISTS ") + kNewFileSchema + "." + kMoveJournalTable;
+  if (emptied) emptied = backupSession.Execute(journal.c_str()) == 1 || backupSession.lastStatementFailed == 0;
   for (const char* table : {kCallTable, kDetailTable}) {
     if (!emptied) break;
     const std::string name = std::string(kNewFileSchema) + "." + table;

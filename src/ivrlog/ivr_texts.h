@@ -19,10 +19,16 @@ inline constexpr char kNewBackupSourcePath[] = "C:\\SarvoIVR\\SarvoIVR.mdb";
 // extension).
 inline constexpr char kSetAsideSuffixFormat[] = "_%04d%02d%02d_%04d%02d%02d";
 
-// Rows older than a cut-off date: one condition for selecting and deleting,
-// so that both always mean the same rows.
-inline constexpr char kOldRowsCondition[] = "where TimeStamp < '%04d%02d%02d000000'";
+// Rows older than a cut-off (its stamp YYYYMMDD000000): one condition for
+// selecting, counting and deleting, so that all three always mean the same
+// rows.
+inline constexpr char kCutoffStampFormat[] = "%04d%02d%02d000000";
+inline constexpr char kOldRowsCondition[] = "where TimeStamp < '%s'";
 inline constexpr char kDeleteOldRows[] = "DELETE FROM %s %s";
+inline constexpr char kCountOldRows[] = "SELECT count(*) FROM %s %s";
+
+// Local date and time of a move journal entry.
+inline constexpr char kJournalStampFormat[] = "%04d%02d%02d%02d%02d%02d";
 
 // A new backup file starts as a copy of the live database file, for its
 // tables; their rows are deleted and counted before it takes any copies.
@@ -45,11 +51,14 @@ enum IvrReportLine {
   kLineCopyStart = 335,
   kLineReadOld = 338,
   kLineInsertCopy = 340,
+  kLineJournal = 342,
   kLineCommitCopy = 345,
   kLineDeleteStart = 350,
   kLineDeleteCount = 355,
   kLineDeleteCommit = 360,
   kLineDeleteUndo = 365,
+  kLineUnfinishedMove = 370,
+  kLineUnfinishedMismatch = 375,
   kLineRetainRange = 407,
   kLineFirstCall = 414,
   kLineLastCall = 430,
@@ -58,4 +67,5 @@ enum IvrReportLine {
   kLineSetAside = 455,
   kLineNewBackupFile = 460,
   kLineBackupFileMatch = 465,
+  kLineMoveUnfinished = 470,
 };

@@ -290,6 +290,63 @@ TEST_P(IvrFaultTest, DeleteMatchingFewerThanWasCopiedIsUndone) {
   EXPECT_TRUE(TraceLog().Has("Deleting old rows of IVRDETAIL matched 4 rows, not the 5 copied"));
 }
 
+// What a process that died between the commit of IVRCALL's copies and that
+// of their deletion leaves: the rows in both databases and the journal's
+// entry of the move unfinished.
+class IvrStoppedMoveTest : public IvrFaultTest {
+ protected:
+  void SetUp() override {
+    IvrFaultTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    PrepareBackup();
+    FillLive();
+    before = Take();
+    RunNight(2026, 5, 10);
+    ASSERT_STREQ(worker.lastRunDate, "20260510");
+    ASSERT_EQ(worker.OpenLiveSession(kLiveDsn), 1);
+    for (const Row& row : before.liveCalls) {
+      if (row[1] < kCutoff && std::stoi(row[0]) <= liveAgain) {
+        Insert(kLiveDsn, IvrCall{.id = std::stoi(row[0]), .stamp = row[1]});
+      }
+    }
+    Exec(kBackupDsn, "UPDATE IVRMOVE SET DeletedAt = NULL WHERE TableName = 'IVRCALL'");
+    worker.lastRunDate[0] = '\0';
+  }
+  int liveAgain = 5;  // of the five copied calls, the ids up to this are still live
+  Snapshot before;
+};
+
+TEST_P(IvrStoppedMoveTest, NextRunDeletesTheCopiedRowsWithoutCopyingThemAgain) {
+  RunNight(2026, 5, 11);
+  ExpectMoved(before.liveCalls, Rows(kLiveDsn, "IVRCALL"), Rows(kBackupDsn, "IVRCALL"));
+  EXPECT_TRUE(TraceLog().Has("Deleted the 5 rows of IVRCALL older than 20260201000000 whose copies an unfinished "
+                             "move left in the backup database. (IvrLog-370)"));
+  EXPECT_EQ(Query(kBackupDsn, "SELECT count(*) FROM IVRMOVE WHERE DeletedAt IS NULL"), std::vector<Row>{{"0"}});
+  EXPECT_STREQ(worker.lastRunDate, "20260511");
+}
+
+class IvrStoppedMoveWithRowsMissingTest : public IvrStoppedMoveTest {
+ protected:
+  void SetUp() override {
+    liveAgain = 4;
+    IvrStoppedMoveTest::SetUp();
+  }
+};
+
+// Four old calls live where five were copied: which of them were copied
+// cannot be told, so none is deleted or copied, and the table waits.
+TEST_P(IvrStoppedMoveWithRowsMissingTest, NextRunTouchesNeitherDatabase) {
+  const Snapshot stopped = Take();
+  RunNight(2026, 5, 11);
+  const Snapshot after = Take();
+  EXPECT_EQ(after.liveCalls, stopped.liveCalls);
+  EXPECT_EQ(after.backupCalls, stopped.backupCalls);
+  EXPECT_TRUE(TraceLog().Has("The live table IVRCALL holds 4 rows older than 20260201000000, not the 5 that an "
+                             "unfinished move copied into the backup database; nothing copied or deleted until the "
+                             "entry of IVRMOVE is set right. (IvrLog-375)"));
+  EXPECT_STREQ(worker.lastRunDate, "");
+}
+
 TEST_P(IvrFaultTest, ClosedLiveSessionMovesNothing) {
   PrepareBackup();
   FillLive();
@@ -304,6 +361,8 @@ TEST_P(IvrFaultTest, ClosedLiveSessionMovesNothing) {
 }
 
 INSTANTIATE_BACKENDS(IvrFaultTest);
+INSTANTIATE_BACKENDS(IvrStoppedMoveTest);
+INSTANTIATE_BACKENDS(IvrStoppedMoveWithRowsMissingTest);
 
 }  // namespace
 }  // namespace ivr_test

@@ -120,9 +120,13 @@ TEST_F(IvrQueueSeamTest, TypeTenMovesOldRowsOfBothTables) {
   Post(kMessageBackupOldRows, "");
   Run();
   EXPECT_EQ(printed, "Today is 2026/05/10\nRetain 3 month, begin date is 2026/02/01\n");
-  EXPECT_EQ(fake_odbc::ExecutedTexts(),
-            (std::vector<std::string>{"SELECT * from IVRCALL where TimeStamp < '20260201000000'",
-                                      "SELECT * from IVRDETAIL where TimeStamp < '20260201000000'"}));
+  // Besides the copies' reads, only the backup's move journal is read.
+  std::vector<std::string> reads;
+  for (const std::string& text : fake_odbc::ExecutedTexts()) {
+    if (text.find("IVRMOVE") == std::string::npos) reads.push_back(text);
+  }
+  EXPECT_EQ(reads, (std::vector<std::string>{"SELECT * from IVRCALL where TimeStamp < '20260201000000'",
+                                             "SELECT * from IVRDETAIL where TimeStamp < '20260201000000'"}));
   EXPECT_EQ(fake_odbc::CountCalls("SQLConnect"), 1);     // the backup, for this run only
   EXPECT_EQ(fake_odbc::CountCalls("SQLDisconnect"), 1);
   EXPECT_FALSE(worker.backupSession.IsOpen());

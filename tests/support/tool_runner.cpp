@@ -1,11 +1,14 @@
 #include "support/tool_runner.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 
@@ -73,6 +76,15 @@ ToolRun RunTool(const std::string& input, const ToolOptions& options) {
     dup2(err, 2);
     execve(program.c_str(), argv.data(), envp.data());
     _exit(127);
+  }
+  if (child > 0 && options.killAfterMicroseconds >= 0) {
+    timespec wait{static_cast<time_t>(options.killAfterMicroseconds / 1000000),
+                  static_cast<long>(options.killAfterMicroseconds % 1000000) * 1000L};
+    while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+    }
+    // A child that already ended stays a zombie until waited for: its pid
+    // still names it.
+    kill(child, SIGKILL);
   }
   int status = 0;
   if (child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status)) run.status = WEXITSTATUS(status);

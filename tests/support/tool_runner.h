@@ -2,13 +2,14 @@
 // standard output captured whole, the zone and the clock pinned.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 struct ToolRun {
   std::string out;  // standard output
   std::string err;  // standard error
-  int status = -1;  // exit status; -1 when the program did not exit normally
+  int status = -1;  // exit status; -1 when the program did not exit normally (killed)
 };
 
 struct ToolOptions {
@@ -23,6 +24,9 @@ struct ToolOptions {
   std::vector<std::string> environment;
   // A file standard output goes to instead of ToolRun::out ("/dev/full").
   std::string standardOutput;
+  // When not negative, the program is killed with SIGKILL this many
+  // microseconds after it was started, unless it ended before.
+  int64_t killAfterMicroseconds = -1;
 };
 
 // Starts the program with the environment of this process (ODBCINI included)

@@ -48,6 +48,7 @@ State& S() {
 struct Cursor {
   std::map<SQLUSMALLINT, Binding> bindings;
   int fetched = 0;
+  bool empty = false;  // the last execution delivers no row
 };
 
 Cursor& C() {
@@ -235,6 +236,7 @@ SQLRETURN SQLExecDirect(SQLHSTMT statement, SQLCHAR* text, SQLINTEGER length) {
   S().lengths.push_back(length);
   S().texts.push_back(length == SQL_NTS ? std::string(chars) : std::string(chars, static_cast<size_t>(length)));
   C().fetched = 0;
+  C().empty = fake_odbc::Contains(S().texts.back(), S().script.emptyResultText);
   fake_odbc::Executed().notify_all();
   if (fake_odbc::Contains(S().texts.back(), S().script.failingText)) {
     // Bounded, so that a session that never comes fails the test instead
@@ -281,7 +283,7 @@ SQLRETURN SQLFetch(SQLHSTMT) {
     S().columnsListed = -1;
     return SQL_NO_DATA;
   }
-  if (C().fetched >= S().script.rows) return S().script.endResult;
+  if (C().empty || C().fetched >= S().script.rows) return S().script.endResult;
   const auto& texts = S().script.rowText;
   for (auto& [column, binding] : C().bindings) {
     if (binding.type == SQL_C_CHAR && binding.length > 0) {

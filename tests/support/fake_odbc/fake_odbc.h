@@ -35,6 +35,9 @@ struct Script {
   // session that fails while another one reads on.
   std::string failingText;
   std::string failingWaitsFor;
+  // Executions whose text contains `emptyResultText` (when not empty)
+  // deliver no row, whatever `rows` says.
+  std::string emptyResultText;
   SQLRETURN bindCol = SQL_SUCCESS;
   int failBindAtColumn = 0;  // 1-based column whose bind fails with bindCol; 0 = all
   SQLSMALLINT resultColumns = 1;
