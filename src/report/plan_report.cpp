@@ -12,7 +12,7 @@ namespace {
 constexpr char kTableHeader[] =
     "Month    Kind       Days  Busy  Busy hour  Carried (E)  Blocked  Offered (E)  High (E)  Upper (E)  Peak calls"
     "  Lines  Lines (upper)  Partial because\n";
-constexpr char kMeasuredRow[] = "%-7s  %-9s  %4d  %4d  %-9s  %11s  %7s  %11s  %8s  %9s  %10d  %5d  %13s  %s\n";
+constexpr char kMeasuredRow[] = "%-7s  %-9s  %4d  %4d  %-9s  %11s  %7s  %11s  %8s  %9s  %10d  %5d%s\n";
 constexpr char kProjectedRow[] = "%-7s  %-9s  %4s  %4s  %-9s  %11s  %7s  %11s  %8s  %9s  %10s  %5d  %13d\n";
 
 std::string Thousands(int32_t value) {
@@ -117,12 +117,13 @@ void PrintAnswer(std::FILE* out, const PlanReportHeader& header, const CapacityP
 
 std::string PartialBecause(const MonthPlan& month) {
   if (month.kind != MonthKind::kPartial) return "";
+  // Set under its heading, past the empty upper column.
   std::string reasons;
   auto add = [&reasons](const std::string& reason) { reasons += (reasons.empty() ? "" : ", ") + reason; };
   if (month.inProgress) add("in progress");
   if (month.missingDays > 0) add(std::to_string(month.missingDays) + " days missing");
   if (month.absentDays > 0 && !month.inProgress) add(std::to_string(month.absentDays) + " days before the records");
-  return reasons;
+  return reasons.empty() ? reasons : std::string(17, ' ') + reasons;
 }
 
 void PrintMonths(std::FILE* out, const PlanReportHeader& header, const CapacityPlan& plan) {
@@ -137,7 +138,7 @@ void PrintMonths(std::FILE* out, const PlanReportHeader& header, const CapacityP
       std::fprintf(out, kMeasuredRow, MonthOf(month).c_str(), MonthKindName(month.kind), month.days, month.busyDays,
                    QuarterHourText(month.busyHourStart).c_str(), measured ? ErlangsText(month.carried).c_str() : "",
                    measured ? Percent(month.blockedShare).c_str() : "", measured ? ErlangsText(month.load).c_str() : "",
-                   measured ? ErlangsText(month.highLoad).c_str() : "", "", month.peakCalls, month.linesNeeded, "",
+                   measured ? ErlangsText(month.highLoad).c_str() : "", "", month.peakCalls, month.linesNeeded,
                    PartialBecause(month).c_str());
     }
   }
