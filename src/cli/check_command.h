@@ -3,7 +3,7 @@
 // so far or --day yesterday, as the single-day check d does, and prints one
 // line on standard output:
 //
-//   TRUNKS WARNING - peak 27 of 30 lines (90%) at 10:42:13, 3 calls turned away today | peak_calls=27;24;28;0;30 ...
+//   TRUNKS WARNING - peak 27 of 30 lines (90%) at 10:42:13, 3 calls turned away today | peak_calls=27;24;28.5;0;30 ...
 //
 // Exit status 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN. UNKNOWN is every
 // failure to find the figures: bad arguments (also a usage error, unlike

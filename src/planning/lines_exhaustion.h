@@ -10,7 +10,7 @@
 enum class ExhaustionKind {
   kUnknown,  // no lines judged, or no projection to judge the months ahead by
   kNow,      // the last complete month already needed more lines
-  kAhead,    // a projected month's upper end needs more lines
+  kAhead,    // the plan's run-out month: the first its central trend finds short
   kBeyond,   // every projected month fits: the lines last past the horizon
 };
 
