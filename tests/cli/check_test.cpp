@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -117,7 +118,34 @@ TEST_P(CheckTest, EveryFailureIsUnknownWithItsReason) {
                               0),
             0u)
       << noTable.out;
-  EXPECT_NE(noTable.out.find("CDRMAIN"), std::string::npos) << noTable.out;
+  // The driver's reason names the table (PostgreSQL folds it to lower case).
+  std::string folded = noTable.out;
+  for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_NE(folded.find("cdrmain"), std::string::npos) << noTable.out;
+}
+
+// plan --metrics describes the last complete day with the same figures as
+// check --day yesterday.
+TEST_P(CheckTest, PlanAndCheckWriteTheSameMetricsOfYesterday) {
+  const int end = kFeb10 - 86400 + 11 * 3600;
+  InsertCall(kLoggerDsn, {.startTime = kAt1040 - 86400, .endTime = end, .sessionId = 6, .callerType = 7, .localDay = "20260209"});
+  InsertCall(kLoggerDsn, {.startTime = kAt1040 - 86400, .endTime = end - 60, .sessionId = 7, .targetType = 7, .localDay = "20260209"});
+  const std::string fromPlan = ScratchDir() + "/plan.prom", fromCheck = ScratchDir() + "/check.prom";
+  ToolOptions plan;
+  plan.arguments = {"plan", "--lines", "4", "--metrics", fromPlan};
+  ToolRun planned = RunTool("", plan);
+  ASSERT_EQ(planned.status, 0) << planned.err;
+  ToolRun checked = Check({"--day", "yesterday", "--lines", "4", "--metrics", fromCheck});
+  ASSERT_EQ(checked.status, 0) << checked.err;
+  const std::string text = ReadWholeFile(fromPlan);
+  EXPECT_EQ(text, ReadWholeFile(fromCheck));
+  EXPECT_NE(text.find("\nnortesk_day_start_timestamp_seconds{data_source=\"Internal Logger Database\",calls=\"trunk\"} " +
+                      std::to_string(kFeb10 - 86400) + "\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\nnortesk_trunk_peak_calls{data_source=\"Internal Logger Database\",calls=\"trunk\"} 2\n"),
+            std::string::npos)
+      << text;
 }
 
 INSTANTIATE_BACKENDS(CheckTest);
