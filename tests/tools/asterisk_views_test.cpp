@@ -163,8 +163,7 @@ TEST_P(AsteriskViewsTest, PeakTrunkMinutesAndPlanOfKnownCalls) {
   ToolRun plan = RunTool("", options);
   EXPECT_EQ(plan.status, 0) << plan.err;
   EXPECT_EQ(plan.out.rfind("Capacity plan for data source \"Internal Logger Database\"\n"
-                           "Trunk calls from 2026-02-08 to 2026-02-09: 2 days, 8 call records read; grade of "
-                           "service 1% blocking",
+                           "Trunk calls from 2026-02-08 to 2026-02-09: 2 days, 8 calls; grade of service 1% blocking\n",
                            0),
             0u)
       << plan.out;
