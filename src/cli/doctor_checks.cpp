@@ -328,7 +328,9 @@ class Checks {
     for (const std::string& value : seen) values += (values.empty() ? "" : ", ") + value;
     std::string advice = "trunks are 7 and above, a SIP tie line 9 (README, \"The columns the tool reads\")";
     if (IsView(session_, kTable)) {
-      advice += "; in the views of tools/views/ the table cdr_trunk_prefix decides which channels are trunks";
+      advice +=
+          "; in the views of tools/views/ the table cdr_trunk_prefix decides which channels are trunks (on "
+          "MariaDB, store the types again after changing it: README, \"Asterisk records on MariaDB\")";
     }
     Fail(counts + ", so t, T, m and plan find nothing: CallerType and TargetType hold " + values + "; " + advice);
   }

@@ -35,7 +35,11 @@ const char* CriterionName(Criterion criterion) {
 void PrintHeader(std::FILE* out, const PlanReportHeader& header, std::span<const DayFigures> days,
                  const CapacityPlan& plan) {
   std::fprintf(out, "Capacity plan for data source \"%s\"\n", header.dataSource.c_str());
-  std::fprintf(out, "%s from %s to %s: %d days, %s calls; grade of service %g%% blocking (%g%% at high load)\n",
+  // Rows the day statements returned: a call between two counted ends (two
+  // trunks, say) is two records, as it holds two lines.
+  std::fprintf(out,
+               "%s from %s to %s: %d days, %s call records read; grade of service %g%% blocking (%g%% at high "
+               "load)\n",
                header.callsCounted.c_str(), DateText(days.front()).c_str(), DateText(days.back()).c_str(),
                static_cast<int>(days.size()), Thousands(plan.calls).c_str(), header.gradePercent,
                header.highGradePercent);

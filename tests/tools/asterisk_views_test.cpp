@@ -163,20 +163,26 @@ TEST_P(AsteriskViewsTest, PeakTrunkMinutesAndPlanOfKnownCalls) {
   ToolRun plan = RunTool("", options);
   EXPECT_EQ(plan.status, 0) << plan.err;
   EXPECT_EQ(plan.out.rfind("Capacity plan for data source \"Internal Logger Database\"\n"
-                           "Trunk calls from 2026-02-08 to 2026-02-09: 2 days, 8 calls; grade of service 1% blocking\n",
+                           "Trunk calls from 2026-02-08 to 2026-02-09: 2 days, 8 call records read; grade of "
+                           "service 1% blocking",
                            0),
             0u)
       << plan.out;
+  // The 8th's peak hour holds the trunk-to-trunk minute twice (earliest of
+  // the four that do); the 9th's the overlap of the 10- and 5-minute calls.
+  // Only the 9th reaches half the month's median peak hour: it alone is a
+  // busy day, and its busy hour from 09:15 is the month's, where no attempt
+  // was turned away (CONGESTION came at 14:30). 0.250 E needs 3 lines at 1%;
+  // the high load, the mean of both peak hours, 2 at 7%.
   EXPECT_EQ(ReadWholeFile(dir + "/days.csv"),
-            "date,calls,peak_calls,peak_time,busy_hour_start,busy_hour_erlangs,blocked_calls,missing\r\n"
-            "2026-02-08,2,2,20:00:00,19:01:00,0.033,0,0\r\n"
-            "2026-02-09,6,2,10:05:00,09:10:00,0.250,1,0\r\n");
-  // The plan ends with yesterday. The month's load is the mean of its (two)
-  // days; 0.142 E needs 2 lines.
+            "date,calls,peak_calls,peak_time,busy_hour_start,busy_hour_erlangs,blocked_calls,missing,"
+            "peak_hour_start,peak_hour_erlangs,busy_day\r\n"
+            "2026-02-08,2,2,20:00:00,19:01:00,0.033,0,0,19:15:00,0.033,0\r\n"
+            "2026-02-09,6,2,10:05:00,09:10:00,0.250,1,0,09:15:00,0.250,1\r\n");
   EXPECT_EQ(ReadWholeFile(dir + "/months.csv"),
-            "month,kind,days,load_erlangs,load_upper_erlangs,peak_calls,blocked_calls,lines_needed,"
-            "lines_needed_upper\r\n"
-            "2026-02,partial,2,0.142,,2,1,2,\r\n");
+            "month,kind,days,busy_days,busy_hour_start,carried_erlangs,blocked_share,load_erlangs,"
+            "high_load_erlangs,load_upper_erlangs,peak_calls,blocked_calls,lines_needed,lines_needed_upper\r\n"
+            "2026-02,partial,2,1,09:15,0.250,0.0000,0.250,0.142,,2,1,3,\r\n");
 }
 
 INSTANTIATE_BACKENDS(AsteriskViewsTest);
