@@ -41,30 +41,13 @@ std::string TitleLiteral(std::string title) {
   return literal;
 }
 
-// The months of months.csv sit in the middle of their month; the column
-// names follow report/plan_csv.h. Two panels: the lines per month above,
-// the busy-hour profile of one month below.
-bool Script(const ChartRequest& request, const std::string& output, std::string* text, std::string* error) {
-  std::string outputFile, daysFile, monthsFile, profileFile;
-  if (!FileLiteral(output, &outputFile, error) || !FileLiteral(request.daysCsv, &daysFile, error) ||
-      !FileLiteral(request.monthsCsv, &monthsFile, error) || !FileLiteral(request.profileCsv, &profileFile, error)) {
-    return false;
-  }
-  const bool svg = EndsWith(request.output, ".svg");
-  std::string script = svg ? "set terminal svg size 1200,900 dynamic noenhanced background rgb 'white'\n"
-                           : "set terminal pngcairo size 1200,900 noenhanced\n";
-  script += "set output " + outputFile + "\n";
-  script +=
-      "set datafile separator ','\n"
-      "set datafile columnheaders\n"
-      "set multiplot layout 2,1 title " + TitleLiteral(request.title) + "\n"
-      "set size 1,0.62\n"
-      "set origin 0,0.33\n"
-      "set xdata time\n"
+// The lines of each month, the projection and the installed lines.
+void LinesPanel(const ChartRequest& request, const std::string& daysFile, const std::string& monthsFile,
+                std::string* text) {
+  std::string script =
       "set timefmt '%Y-%m-%d'\n"
       "set ylabel 'Lines'\n"
       "set yrange [0:*]\n"
-      "set grid\n"
       "set key below horizontal width 2\n"
       "set format x '%b %Y'\n"
       "mid(c) = timecolumn(c, '%Y-%m') + 14 * 86400\n"
@@ -94,10 +77,13 @@ bool Script(const ChartRequest& request, const std::string& output, std::string*
                   request.lines, request.lines);
     script += installed;
   }
-  script += "\nunset arrow\nunset label\n";
+  *text += script + "\nunset arrow\nunset label\n";
+}
+
+// The busy-day profile of one month.
+void ProfilePanel(const ChartRequest& request, bool below, const std::string& profileFile, std::string* text) {
+  std::string script = below ? "set size 1,0.3\nset origin 0,0\n" : "set yrange [0:*]\n";
   script +=
-      "set size 1,0.3\n"
-      "set origin 0,0\n"
       "set timefmt '%H:%M'\n"
       "set format x '%H:%M'\n"
       "set xrange ['00:00':'23:45']\n"
@@ -113,7 +99,38 @@ bool Script(const ChartRequest& request, const std::string& output, std::string*
     script += "plot " + profileFile + " using 2:(strcol('month') eq " + month +
               " ? column('erlangs') : NaN) with steps lw 2 lc rgb '#1f5fa0' title " + title + "\n";
   }
-  *text = script + "unset multiplot\n";
+  *text += script;
+}
+
+// The months of months.csv sit in the middle of their month; the column
+// names follow report/plan_csv.h. Two panels: the lines per month above,
+// the busy-hour profile of one month below; or one of them alone.
+bool Script(const ChartRequest& request, const std::string& output, std::string* text, std::string* error) {
+  std::string outputFile, daysFile, monthsFile, profileFile;
+  if (!FileLiteral(output, &outputFile, error) || !FileLiteral(request.daysCsv, &daysFile, error) ||
+      !FileLiteral(request.monthsCsv, &monthsFile, error) || !FileLiteral(request.profileCsv, &profileFile, error)) {
+    return false;
+  }
+  const bool svg = EndsWith(request.output, ".svg");
+  const bool both = request.panels == ChartPanels::kBoth;
+  const char* size = both ? "1200,900" : request.panels == ChartPanels::kLines ? "1200,600" : "1200,360";
+  std::string script = std::string(svg ? "set terminal svg size " : "set terminal pngcairo size ") + size +
+                       (svg ? " dynamic noenhanced background rgb 'white'\n" : " noenhanced\n");
+  script += "set output " + outputFile + "\n";
+  script +=
+      "set datafile separator ','\n"
+      "set datafile columnheaders\n"
+      "set xdata time\n"
+      "set grid\n";
+  if (both) {
+    script += "set multiplot layout 2,1 title " + TitleLiteral(request.title) + "\n";
+    script += "set size 1,0.62\nset origin 0,0.33\n";
+  } else if (!request.title.empty()) {
+    script += "set title " + TitleLiteral(request.title) + "\n";
+  }
+  if (request.panels != ChartPanels::kProfile) LinesPanel(request, daysFile, monthsFile, &script);
+  if (request.panels != ChartPanels::kLines) ProfilePanel(request, both, profileFile, &script);
+  *text = both ? script + "unset multiplot\n" : script;
   return true;
 }
 

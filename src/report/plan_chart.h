@@ -16,6 +16,9 @@
 #include <cstdint>
 #include <string>
 
+// The panels drawn: both, one above the other, or either alone.
+enum class ChartPanels { kBoth, kLines, kProfile };
+
 struct ChartRequest {
   std::string daysCsv;    // days.csv, months.csv and profile.csv as report/plan_csv.h writes them
   std::string monthsCsv;
@@ -26,6 +29,7 @@ struct ChartRequest {
   std::string runOutMonth;    // "YYYY-MM" of the month they run out in; empty: none
   std::string runOutLabel;    // its name on the chart ("YYYY/MM")
   std::string profileMonth;   // "YYYY-MM" of the profile drawn; empty: none
+  ChartPanels panels = ChartPanels::kBoth;  // alone, a panel takes the title when there is one
 };
 
 // True when `path` ends in an extension the chart can be written as.

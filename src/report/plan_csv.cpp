@@ -87,10 +87,8 @@ bool WriteMonthsCsv(const std::string& dir, const CapacityPlan& plan, std::strin
       record << month.days << 0 << none << none << none << none << none << none << month.peakCalls
              << month.blockedCalls << month.linesNeeded << none;
     } else {
-      char share[32] = {};
-      std::snprintf(share, sizeof share, "%.4f", month.blockedShare);
       record << month.days << month.busyDays << QuarterHourText(month.busyHourStart) << ErlangsText(month.carried)
-             << std::string(share) << ErlangsText(month.load) << ErlangsText(month.highLoad) << none
+             << ShareText(month.blockedShare) << ErlangsText(month.load) << ErlangsText(month.highLoad) << none
              << month.peakCalls << month.blockedCalls << month.linesNeeded << none;
     }
   }

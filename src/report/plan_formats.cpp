@@ -1,5 +1,6 @@
 #include "report/plan_formats.h"
 
+#include "analysis/format_thousands.h"
 #include "platform/local_time.h"
 #include "platform/text.h"
 
@@ -27,5 +28,28 @@ std::string ClockText(const DayFigures& day, int32_t offset) {
 std::string ErlangsText(double erlangs) {
   char text[32] = {};
   FormatBounded(text, sizeof text, kErlangsFormat, erlangs);
+  return text;
+}
+
+std::string CountText(int64_t value) {
+  char text[kThousandsTextMax] = {};
+  return FormatThousands(value, text);
+}
+
+std::string PercentText(double share) {
+  char text[32] = {};
+  FormatBounded(text, sizeof text, "%.1f%%", share * 100.0);
+  return text;
+}
+
+std::string ShareText(double share) {
+  char text[32] = {};
+  FormatBounded(text, sizeof text, "%.4f", share);
+  return text;
+}
+
+std::string GradeText(double percent) {
+  char text[32] = {};
+  FormatBounded(text, sizeof text, "%g%%", percent);
   return text;
 }

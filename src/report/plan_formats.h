@@ -22,3 +22,15 @@ std::string ClockText(const DayFigures& day, int32_t offset);
 
 // `erlangs` in kErlangsFormat.
 std::string ErlangsText(double erlangs);
+
+// A count with "," between groups of three digits: "12,345".
+std::string CountText(int64_t value);
+
+// A share (0..1) as the report shows it: "12.3%".
+std::string PercentText(double share);
+
+// A share (0..1) as the files hold it: "0.1234".
+std::string ShareText(double share);
+
+// A grade of service given in percent, as the user wrote it: "1%", "0.5%".
+std::string GradeText(double percent);

@@ -1,9 +1,10 @@
 #include "report/plan_report.h"
 
 #include <algorithm>
+#include <cstdarg>
 
-#include "analysis/format_thousands.h"
 #include "planning/reference_loads.h"
+#include "platform/text.h"
 #include "report/plan_csv.h"
 #include "report/plan_formats.h"
 
@@ -12,19 +13,24 @@ namespace {
 constexpr char kTableHeader[] =
     "Month    Kind       Days  Busy  Busy hour  Carried (E)  Blocked  Offered (E)  High (E)  Upper (E)  Peak calls"
     "  Lines  Lines (upper)  Partial because\n";
-constexpr char kMeasuredRow[] = "%-7s  %-9s  %4d  %4d  %-9s  %11s  %7s  %11s  %8s  %9s  %10d  %5d%s\n";
-constexpr char kProjectedRow[] = "%-7s  %-9s  %4s  %4s  %-9s  %11s  %7s  %11s  %8s  %9s  %10s  %5d  %13d\n";
+constexpr char kMeasuredRow[] = "%-7s  %-9s  %4s  %4s  %-9s  %11s  %7s  %11s  %8s  %9s  %10s  %5s%s\n";
+constexpr char kProjectedRow[] = "%-7s  %-9s  %4s  %4s  %-9s  %11s  %7s  %11s  %8s  %9s  %10s  %5s  %13s\n";
 
-std::string Thousands(int32_t value) {
-  char text[kThousandsTextMax] = {};
-  return FormatThousands(value, text);
-}
+std::string Thousands(int32_t value) { return CountText(value); }
 
 std::string MonthOf(const MonthPlan& month) { return MonthText(month.year, month.month, '/'); }
 
-std::string Percent(double share) {
-  char text[32] = {};
-  std::snprintf(text, sizeof text, "%.1f%%", share * 100.0);
+std::string Percent(double share) { return PercentText(share); }
+
+std::string Grade(double percent) { return GradeText(percent); }
+
+std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string Format(const char* format, ...) {
+  char text[512] = {};
+  va_list args;
+  va_start(args, format);
+  FormatBoundedV(text, sizeof text, format, args);
+  va_end(args);
   return text;
 }
 
@@ -38,120 +44,159 @@ void PrintHeader(std::FILE* out, const PlanReportHeader& header, std::span<const
   // Rows the day statements returned: a call between two counted ends (two
   // trunks, say) is two records, as it holds two lines.
   std::fprintf(out,
-               "%s from %s to %s: %d days, %s call records read; grade of service %g%% blocking (%g%% at high "
+               "%s from %s to %s: %d days, %s call records read; grade of service %s blocking (%s at high "
                "load)\n",
                header.callsCounted.c_str(), DateText(days.front()).c_str(), DateText(days.back()).c_str(),
-               static_cast<int>(days.size()), Thousands(plan.calls).c_str(), header.gradePercent,
-               header.highGradePercent);
+               static_cast<int>(days.size()), Thousands(plan.calls).c_str(), Grade(header.gradePercent).c_str(),
+               Grade(header.highGradePercent).c_str());
   if (plan.missingDays > 0) {
     std::fprintf(out, "%d days had no call records and count as missing\n", static_cast<int>(plan.missingDays));
   }
 }
 
-// The answer first: the lines needed now and how the installed ones stand.
-void PrintAnswer(std::FILE* out, const PlanReportHeader& header, const CapacityPlan& plan) {
-  std::fprintf(out, "\n");
+}  // namespace
+
+std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, const CapacityPlan& plan) {
+  std::vector<std::string> lines;
   if (plan.lastComplete < 0) {
-    std::fprintf(out, "Lines needed now: unknown, no complete month measured yet\n");
+    lines.push_back("Lines needed now: unknown, no complete month measured yet");
   } else {
     const MonthPlan& last = plan.months[static_cast<size_t>(plan.lastComplete)];
     const bool high = last.governs == Criterion::kHighLoad;
-    std::fprintf(out, "Lines needed now: %d (%s, set by the %s: %s E at %g%% blocking; offered load %s E)\n",
-                 plan.linesNeededNow, MonthOf(last).c_str(), CriterionName(last.governs),
-                 ErlangsText(high ? last.highLoad : last.load).c_str(),
-                 high ? header.highGradePercent : header.gradePercent, ErlangsText(last.load).c_str());
+    lines.push_back(Format("Lines needed now: %d (%s, set by the %s: %s E at %s blocking; offered load %s E)",
+                           plan.linesNeededNow, MonthOf(last).c_str(), CriterionName(last.governs),
+                           ErlangsText(high ? last.highLoad : last.load).c_str(),
+                           Grade(high ? header.highGradePercent : header.gradePercent).c_str(),
+                           ErlangsText(last.load).c_str()));
   }
   const LinesVerdict& verdict = plan.verdict;
-  if (verdict.outlook == LinesOutlook::kNotAsked) return;
-  std::fprintf(out, "With %d lines installed:\n", verdict.lines);
-  std::fprintf(out, "  capacity %s E at %g%% blocking\n", ErlangsText(verdict.capacity).c_str(), header.gradePercent);
+  if (verdict.outlook == LinesOutlook::kNotAsked) return lines;
+  lines.push_back(Format("With %d lines installed:", verdict.lines));
+  lines.push_back(Format("  capacity %s E at %s blocking", ErlangsText(verdict.capacity).c_str(),
+                         Grade(header.gradePercent).c_str()));
   if (verdict.lastComplete >= 0) {
     const MonthPlan& last = plan.months[static_cast<size_t>(verdict.lastComplete)];
-    char blocking[32] = {};
-    if (verdict.blockingNow < 0.0001) {
-      std::snprintf(blocking, sizeof blocking, "below 0.01%%");
-    } else {
-      std::snprintf(blocking, sizeof blocking, "%.2f%%", verdict.blockingNow * 100.0);
-    }
-    std::fprintf(out, "  blocking now %s (the offered load of %s, %s E)\n", blocking, MonthOf(last).c_str(),
-                 ErlangsText(last.load).c_str());
+    const std::string blocking = verdict.blockingNow < 0.0001 ? std::string("below 0.01%")
+                                                              : Format("%.2f%%", verdict.blockingNow * 100.0);
+    lines.push_back(Format("  blocking now %s (the offered load of %s, %s E)", blocking.c_str(),
+                           MonthOf(last).c_str(), ErlangsText(last.load).c_str()));
   }
   switch (verdict.outlook) {
     case LinesOutlook::kAlreadyShort:
-      std::fprintf(out, "  already short by %d lines\n", verdict.shortBy);
+      lines.push_back(Format("  already short by %d lines", verdict.shortBy));
       break;
     case LinesOutlook::kRunsOut: {
       const MonthPlan& month = plan.months[static_cast<size_t>(verdict.runsOutAt)];
-      std::fprintf(out, "  runs out in %s (the trend's %s E needs %d lines)", MonthOf(month).c_str(),
-                   ErlangsText(month.load).c_str(), month.linesNeeded);
+      std::string line = Format("  runs out in %s (the trend's %s E needs %d lines)", MonthOf(month).c_str(),
+                                ErlangsText(month.load).c_str(), month.linesNeeded);
       if (verdict.earliestAt >= 0) {
-        std::fprintf(out, ", as early as %s (the upper end of the 95%% interval)",
-                     MonthOf(plan.months[static_cast<size_t>(verdict.earliestAt)]).c_str());
+        line += Format(", as early as %s (the upper end of the 95%% interval)",
+                       MonthOf(plan.months[static_cast<size_t>(verdict.earliestAt)]).c_str());
       }
-      std::fprintf(out, "\n");
+      lines.push_back(line);
       break;
     }
-    case LinesOutlook::kLasts:
-      std::fprintf(out, "  lasts beyond %s", MonthOf(plan.months.back()).c_str());
+    case LinesOutlook::kLasts: {
+      std::string line = Format("  lasts beyond %s", MonthOf(plan.months.back()).c_str());
       if (verdict.earliestAt >= 0) {
-        std::fprintf(out, ", but may run out as early as %s (the upper end of the 95%% interval)",
-                     MonthOf(plan.months[static_cast<size_t>(verdict.earliestAt)]).c_str());
+        line += Format(", but may run out as early as %s (the upper end of the 95%% interval)",
+                       MonthOf(plan.months[static_cast<size_t>(verdict.earliestAt)]).c_str());
       }
-      std::fprintf(out, "\n");
+      lines.push_back(line);
       break;
+    }
     case LinesOutlook::kNoProjection:
-      std::fprintf(out, "  no projection to judge the months ahead by: %d complete months, at least %d are needed\n",
-                   plan.completeMonths, kMinTrendMonths);
+      lines.push_back(Format("  no projection to judge the months ahead by: %d complete months, at least %d are needed",
+                             plan.completeMonths, kMinTrendMonths));
       break;
     case LinesOutlook::kNotAsked:
       break;
   }
-  if (verdict.lastComplete < 0) return;
+  if (verdict.lastComplete < 0) return lines;
   const MonthPlan& last = plan.months[static_cast<size_t>(verdict.lastComplete)];
   if (verdict.saturatedDays > 0) {
-    std::fprintf(out, "  peak calls reached all %d lines on %d days of %s; carried traffic is capped there\n",
-                 verdict.lines, verdict.saturatedDays, MonthOf(last).c_str());
+    lines.push_back(Format("  peak calls reached all %d lines on %d days of %s; carried traffic is capped there",
+                           verdict.lines, verdict.saturatedDays, MonthOf(last).c_str()));
   }
   if (last.blockedAttempts > 0) {
-    std::fprintf(out, "  %s of the attempts in the busy hour of %s found every line busy (%s of %s)\n",
-                 Percent(last.blockedShare).c_str(), MonthOf(last).c_str(), Thousands(last.blockedAttempts).c_str(),
-                 Thousands(last.blockedAttempts + last.carriedAttempts).c_str());
+    lines.push_back(Format("  %s of the attempts in the busy hour of %s found every line busy (%s of %s)",
+                           Percent(last.blockedShare).c_str(), MonthOf(last).c_str(),
+                           Thousands(last.blockedAttempts).c_str(),
+                           Thousands(last.blockedAttempts + last.carriedAttempts).c_str()));
   }
+  return lines;
 }
+
+namespace {
 
 std::string PartialBecause(const MonthPlan& month) {
   if (month.kind != MonthKind::kPartial) return "";
-  // Set under its heading, past the empty upper column.
   std::string reasons;
   auto add = [&reasons](const std::string& reason) { reasons += (reasons.empty() ? "" : ", ") + reason; };
   if (month.inProgress) add("in progress");
   if (month.missingDays > 0) add(std::to_string(month.missingDays) + " days missing");
   if (month.absentDays > 0 && !month.inProgress) add(std::to_string(month.absentDays) + " days before the records");
-  return reasons.empty() ? reasons : std::string(17, ' ') + reasons;
+  return reasons;
+}
+
+}  // namespace
+
+MonthCells PlanMonthCells(const MonthPlan& month) {
+  MonthCells cells;
+  cells.month = MonthOf(month);
+  cells.kind = MonthKindName(month.kind);
+  cells.linesNeeded = std::to_string(month.linesNeeded);
+  if (month.kind == MonthKind::kProjected) {
+    cells.offered = ErlangsText(month.load);
+    cells.high = ErlangsText(month.highLoad);
+    cells.upper = ErlangsText(month.loadUpper);
+    cells.linesNeededUpper = std::to_string(month.linesNeededUpper);
+    return cells;
+  }
+  cells.days = std::to_string(month.days);
+  cells.busyDays = std::to_string(month.busyDays);
+  cells.busyHour = QuarterHourText(month.busyHourStart);
+  if (month.busyDays > 0) {
+    cells.carried = ErlangsText(month.carried);
+    cells.blocked = Percent(month.blockedShare);
+    cells.offered = ErlangsText(month.load);
+    cells.high = ErlangsText(month.highLoad);
+  }
+  cells.peakCalls = std::to_string(month.peakCalls);
+  cells.blockedCalls = std::to_string(month.blockedCalls);
+  cells.partialBecause = PartialBecause(month);
+  return cells;
+}
+
+namespace {
+
+void PrintAnswer(std::FILE* out, const PlanReportHeader& header, const CapacityPlan& plan) {
+  std::fprintf(out, "\n");
+  for (const std::string& line : PlanAnswerLines(header, plan)) std::fprintf(out, "%s\n", line.c_str());
 }
 
 void PrintMonths(std::FILE* out, const PlanReportHeader& header, const CapacityPlan& plan) {
   std::fprintf(out, "\n%s", kTableHeader);
   for (const MonthPlan& month : plan.months) {
+    const MonthCells c = PlanMonthCells(month);
     if (month.kind == MonthKind::kProjected) {
-      std::fprintf(out, kProjectedRow, MonthOf(month).c_str(), MonthKindName(month.kind), "", "", "", "", "",
-                   ErlangsText(month.load).c_str(), ErlangsText(month.highLoad).c_str(),
-                   ErlangsText(month.loadUpper).c_str(), "", month.linesNeeded, month.linesNeededUpper);
+      std::fprintf(out, kProjectedRow, c.month.c_str(), c.kind.c_str(), "", "", "", "", "", c.offered.c_str(),
+                   c.high.c_str(), c.upper.c_str(), "", c.linesNeeded.c_str(), c.linesNeededUpper.c_str());
     } else {
-      const bool measured = month.busyDays > 0;
-      std::fprintf(out, kMeasuredRow, MonthOf(month).c_str(), MonthKindName(month.kind), month.days, month.busyDays,
-                   QuarterHourText(month.busyHourStart).c_str(), measured ? ErlangsText(month.carried).c_str() : "",
-                   measured ? Percent(month.blockedShare).c_str() : "", measured ? ErlangsText(month.load).c_str() : "",
-                   measured ? ErlangsText(month.highLoad).c_str() : "", "", month.peakCalls, month.linesNeeded,
-                   PartialBecause(month).c_str());
+      // The reasons a month is partial stand under their heading, past the
+      // empty upper column.
+      const std::string because = c.partialBecause.empty() ? "" : std::string(17, ' ') + c.partialBecause;
+      std::fprintf(out, kMeasuredRow, c.month.c_str(), c.kind.c_str(), c.days.c_str(), c.busyDays.c_str(),
+                   c.busyHour.c_str(), c.carried.c_str(), c.blocked.c_str(), c.offered.c_str(), c.high.c_str(), "",
+                   c.peakCalls.c_str(), c.linesNeeded.c_str(), because.c_str());
     }
   }
   std::fprintf(out,
                "Carried: the mean traffic of the month's time-consistent busy hour over its busy days (ITU-T E.500);\n"
                "offered: carried scaled up by the attempts of that hour that found every line busy (E.501);\n"
                "high: the mean of the %d highest daily peak hours, scaled alike; lines by Erlang B for the\n"
-               "offered load at %g%% and the high load at %g%% blocking, the more of the two (E.520).\n",
-               kHighLoadDays, header.gradePercent, header.highGradePercent);
+               "offered load at %s and the high load at %s blocking, the more of the two (E.520).\n",
+               kHighLoadDays, Grade(header.gradePercent).c_str(), Grade(header.highGradePercent).c_str());
 }
 
 void PrintYear(std::FILE* out, const PlanReportHeader& header, std::span<const DayFigures> days,
@@ -159,12 +204,12 @@ void PrintYear(std::FILE* out, const PlanReportHeader& header, std::span<const D
   const YearLoads& year = plan.year;
   std::fprintf(out, "\nReference loads (ITU-T E.500) over the %d days from %s to %s:\n", year.days,
                DateText(days[static_cast<size_t>(year.firstIndex)]).c_str(), DateText(days.back()).c_str());
-  std::fprintf(out, "  normal load %s E, mean of the %d highest daily peak hours: %d lines at %g%%\n",
+  std::fprintf(out, "  normal load %s E, mean of the %d highest daily peak hours: %d lines at %s\n",
                ErlangsText(year.normal).c_str(), std::min(year.days, kNormalLoadDays), year.normalLines,
-               header.gradePercent);
-  std::fprintf(out, "  high load   %s E, mean of the %d highest daily peak hours: %d lines at %g%%\n",
+               Grade(header.gradePercent).c_str());
+  std::fprintf(out, "  high load   %s E, mean of the %d highest daily peak hours: %d lines at %s\n",
                ErlangsText(year.high).c_str(), std::min(year.days, kHighLoadDays), year.highLines,
-               header.highGradePercent);
+               Grade(header.highGradePercent).c_str());
 }
 
 void PrintTrend(std::FILE* out, const PlanReportHeader& header, const CapacityPlan& plan) {

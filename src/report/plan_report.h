@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "planning/capacity_plan.h"
 #include "planning/day_figures.h"
@@ -21,6 +22,23 @@ struct PlanReportHeader {
   double highGradePercent = 7.0;
   int32_t horizonMonths = 12;
 };
+
+// The answer block as the report prints it, one text per line (indented
+// lines start with two spaces, no line ends): the lines needed now and,
+// when lines were given, how they stand.
+std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, const CapacityPlan& plan);
+
+// The texts of one row of the months table; a cell that does not apply to
+// the month's kind, or to a month without busy days, is empty.
+struct MonthCells {
+  std::string month;  // "YYYY/MM"
+  std::string kind;   // as months.csv names it
+  std::string days, busyDays, busyHour;
+  std::string carried, blocked, offered, high, upper;  // Erlangs; blocked a percentage
+  std::string peakCalls, blockedCalls, linesNeeded, linesNeededUpper;
+  std::string partialBecause;  // why a partial month is partial: "in progress, 2 days missing"
+};
+MonthCells PlanMonthCells(const MonthPlan& month);
 
 // Writes the report of `plan`, made from `days`, to `out`.
 void PrintPlanReport(std::FILE* out, const PlanReportHeader& header, std::span<const DayFigures> days,

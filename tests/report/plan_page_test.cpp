@@ -1,0 +1,196 @@
+// The plan's page: it carries the report's answer and every figure of
+// months.csv as the same text, shows data as text only, keeps its two
+// charts' ids apart and is HTML that a parser takes without complaint.
+#include "report/plan_page.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "report/html_text.h"
+#include "report/plan_csv.h"
+#include "timeutil/calendar_months.h"
+
+namespace {
+
+// Fourteen months to the frozen "now" of February 2026, growing half an
+// Erlang a month with some scatter, a missing day in June, blocked calls
+// in the last complete month: every kind of month and every answer line.
+std::vector<DayFigures> GrowingYear() {
+  std::vector<DayFigures> days;
+  for (int32_t i = 0; i < 14; ++i) {
+    const int32_t at = MonthCount(2025, 1) + i;
+    const int32_t length = i == 13 ? 9 : DaysInMonth(YearOfMonthCount(at), MonthOfMonthCount(at));
+    for (int32_t d = 1; d <= length; ++d) {
+      DayFigures day;
+      day.year = YearOfMonthCount(at);
+      day.month = MonthOfMonthCount(at);
+      day.day = d;
+      day.calls = 400 + d;
+      day.peakCalls = 20 + i;
+      day.quarters = kClockQuarterHours;
+      day.missing = i == 5 && d == 3;
+      for (int32_t q = 36; q < 48; ++q) day.traffic[q] = 14.0 + 0.5 * i + (q % 3) + (d % 4) * 0.25;
+      day.carriedAttempts[40] = 60;
+      day.blockedAttempts[40] = i == 12 ? 3 : 0;
+      day.blockedCalls = i == 12 ? 3 : 0;
+      days.push_back(day);
+    }
+  }
+  return days;
+}
+
+PlanRequest Request(int32_t lines) {
+  PlanRequest request;
+  request.lines = lines;
+  request.currentYear = 2026;
+  request.currentMonth = 2;
+  return request;
+}
+
+PlanPageRequest Page(const std::string& dataSource) {
+  PlanPageRequest page;
+  page.header.dataSource = dataSource;
+  page.header.callsCounted = "Trunk calls";
+  page.timeZone = "TZ=Europe/Berlin";
+  page.version = "9.9.9";
+  const std::string svg =
+      "<?xml version=\"1.0\"?>\n<svg viewBox='0 0 10 10'>\n<title>Gnuplot</title>\n<defs><circle id='gpDot' r='1'/>"
+      "</defs>\n<g id=\"gnuplot_canvas\"><use xlink:href='#gpDot'/><rect fill='url(#gpDot)'/></g>\n</svg>\n";
+  page.chartSvg = svg;
+  page.profileSvg = svg;
+  return page;
+}
+
+std::vector<std::vector<std::string>> CsvRecords(const std::string& text) {
+  std::vector<std::vector<std::string>> records;
+  std::stringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::vector<std::string> fields;
+    std::stringstream record(line + ",");
+    for (std::string field; std::getline(record, field, ',');) fields.push_back(field);
+    records.push_back(fields);
+  }
+  return records;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class PlanPageTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    days_ = GrowingYear();
+    // One line more than needed now: they run out on the trend.
+    plan_ = MakeCapacityPlan(days_, Request(MakeCapacityPlan(days_, Request(0)).linesNeededNow + 1));
+    dir_ = ::testing::TempDir() + "plan-page-" + std::to_string(getpid());
+    std::filesystem::create_directories(dir_);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+
+  std::vector<DayFigures> days_;
+  CapacityPlan plan_;
+  std::string dir_;
+};
+
+TEST_F(PlanPageTest, EveryFigureOfMonthsCsvIsInItsMonthsRowAsTheSameText) {
+  ASSERT_EQ(plan_.verdict.outlook, LinesOutlook::kRunsOut);
+  std::string error;
+  ASSERT_TRUE(WriteMonthsCsv(dir_, plan_, &error)) << error;
+  const std::string page = PlanPageText(Page("Logger"), days_, plan_);
+  const auto records = CsvRecords(ReadFile(dir_ + "/" + kMonthsCsvName));
+  ASSERT_EQ(records.size(), plan_.months.size() + 1);
+  std::set<std::string> kinds;
+  for (size_t r = 1; r < records.size(); ++r) {
+    const std::vector<std::string>& fields = records[r];
+    const size_t at = page.find("<time datetime=\"" + fields[0] + "\">");
+    ASSERT_NE(at, std::string::npos) << fields[0];
+    const std::string row = page.substr(at, page.find("</tr>", at) - at);
+    kinds.insert(fields[1]);
+    for (size_t f = 1; f < fields.size(); ++f) {
+      if (fields[f].empty()) continue;
+      // The blocked share as the file holds it is the value of the percentage shown.
+      const std::string cell = records[0][f] == "blocked_share" ? "<data value=\"" + fields[f] + "\">"
+                                                                : "<td>" + fields[f] + "</td>";
+      EXPECT_NE(row.find(cell), std::string::npos) << fields[0] << " " << records[0][f] << ": " << row;
+    }
+  }
+  EXPECT_EQ(kinds, (std::set<std::string>{"complete", "partial", "projected"}));
+  // Each run of months of one kind is a group of rows of its own.
+  EXPECT_NE(page.find("<tbody class=\"partial\">"), std::string::npos);
+  EXPECT_NE(page.find("<tbody class=\"projected\">"), std::string::npos);
+}
+
+TEST_F(PlanPageTest, TheAnswerIsTheReportsAnswerLineByLine) {
+  const PlanPageRequest request = Page("Logger");
+  const std::string page = PlanPageText(request, days_, plan_);
+  const std::vector<std::string> lines = PlanAnswerLines(request.header, plan_);
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_NE(page.find("<p class=\"now\">" + HtmlText(lines[0]) + "</p>"), std::string::npos) << lines[0];
+  for (const std::string& line : lines) EXPECT_NE(page.find(HtmlText(line.substr(line.rfind("  ", 0) == 0 ? 2 : 0))),
+                                                  std::string::npos)
+      << line;
+}
+
+TEST_F(PlanPageTest, DataIsShownAsTextAndNothingIsFetchedOrRun) {
+  const std::string page = PlanPageText(Page("<script>alert(1)</script>\"'&"), days_, plan_);
+  EXPECT_EQ(page.find("<script"), std::string::npos);
+  EXPECT_NE(page.find("&lt;script&gt;alert(1)&lt;/script&gt;&quot;&#39;&amp;"), std::string::npos);
+  for (const char* fetch : {"src=", "<link", "<img", "@import", "url(http", "<iframe", "<object"}) {
+    EXPECT_EQ(page.find(fetch), std::string::npos) << fetch;
+  }
+  // Both charts inline, without their XML declarations, ids kept apart.
+  EXPECT_EQ(page.find("<?xml"), std::string::npos);
+  std::set<std::string> ids;
+  const std::regex id("\\sid=[\"']([^\"']*)[\"']");
+  for (auto it = std::sregex_iterator(page.begin(), page.end(), id); it != std::sregex_iterator(); ++it) {
+    EXPECT_TRUE(ids.insert((*it)[1]).second) << "id twice: " << (*it)[1];
+  }
+  EXPECT_TRUE(ids.count("lines-gpDot") && ids.count("profile-gpDot"));
+  EXPECT_NE(page.find("xlink:href='#profile-gpDot'"), std::string::npos);
+  EXPECT_NE(page.find("url(#profile-gpDot)"), std::string::npos);
+  EXPECT_EQ(page.find("<title>Gnuplot"), std::string::npos);
+}
+
+TEST_F(PlanPageTest, AnHtmlParserFindsNothingButTheHtml5ElementsItDoesNotKnow) {
+  if (std::system("command -v xmllint >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "xmllint not installed (libxml2-utils; scripts/setup installs it)";
+  }
+  std::string error;
+  const std::string path = dir_ + "/plan.html";
+  ASSERT_TRUE(WritePlanPage(path, Page("<b>Logger</b> & Co"), days_, plan_, &error)) << error;
+  const std::string messages = dir_ + "/xmllint.txt";
+  std::system(("xmllint --html --noout '" + path + "' 2>'" + messages + "'").c_str());
+  // libxml2's HTML parser knows HTML 4 only; SVG and the HTML5 elements are
+  // the only names it may call invalid.
+  const std::regex known(
+      "Tag (svg|title|desc|g|defs|circle|path|rect|use|text|polyline|polygon|line|header|main|section|footer|"
+      "figure|figcaption|time|data) invalid");
+  std::stringstream lines(ReadFile(messages));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find("HTML parser error") == std::string::npos) continue;
+    std::smatch match;
+    EXPECT_TRUE(std::regex_search(line, match, known)) << line;
+  }
+}
+
+TEST(InlineSvgTest, WithoutAnSvgElementThereIsNoChart) {
+  EXPECT_EQ(InlineSvg("", "a-", "t"), "");
+  EXPECT_EQ(InlineSvg("<?xml version=\"1.0\"?><html></html>", "a-", "t"), "");
+  EXPECT_EQ(InlineSvg("<svg><title>G</title></svg>", "a-", "<x>"),
+            "<svg role=\"img\" aria-label=\"&lt;x&gt;\"><title>&lt;x&gt;</title></svg>");
+}
+
+}  // namespace
