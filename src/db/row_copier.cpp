@@ -36,13 +36,6 @@ constexpr char kSqliteNotADouble[] =
 constexpr size_t kFirstBufferBytes = 64;
 constexpr size_t kLargestFirstBuffer = 4096;
 
-bool IsSqlite(OSql& session) {
-  char name[64] = {};
-  SQLSMALLINT length = 0;
-  if (!SqlSucceeded(SQLGetInfo(session.connectionHandle, SQL_DBMS_NAME, name, sizeof name, &length))) return false;
-  return std::strncmp(name, "SQLite", 6) == 0;
-}
-
 // Column types whose size is a length of characters or bytes.
 bool SizeIsLength(SQLSMALLINT type) {
   switch (type) {
@@ -117,7 +110,7 @@ int CRowCopier::Begin(OSql& from, OSql& to, const char* table, const char* condi
     End();
     return 0;
   }
-  if (IsSqlite(from)) {
+  if (from.IsSqlite()) {
     SQLSMALLINT count = 0;
     if (!Select(table, condition, true) || !SqlSucceeded(SQLNumResultCols(from.statementHandle, &count)) ||
         count != static_cast<SQLSMALLINT>(columns_.size() + 1)) {
