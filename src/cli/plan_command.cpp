@@ -4,7 +4,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -20,6 +23,7 @@
 #include "report/plan_chart.h"
 #include "report/plan_csv.h"
 #include "report/plan_formats.h"
+#include "report/plan_page.h"
 #include "report/plan_report.h"
 
 namespace {
@@ -82,13 +86,66 @@ int Fail(const std::string& message) {
   return kExitFailed;
 }
 
-int WriteFiles(const PlanOptions& options, const CallKind& kind, std::span<const DayFigures> days,
+// The chart of `plan` drawn from the CSV files in `dir` into `output`.
+ChartRequest ChartOf(const CapacityPlan& plan, const std::string& dir, const std::string& output) {
+  ChartRequest chart;
+  chart.daysCsv = (std::filesystem::path(dir) / kDaysCsvName).string();
+  chart.monthsCsv = (std::filesystem::path(dir) / kMonthsCsvName).string();
+  chart.profileCsv = (std::filesystem::path(dir) / kProfileCsvName).string();
+  chart.output = output;
+  chart.lines = plan.verdict.lines;
+  if (plan.verdict.runsOutAt >= 0) {
+    const MonthPlan& out = plan.months[static_cast<size_t>(plan.verdict.runsOutAt)];
+    chart.runOutMonth = MonthText(out.year, out.month, '-');
+    chart.runOutLabel = MonthText(out.year, out.month, '/');
+  }
+  if (plan.lastComplete >= 0) {
+    const MonthPlan& last = plan.months[static_cast<size_t>(plan.lastComplete)];
+    chart.profileMonth = MonthText(last.year, last.month, '-');
+  }
+  return chart;
+}
+
+// The zone the days were cut in, as a reader of the page knows it: TZ when
+// set, else the system's zone by its name in the zone database.
+std::string ZoneName() {
+  const char* zone = std::getenv("TZ");
+  if (zone != nullptr && *zone != '\0') return std::string(zone[0] == ':' ? zone + 1 : zone);
+  std::error_code failure;
+  const std::string link = std::filesystem::read_symlink("/etc/localtime", failure).string();
+  const size_t at = link.find("zoneinfo/");
+  if (!failure && at != std::string::npos) return link.substr(at + 9) + " (the system's zone)";
+  return "the system's zone";
+}
+
+// The page with both panels of the chart drawn into `scratch` and inlined.
+int WritePage(const PlanOptions& options, const PlanReportHeader& header, std::span<const DayFigures> days,
+              const CapacityPlan& plan, const std::string& dir, const std::string& scratch) {
+  PlanPageRequest page;
+  page.header = header;
+  page.timeZone = ZoneName();
+  page.version = NORTESK_VERSION;
+  std::string error;
+  for (const auto& [panels, svg] : {std::pair{ChartPanels::kLines, &page.chartSvg},
+                                    std::pair{ChartPanels::kProfile, &page.profileSvg}}) {
+    ChartRequest chart = ChartOf(plan, dir, scratch + (panels == ChartPanels::kLines ? "/lines.svg" : "/profile.svg"));
+    chart.panels = panels;
+    if (!DrawPlanChart(chart, &error)) return Fail(error);
+    std::ifstream in(chart.output, std::ios::binary);
+    svg->assign(std::istreambuf_iterator<char>(in), {});
+    if (!in.good() && !in.eof()) return Fail("cannot read the chart drawn for the page: " + chart.output);
+  }
+  if (!WritePlanPage(options.htmlPath, page, days, plan, &error)) return Fail(error);
+  return kExitDone;
+}
+
+int WriteFiles(const PlanOptions& options, const PlanReportHeader& header, std::span<const DayFigures> days,
                const CapacityPlan& plan) {
+  if (options.csvDir.empty() && options.chartPath.empty() && options.htmlPath.empty()) return kExitDone;
   TemporaryFolder temporary;
+  if (!temporary.Make()) return Fail("cannot make a temporary folder for the chart's data");
   std::string dir = options.csvDir;
   if (dir.empty()) {
-    if (options.chartPath.empty()) return kExitDone;
-    if (!temporary.Make()) return Fail("cannot make a temporary folder for the chart's data");
     dir = temporary.Path();
   } else {
     std::error_code failure;
@@ -100,25 +157,13 @@ int WriteFiles(const PlanOptions& options, const CallKind& kind, std::span<const
       !WriteProfileCsv(dir, plan, &error)) {
     return Fail(error);
   }
-  if (options.chartPath.empty()) return kExitDone;
-  ChartRequest chart;
-  chart.daysCsv = (std::filesystem::path(dir) / kDaysCsvName).string();
-  chart.monthsCsv = (std::filesystem::path(dir) / kMonthsCsvName).string();
-  chart.profileCsv = (std::filesystem::path(dir) / kProfileCsvName).string();
-  chart.output = options.chartPath;
-  chart.title = "Capacity plan of data source \"" + options.dsn + "\": " + kind.counted;
-  chart.lines = plan.verdict.lines;
-  if (plan.verdict.runsOutAt >= 0) {
-    const MonthPlan& out = plan.months[static_cast<size_t>(plan.verdict.runsOutAt)];
-    chart.runOutMonth = MonthText(out.year, out.month, '-');
-    chart.runOutLabel = MonthText(out.year, out.month, '/');
+  if (!options.chartPath.empty()) {
+    ChartRequest chart = ChartOf(plan, dir, options.chartPath);
+    chart.title = "Capacity plan of data source \"" + options.dsn + "\": " + header.callsCounted;
+    if (!DrawPlanChart(chart, &error)) return Fail(error);
   }
-  if (plan.lastComplete >= 0) {
-    const MonthPlan& last = plan.months[static_cast<size_t>(plan.lastComplete)];
-    chart.profileMonth = MonthText(last.year, last.month, '-');
-  }
-  if (!DrawPlanChart(chart, &error)) return Fail(error);
-  return kExitDone;
+  if (options.htmlPath.empty()) return kExitDone;
+  return WritePage(options, header, days, plan, dir, temporary.Path());
 }
 
 }  // namespace
@@ -177,7 +222,7 @@ int RunPlan(const PlanOptions& options) {
   PrintPlanReport(stdout, header, days, plan);
   std::string error;
   if (!FlushStandardOutput(&error)) return Fail(error);
-  const int status = WriteFiles(options, kind, days, plan);
+  const int status = WriteFiles(options, header, days, plan);
   if (status != kExitDone || options.metricsPath.empty()) return status;
   const MetricsSource source{options.dsn, kind.name, options.gradePercent, options.lines};
   if (!WritePlanMetrics(options.metricsPath, source, days, plan, &error)) return Fail(error);

@@ -2,10 +2,11 @@
 // peak checks do, then prints the plan (report/plan_report.h) on standard
 // output and writes its CSV files and chart when asked. Exit status 1 when
 // the data source cannot be opened, holds no usable records of the calls
-// counted, or standard output, a file or the chart cannot be written (the
-// files are not written after standard output failed); one line on
-// standard error says so. The names given to --csv and --chart must hold no
-// control characters (exit status 2).
+// counted, or standard output, a file, the chart or the page cannot be
+// written (a file not written is left as it was; the files are not written
+// after standard output failed); one line on standard error says so. The
+// names given to --csv and --chart must hold no control characters (exit
+// status 2).
 //
 //   --dsn NAME     data source (default "Internal Logger Database")
 //   --calls KIND   trunk (default), trunk-no-sip-tie or extension
@@ -15,6 +16,7 @@
 //   --months H     projection horizon, 1-60 (default 12)
 //   --csv DIR      writes DIR/days.csv, DIR/months.csv and DIR/profile.csv
 //   --chart FILE   draws the chart into FILE.png or FILE.svg
+//   --html FILE    writes the plan as one self-contained page (report/plan_page.h)
 //   --sessions K   sessions the days are read on at once (default: the
 //                  processors, at most 8)
 //   --metrics FILE writes the last complete day's figures and when the
@@ -40,6 +42,7 @@ struct PlanOptions {
   int32_t months = 12;
   std::string csvDir;     // empty: no CSV files
   std::string chartPath;  // empty: no chart
+  std::string htmlPath;   // empty: no page
   int32_t sessions = 1;   // sessions the days are read on at once
   std::string metricsPath;  // empty: no metrics file
 };

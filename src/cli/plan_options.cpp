@@ -80,6 +80,10 @@ CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options) {
       ->type_name("FILE")
       ->check(CLI::Validator(CheckFileName, ""))
       ->check(CLI::Validator(CheckChartPath, ""));
+  plan->add_option("--html", options->htmlPath,
+                   "write the plan as one page to open, print and forward: FILE.html, self-contained")
+      ->type_name("FILE")
+      ->check(CLI::Validator(CheckNotEmpty, ""));
   AddMetricsOption(plan, &options->metricsPath);
   return plan;
 }

@@ -78,7 +78,7 @@ void Header(const PlanPageRequest& request, std::span<const DayFigures> days, co
   *page += "<header>\n<h1>Capacity plan for data source &#8220;" + HtmlText(header.dataSource) + "&#8221;</h1>\n";
   *page += Element("p", header.callsCounted + " from " + DateText(days.front()) + " to " + DateText(days.back()) +
                             ": " + std::to_string(days.size()) + " days, " + CountText(plan.calls) +
-                            " calls; grade of service " + GradeText(header.gradePercent) + " blocking (" +
+                            " call records read; grade of service " + GradeText(header.gradePercent) + " blocking (" +
                             GradeText(header.highGradePercent) + " at high load)");
   if (plan.missingDays > 0) {
     *page += "\n" + Element("p", std::to_string(plan.missingDays) + " days had no call records and count as missing");
