@@ -1,6 +1,9 @@
 // The plan's page: it carries the report's answer and every figure of
 // months.csv as the same text, shows data as text only, keeps its two
-// charts' ids apart and is HTML that a parser takes without complaint.
+// charts' ids apart and is HTML that a parser takes without complaint; and
+// in a real browser (Debian's chromium, headless) its document, its
+// picture and its print. The browser cases skip, saying why, only when
+// chromium is not installed or cannot start.
 #include "report/plan_page.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +20,9 @@
 #include <vector>
 
 #include "report/html_text.h"
+#include "report/plan_chart.h"
 #include "report/plan_csv.h"
+#include "support/tool_runner.h"
 #include "timeutil/calendar_months.h"
 
 namespace {
@@ -89,6 +94,39 @@ std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Every figure of months.csv (a field with a digit in it) and the kind, as
+// the file holds them, in its month's row of `page`: a cell of its own, the
+// month as the row's date, the blocked share as the value of the
+// percentage shown.
+void ExpectMonthsCsvInRows(const std::string& page, const std::string& monthsCsv) {
+  const auto records = CsvRecords(monthsCsv);
+  ASSERT_GT(records.size(), 1u);
+  for (size_t r = 1; r < records.size(); ++r) {
+    const std::vector<std::string>& fields = records[r];
+    const size_t at = page.find("<time datetime=\"" + fields[0] + "\">");
+    ASSERT_NE(at, std::string::npos) << fields[0];
+    const std::string row = page.substr(at, page.find("</tr>", at) - at);
+    for (size_t f = 1; f < fields.size(); ++f) {
+      const bool figure = fields[f].find_first_of("0123456789") != std::string::npos;
+      if (!figure && records[0][f] != "kind") continue;
+      const std::string cell = records[0][f] == "blocked_share" ? "<data value=\"" + fields[f] + "\">"
+                                                                : "<td>" + fields[f] + "</td>";
+      EXPECT_NE(row.find(cell), std::string::npos) << fields[0] << " " << records[0][f] << ": " << row;
+    }
+  }
+}
+
+// Runs of white space as one space, for text that a layout may break.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  for (const char c : text) {
+    const bool space = c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f';
+    if (!space) line += c;
+    else if (!line.empty() && line.back() != ' ') line += ' ';
+  }
+  return line;
+}
+
 class PlanPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -110,24 +148,11 @@ TEST_F(PlanPageTest, EveryFigureOfMonthsCsvIsInItsMonthsRowAsTheSameText) {
   std::string error;
   ASSERT_TRUE(WriteMonthsCsv(dir_, plan_, &error)) << error;
   const std::string page = PlanPageText(Page("Logger"), days_, plan_);
-  const auto records = CsvRecords(ReadFile(dir_ + "/" + kMonthsCsvName));
-  ASSERT_EQ(records.size(), plan_.months.size() + 1);
+  const std::string csv = ReadFile(dir_ + "/" + kMonthsCsvName);
+  ExpectMonthsCsvInRows(page, csv);
   std::set<std::string> kinds;
-  for (size_t r = 1; r < records.size(); ++r) {
-    const std::vector<std::string>& fields = records[r];
-    const size_t at = page.find("<time datetime=\"" + fields[0] + "\">");
-    ASSERT_NE(at, std::string::npos) << fields[0];
-    const std::string row = page.substr(at, page.find("</tr>", at) - at);
-    kinds.insert(fields[1]);
-    for (size_t f = 1; f < fields.size(); ++f) {
-      if (fields[f].empty()) continue;
-      // The blocked share as the file holds it is the value of the percentage shown.
-      const std::string cell = records[0][f] == "blocked_share" ? "<data value=\"" + fields[f] + "\">"
-                                                                : "<td>" + fields[f] + "</td>";
-      EXPECT_NE(row.find(cell), std::string::npos) << fields[0] << " " << records[0][f] << ": " << row;
-    }
-  }
-  EXPECT_EQ(kinds, (std::set<std::string>{"complete", "partial", "projected"}));
+  for (const auto& record : CsvRecords(csv)) kinds.insert(record[1]);
+  EXPECT_EQ(kinds, (std::set<std::string>{"kind", "complete", "partial", "projected"}));
   // Each run of months of one kind is a group of rows of its own.
   EXPECT_NE(page.find("<tbody class=\"partial\">"), std::string::npos);
   EXPECT_NE(page.find("<tbody class=\"projected\">"), std::string::npos);
@@ -191,6 +216,106 @@ TEST(InlineSvgTest, WithoutAnSvgElementThereIsNoChart) {
   EXPECT_EQ(InlineSvg("<?xml version=\"1.0\"?><html></html>", "a-", "t"), "");
   EXPECT_EQ(InlineSvg("<svg><title>G</title></svg>", "a-", "<x>"),
             "<svg role=\"img\" aria-label=\"&lt;x&gt;\"><title>&lt;x&gt;</title></svg>");
+}
+
+// The page as the command writes it, charts drawn by gnuplot, opened by
+// chromium: each case runs the browser once.
+class PlanPageBrowserTest : public PlanPageTest {
+ protected:
+  void SetUp() override {
+    PlanPageTest::SetUp();
+    for (const char* directory : {"/usr/bin", "/usr/local/bin", "/bin"}) {
+      if (access((std::string(directory) + "/chromium").c_str(), X_OK) == 0) chromium_ = directory + std::string("/chromium");
+    }
+    if (chromium_.empty()) GTEST_SKIP() << "chromium is not installed (scripts/setup installs Debian's chromium)";
+    std::string error;
+    ASSERT_TRUE(WriteDaysCsv(dir_, days_, plan_, &error) && WriteMonthsCsv(dir_, plan_, &error) &&
+                WriteProfileCsv(dir_, plan_, &error))
+        << error;
+    request_ = Page("<script>alert(1)</script>");
+    for (const auto& [panels, svg] : {std::pair{ChartPanels::kLines, &request_.chartSvg},
+                                      std::pair{ChartPanels::kProfile, &request_.profileSvg}}) {
+      ChartRequest chart;
+      chart.daysCsv = dir_ + "/" + kDaysCsvName;
+      chart.monthsCsv = dir_ + "/" + kMonthsCsvName;
+      chart.profileCsv = dir_ + "/" + kProfileCsvName;
+      chart.output = dir_ + "/chart.svg";
+      chart.lines = plan_.verdict.lines;
+      chart.profileMonth = "2026-01";
+      chart.panels = panels;
+      ASSERT_TRUE(DrawPlanChart(chart, &error)) << error;
+      *svg = ReadFile(chart.output);
+    }
+    page_ = dir_ + "/plan.html";
+    ASSERT_TRUE(WritePlanPage(page_, request_, days_, plan_, &error)) << error;
+  }
+
+  // Runs headless chromium on the page with `arguments`; skips the case
+  // when the browser cannot start.
+  ToolRun Browse(std::vector<std::string> arguments) {
+    ToolOptions options;
+    options.program = chromium_;
+    options.frozenClock = "";
+    options.arguments = {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+                         "--disable-background-networking", "--disable-component-update", "--disable-sync",
+                         "--user-data-dir=" + dir_ + "/profile"};
+    arguments.push_back("file://" + page_);
+    options.arguments.insert(options.arguments.end(), arguments.begin(), arguments.end());
+    return RunTool("", options);
+  }
+
+  std::string chromium_;
+  PlanPageRequest request_;
+  std::string page_;
+};
+
+#define BROWSE_OR_SKIP(run, ...)                                                                           \
+  const ToolRun run = Browse(__VA_ARGS__);                                                                 \
+  if ((run).status != 0) GTEST_SKIP() << "chromium cannot start here (status " << (run).status << "): " \
+                                      << (run).err.substr(0, 2000)
+
+TEST_F(PlanPageBrowserTest, TheDocumentHoldsTheAnswerAndEveryFigureOfMonthsCsv) {
+  BROWSE_OR_SKIP(run, {"--dump-dom"});
+  const std::string dom = run.out;
+  for (const std::string& line : PlanAnswerLines(request_.header, plan_)) {
+    // The browser writes text back with only &, < and > as entities.
+    std::string text = line.substr(line.rfind("  ", 0) == 0 ? 2 : 0);
+    for (const auto& [from, to] : {std::pair{"&", "&amp;"}, {"<", "&lt;"}, {">", "&gt;"}}) {
+      for (size_t at = 0; (at = text.find(from, at)) != std::string::npos; at += 2) text.replace(at, 1, to);
+    }
+    EXPECT_NE(dom.find(text), std::string::npos) << line;
+  }
+  ExpectMonthsCsvInRows(dom, ReadFile(dir_ + "/" + kMonthsCsvName));
+  // The hostile name stayed text: no script element came of it.
+  EXPECT_EQ(dom.find("<script"), std::string::npos);
+  EXPECT_NE(dom.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
+  EXPECT_NE(dom.find("<svg"), std::string::npos);
+}
+
+TEST_F(PlanPageBrowserTest, AScreenshotOfThePageIsNotBlank) {
+  const std::string shot = dir_ + "/shot.png";
+  BROWSE_OR_SKIP(run, {"--window-size=800,600", "--hide-scrollbars", "--screenshot=" + shot});
+  const std::string counter = std::string(NORTESK_SOURCE_DIR) + "/tests/support/png_colours.py";
+  const std::string counted = dir_ + "/colours.txt";
+  ASSERT_EQ(std::system(("python3 '" + counter + "' '" + shot + "' >'" + counted + "'").c_str()), 0);
+  std::stringstream numbers(ReadFile(counted));
+  int colours = 0;
+  double share = 0.0;
+  numbers >> colours >> share;
+  // Text and the answer's frame on white: many colours, and more than a
+  // few pixels that are not the background's.
+  EXPECT_GT(colours, 16);
+  EXPECT_GT(share, 0.02);
+}
+
+TEST_F(PlanPageBrowserTest, ThePrintedPageHoldsTheAnswerLine) {
+  const std::string pdf = dir_ + "/plan.pdf";
+  BROWSE_OR_SKIP(run, {"--no-pdf-header-footer", "--print-to-pdf=" + pdf});
+  const std::string text = dir_ + "/plan.txt";
+  ASSERT_EQ(std::system(("pdftotext '" + pdf + "' '" + text + "'").c_str()), 0) << "pdftotext (poppler-utils)";
+  const std::string answer = PlanAnswerLines(request_.header, plan_).front();
+  ASSERT_EQ(answer.rfind("Lines needed now: ", 0), 0u);
+  EXPECT_NE(OneLine(ReadFile(text)).find(answer), std::string::npos) << answer;
 }
 
 }  // namespace
