@@ -102,8 +102,9 @@ class CCallPeak : public CRecordProcessor {
   // Checks every day of a month up to today. 0 when refused.
   int CheckMonth(int32_t year, int32_t month);
   // Fills FirstDay and LastDay from the record days of CDRMAIN, keeping at
-  // most the last 395 days; a record day after `through` (today when not
-  // given) counts as `through`. 0 when a query failed.
+  // most the last 395 days, or the days from RangeStartDay on when it is
+  // set; a record day after `through` (today when not given) counts as
+  // `through`. 0 when a query failed.
   int GetRecordRange();
   int GetRecordRange(const RecordDay& through);
   // True when the range GetRecordRange found holds at least one day: the
@@ -159,6 +160,10 @@ class CCallPeak : public CRecordProcessor {
   // Local midnights of the first and last record day.
   int32_t FirstDay = 0;
   int32_t LastDay = 0;
+  // When not 0: the local midnight before which a range check reads no day,
+  // in place of its cap of 395 days (the planner reads years). Reset
+  // leaves it.
+  int32_t RangeStartDay = 0;
   // Rows of the day under check whose call was turned away because every
   // trunk was busy, counted in the first pass only; cleared by StartDay.
   int32_t DayBlockedRows = 0;

@@ -1,4 +1,5 @@
 // The peak checks of CCallPeak: one day, one month, the record range.
+#include <algorithm>
 #include <cstdio>
 
 #include "analysis/call_peak.h"
@@ -117,6 +118,10 @@ int CCallPeak::GetRecordRange(const RecordDay& through) {
   noRecordDay_ = false;
   if (QueryDay(kFirstRecordDayStatement, &FirstDay, through) == 0) return 0;
   if (QueryDay(kLastRecordDayStatement, &LastDay, through) == 0) return 0;
+  if (RangeStartDay != 0) {
+    FirstDay = std::max(FirstDay, RangeStartDay);
+    return 1;
+  }
   // The cap counts calendar days back from the last day's local date, so a
   // clock change between the two ends cannot move the start into the day
   // (or month) before.

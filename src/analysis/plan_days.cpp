@@ -1,5 +1,7 @@
 #include "analysis/plan_days.h"
 
+#include <algorithm>
+
 #include "planning/busy_hour.h"
 #include "platform/local_time.h"
 #include "timeutil/time_conversions.h"
@@ -53,26 +55,28 @@ DayFigures FiguresOfDay(const DayOccupancy& day) {
   return figures;
 }
 
-void CPlanDays::Begin(int32_t firstDay) {
+void CPlanDays::Begin(int32_t firstDay, int32_t room) {
   SYSTEMTIME local{};
   firstNumber_ = EpochToLocalFields(firstDay, &local) ? DayNumber(local.wYear, local.wMonth, local.wDay) : 0;
-  kept_.fill(false);
+  const size_t size = static_cast<size_t>(std::max(room, 0));
+  days_.assign(size, DayFigures{});
+  kept_.assign(size, 0);
 }
 
 void CPlanDays::OnDay(const DayOccupancy& day) {
   SYSTEMTIME local{};
   const int32_t index =
       EpochToLocalFields(day.dayStart, &local) ? DayNumber(local.wYear, local.wMonth, local.wDay) - firstNumber_ : -1;
-  if (index < 0 || index >= kMaxDays) return;
+  if (index < 0 || static_cast<size_t>(index) >= days_.size()) return;
   // Straight into its slot: a day's figures are too large to pass around.
   days_[static_cast<size_t>(index)] = FiguresOfDay(day);
-  kept_[static_cast<size_t>(index)] = true;
+  kept_[static_cast<size_t>(index)] = 1;
 }
 
 std::vector<DayFigures> CPlanDays::Days() const {
   std::vector<DayFigures> days;
   for (size_t i = 0; i < days_.size(); ++i) {
-    if (kept_[i]) days.push_back(days_[i]);
+    if (kept_[i] != 0) days.push_back(days_[i]);
   }
   return days;
 }

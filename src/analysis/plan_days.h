@@ -2,14 +2,13 @@
 // runs. As the peak checker's day observer it turns each day's occupancy
 // into DayFigures (peak, busy hour, calls, blocked calls) and files them by
 // their local date, so the order in which days arrive does not matter. The
-// storage is fixed: nothing is allocated per day.
+// storage is set aside by Begin: nothing is allocated per day.
 //
 // Order: Begin, a range check with this object as the checker's
 // DayObserver, then Days. OnDay may be called from several threads at once
 // for different days; the rest from one thread at a time.
 #pragma once
 
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -19,12 +18,13 @@
 
 class CPlanDays : public CDayObserver {
  public:
-  // Room for sixteen months of days, more than a capped range check covers.
-  static constexpr int32_t kMaxDays = 16 * 31;
+  // Room for sixteen months of days by default, more than a range check
+  // capped at 395 days covers.
+  static constexpr int32_t kDefaultDays = 16 * 31;
 
   // Forgets every day kept; keeps from now on the days from the local
-  // midnight `firstDay` on, up to kMaxDays days after it.
-  void Begin(int32_t firstDay);
+  // midnight `firstDay` on, up to `room` days after it.
+  void Begin(int32_t firstDay, int32_t room = kDefaultDays);
 
   // Files the day's figures. A day before the first day (the range check
   // starts its first month on day 1), beyond the room or whose date cannot
@@ -39,14 +39,15 @@ class CPlanDays : public CDayObserver {
   template <class Visit>
   void ForEachDayWithoutRows(Visit visit) {
     for (std::size_t i = 0; i < days_.size(); ++i) {
-      if (kept_[i] && days_[i].calls == 0) visit(days_[i]);
+      if (kept_[i] != 0 && days_[i].calls == 0) visit(days_[i]);
     }
   }
 
  private:
   int32_t firstNumber_ = 0;
-  std::array<DayFigures, kMaxDays> days_{};
-  std::array<bool, kMaxDays> kept_{};
+  std::vector<DayFigures> days_;
+  // Bytes, not bits: days are filed from several threads at once.
+  std::vector<uint8_t> kept_;
 };
 
 // The figures of one checked day: its local date, rows, peak, busy hour and

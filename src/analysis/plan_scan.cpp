@@ -65,17 +65,30 @@ void MarkMissingDays(CCallPeak* checker, CPlanDays* days) {
 
 }  // namespace
 
-int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanProgress* progress) {
+int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanProgress* progress,
+                 int32_t historyMonths) {
   CheckMode = mode;
   checker->Reset();
-  const RecordDay through = DayBefore(LocalToday());
+  const RecordDay today = LocalToday();
+  const RecordDay through = DayBefore(today);
+  // The checker is the console's too: its range goes back to the cap again
+  // when the plan is done.
+  struct RangeStart {
+    CCallPeak* checker;
+    ~RangeStart() { checker->RangeStartDay = 0; }
+  } restore{checker};
+  if (historyMonths > 0) {
+    const int32_t first = MonthCount(today.year, today.month) - historyMonths;
+    checker->RangeStartDay = LocalDateToEpoch(YearOfMonthCount(first), MonthOfMonthCount(first), 1);
+  }
   // The first record day decides which days the plan keeps (the range check
   // reads it again, the same way). A range the check would refuse gets no
   // further: the caller says in its own words that there is nothing to plan.
   if (checker->GetRecordRange(through) == 0) return 0;
   if (!checker->HasCheckableRange()) return 0;
-  days->Begin(checker->FirstDay);
-  if (progress != nullptr) progress->Begin(DaysToCheck(checker->FirstDay, checker->LastDay, through));
+  const int32_t toCheck = DaysToCheck(checker->FirstDay, checker->LastDay, through);
+  days->Begin(checker->FirstDay, std::max(toCheck, CPlanDays::kDefaultDays));
+  if (progress != nullptr) progress->Begin(toCheck);
   PlanDayObserver observer(days, progress);
   checker->DayObserver = &observer;
   const int result = checker->CheckRange(through);

@@ -26,7 +26,10 @@ class CPlanScanProgress {
 // kCheckTrunkWithoutSipTie) on `checker`, whose session must be open, and
 // keeps the days from the first record day on in `days`. The range ends
 // with yesterday, the last complete local day (today's date is read once):
-// today's records are still coming in. `progress` may be null.
+// today's records are still coming in. It starts, at the earliest, on the
+// first day of the month `historyMonths` months before the current one;
+// with `historyMonths` 0, at most 395 days before the last record day, as
+// the range check starts. `progress` may be null.
 //
 // A day whose statements returned no rows is then asked, on the checker's
 // session, whether any record of another kind starts on it; a day without
@@ -37,4 +40,5 @@ class CPlanScanProgress {
 // Returns 0 when the record range could not be read or is one the range
 // check refuses (no day checked, nothing printed); else 1. Leaves CheckMode
 // as the range check leaves it and the checker without an observer.
-int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanProgress* progress);
+int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanProgress* progress,
+                 int32_t historyMonths = 0);

@@ -154,7 +154,7 @@ int WriteFiles(const PlanOptions& options, const PlanReportHeader& header, std::
   }
   std::string error;
   if (!WriteDaysCsv(dir, days, plan, &error) || !WriteMonthsCsv(dir, plan, &error) ||
-      !WriteProfileCsv(dir, plan, &error)) {
+      !WriteProfileCsv(dir, plan, &error) || !WriteBacktestCsv(dir, plan, &error)) {
     return Fail(error);
   }
   if (!options.chartPath.empty()) {
@@ -185,7 +185,7 @@ int RunPlan(const PlanOptions& options) {
   {
     StdoutToStderr redirect;
     TerminalProgress progress;
-    scanned = ScanPlanDays(&checker, kind.mode, collected.get(), &progress);
+    scanned = ScanPlanDays(&checker, kind.mode, collected.get(), &progress, options.historyMonths);
     progress.End();
   }
   const bool lost = checker.Session.connectionLost != 0;
@@ -212,6 +212,9 @@ int RunPlan(const PlanOptions& options) {
   request.currentYear = today.wYear;
   request.currentMonth = today.wMonth;
   const CapacityPlan plan = MakeCapacityPlan(days, request);
+  if (const std::string stale = StaleRecordsText(plan); !stale.empty()) {
+    std::fprintf(stderr, "nortesk-etp: %s\n", stale.c_str());
+  }
 
   PlanReportHeader header;
   header.dataSource = options.dsn;

@@ -14,7 +14,10 @@
 //   --high-gos PERCENT  grade of service for the high load (default 7)
 //   --lines N      lines installed
 //   --months H     projection horizon, 1-60 (default 12)
-//   --csv DIR      writes DIR/days.csv, DIR/months.csv and DIR/profile.csv
+//   --history-months N  months before the current one that are read, 1-120
+//                  (default 36)
+//   --csv DIR      writes DIR/days.csv, DIR/months.csv, DIR/profile.csv and
+//                  DIR/backtest.csv
 //   --chart FILE   draws the chart into FILE.png or FILE.svg
 //   --html FILE    writes the plan as one self-contained page (report/plan_page.h)
 //   --sessions K   sessions the days are read on at once (default: the
@@ -23,7 +26,8 @@
 //                  lines run out for the node exporter (cli/trunk_metrics.h)
 //
 // A day that cannot be read (a failed statement, a lost connection) fails
-// the plan: its loads would be too low.
+// the plan: its loads would be too low. Records that end more than two
+// months back are stale: standard error says so as the report does.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +44,7 @@ struct PlanOptions {
   double highGradePercent = 7.0;
   int32_t lines = 0;  // 0: not given
   int32_t months = 12;
+  int32_t historyMonths = 36;
   std::string csvDir;     // empty: no CSV files
   std::string chartPath;  // empty: no chart
   std::string htmlPath;   // empty: no page

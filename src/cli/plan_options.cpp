@@ -68,6 +68,11 @@ CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options) {
       ->type_name("H")
       ->check(CLI::Range(1, 60))
       ->capture_default_str();
+  plan->add_option("--history-months", options->historyMonths,
+                   "months of records before the current one to forecast from (seasons need 24 complete ones)")
+      ->type_name("N")
+      ->check(CLI::Range(1, 120))
+      ->capture_default_str();
   options->sessions = DefaultRangeSessions();
   plan->add_option("--sessions", options->sessions, "sessions the days are read on at once")
       ->type_name("K")

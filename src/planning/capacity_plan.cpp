@@ -141,6 +141,14 @@ void AddMeasuredMonths(std::span<const DayFigures> days, const PlanRequest& requ
       break;
     }
   }
+  if (plan->lastComplete >= 0 && !days.empty()) {
+    const MonthPlan& last = plan->months[static_cast<size_t>(plan->lastComplete)];
+    StaleRecords& stale = plan->staleRecords;
+    stale.stale = current - MonthCount(last.year, last.month) > kStaleMonths;
+    stale.year = days.back().year;
+    stale.month = days.back().month;
+    stale.monthsAgo = current - MonthCount(stale.year, stale.month);
+  }
 }
 
 void AddYearLoads(std::span<const DayFigures> days, const PlanRequest& request, CapacityPlan* plan) {
@@ -180,10 +188,13 @@ void AddProjection(const PlanRequest& request, CapacityPlan* plan) {
   if (rated > 0) plan->highRatio = ratios / rated;
   plan->trend = FitTrend(points);
   if (!plan->trend.fitted) return;
+  plan->forecast = MakeForecast({points, MonthOfMonthCount(firstCount)});
   const int32_t current = MonthCount(request.currentYear, request.currentMonth);
+  const MonthPlan& lastMeasured = plan->months[static_cast<size_t>(plan->measuredMonths - 1)];
+  const int32_t from = plan->staleRecords.stale ? MonthCount(lastMeasured.year, lastMeasured.month) : current;
   for (int32_t ahead = 1; ahead <= request.horizonMonths; ++ahead) {
-    const int32_t count = current + ahead;
-    const TrendValue value = ProjectTrend(plan->trend, static_cast<double>(count - firstCount + 1));
+    const int32_t count = from + ahead;
+    const TrendValue value = ProjectForecast(plan->forecast, static_cast<double>(count - firstCount + 1));
     MonthPlan month;
     month.year = YearOfMonthCount(count);
     month.month = MonthOfMonthCount(count);
@@ -191,6 +202,7 @@ void AddProjection(const PlanRequest& request, CapacityPlan* plan) {
     month.load = value.load;
     month.highLoad = value.load * plan->highRatio;
     month.loadUpper = value.upper;
+    month.loadLower = LowerEnd(value);
     const LinesByCriteria lines = LinesForLoads(month.load, request.grade, month.highLoad, request.highGrade);
     month.linesNeeded = lines.lines;
     month.governs = lines.governs;

@@ -29,8 +29,13 @@
 // (DayFigures::missing) is no measurement: it adds to no load and no count
 // of days. The trend runs through the complete months' offered loads,
 // k = 1 for the first of them, counting calendar months; it needs
-// kMinTrendMonths. A projected month's high load is its load times the mean
+// kMinTrendMonths. The projection is the forecast of the model with the
+// best track record on those loads (planning/forecast.h), the trend among
+// them. A projected month's high load is its load times the mean
 // high / offered ratio of the complete months.
+// The records are stale when the last complete month lies more than
+// kStaleMonths before the current month: the projection then starts after
+// the last measured month instead of after the current one.
 #pragma once
 
 #include <array>
@@ -40,6 +45,7 @@
 
 #include "planning/busy_hour.h"
 #include "planning/day_figures.h"
+#include "planning/forecast.h"
 #include "planning/trend.h"
 
 enum class MonthKind { kComplete, kPartial, kProjected };
@@ -69,6 +75,7 @@ struct MonthPlan {
   double load = 0.0;           // offered Erlangs; projected: the trend's value
   double highLoad = 0.0;       // Erlangs; projected: load × the mean ratio
   double loadUpper = 0.0;      // projected months: upper end of the 95% interval
+  double loadLower = 0.0;      // projected months: lower end of the 95% interval
   int32_t linesNeeded = 0;       // by the two criteria
   Criterion governs = Criterion::kNone;
   int32_t linesNeededUpper = 0;  // projected months: for loadUpper and its high load
@@ -114,6 +121,17 @@ struct LinesVerdict {
   int32_t saturatedDays = 0;
 };
 
+// Months between the last complete month and the current one beyond which
+// the records count as stale.
+inline constexpr int32_t kStaleMonths = 2;
+
+struct StaleRecords {
+  bool stale = false;
+  int32_t year = 0;  // the month of the last day given
+  int32_t month = 0;
+  int32_t monthsAgo = 0;  // from that month to the current one
+};
+
 struct PlanRequest {
   double grade = 0.01;        // blocking probability for the offered load, within (0, 1)
   double highGrade = 0.07;    // for the high load
@@ -135,6 +153,10 @@ struct CapacityPlan {
   // Lines needed now: those of the last complete month (0 without one).
   int32_t linesNeededNow = 0;
   Trend trend;
+  // The models fitted to the complete months' loads, their track record and
+  // the one the projection follows (its line is `trend`).
+  Forecast forecast;
+  StaleRecords staleRecords;
   double highRatio = 1.0;  // mean high / offered of the complete months
   YearLoads year;
   int32_t calls = 0;

@@ -1,9 +1,11 @@
 #include "report/plan_csv.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "report/atomic_file.h"
 #include "report/plan_formats.h"
+#include "timeutil/calendar_months.h"
 
 namespace {
 
@@ -42,6 +44,15 @@ const char* MonthKindName(MonthKind kind) {
   return "";
 }
 
+const char* ForecastModelName(ForecastModel model) {
+  switch (model) {
+    case ForecastModel::kLine: return "line";
+    case ForecastModel::kSeasonal: return "seasonal-line";
+    case ForecastModel::kHoltWinters: return "holt-winters";
+  }
+  return "";
+}
+
 std::string QuarterHourText(int32_t position) {
   if (position < 0) return "";
   char text[16] = {};
@@ -74,7 +85,7 @@ bool WriteMonthsCsv(const std::string& dir, const CapacityPlan& plan, std::strin
   std::string text = std::string(
                          "month,kind,days,busy_days,busy_hour_start,carried_erlangs,blocked_share,load_erlangs,"
                          "high_load_erlangs,load_upper_erlangs,peak_calls,blocked_calls,lines_needed,"
-                         "lines_needed_upper") +
+                         "lines_needed_upper,model") +
                      kLineEnd;
   const std::string none;
   for (const MonthPlan& month : plan.months) {
@@ -82,14 +93,15 @@ bool WriteMonthsCsv(const std::string& dir, const CapacityPlan& plan, std::strin
     record << MonthText(month.year, month.month, '-') << MonthKindName(month.kind);
     if (month.kind == MonthKind::kProjected) {
       record << none << none << none << none << none << ErlangsText(month.load) << ErlangsText(month.highLoad)
-             << ErlangsText(month.loadUpper) << none << none << month.linesNeeded << month.linesNeededUpper;
+             << ErlangsText(month.loadUpper) << none << none << month.linesNeeded << month.linesNeededUpper
+             << ForecastModelName(plan.forecast.model);
     } else if (month.busyDays == 0) {
       record << month.days << 0 << none << none << none << none << none << none << month.peakCalls
-             << month.blockedCalls << month.linesNeeded << none;
+             << month.blockedCalls << month.linesNeeded << none << none;
     } else {
       record << month.days << month.busyDays << QuarterHourText(month.busyHourStart) << ErlangsText(month.carried)
              << ShareText(month.blockedShare) << ErlangsText(month.load) << ErlangsText(month.highLoad) << none
-             << month.peakCalls << month.blockedCalls << month.linesNeeded << none;
+             << month.peakCalls << month.blockedCalls << month.linesNeeded << none << none;
     }
   }
   return WriteFileAtomically(Path(dir, kMonthsCsvName), text, error);
@@ -106,4 +118,22 @@ bool WriteProfileCsv(const std::string& dir, const CapacityPlan& plan, std::stri
     }
   }
   return WriteFileAtomically(Path(dir, kProfileCsvName), text, error);
+}
+
+bool WriteBacktestCsv(const std::string& dir, const CapacityPlan& plan, std::string* error) {
+  std::string text = std::string("model,origin,horizon,month,forecast,actual") + kLineEnd;
+  if (plan.firstComplete >= 0) {
+    // k = 1 is the first complete month.
+    const MonthPlan& first = plan.months[static_cast<size_t>(plan.firstComplete)];
+    const int32_t base = MonthCount(first.year, first.month) - 1;
+    const auto monthOf = [base](double k) {
+      const int32_t count = base + static_cast<int32_t>(std::lround(k));
+      return MonthText(YearOfMonthCount(count), MonthOfMonthCount(count), '-');
+    };
+    for (const BacktestForecast& row : plan.forecast.backtest) {
+      Record(&text) << ForecastModelName(row.model) << monthOf(row.originK) << row.horizon << monthOf(row.k)
+                    << ErlangsText(row.forecast) << ErlangsText(row.actual);
+    }
+  }
+  return WriteFileAtomically(Path(dir, kBacktestCsvName), text, error);
 }

@@ -12,11 +12,17 @@
 // month (planning/capacity_plan.h), else 0.
 // months.csv, the measured months oldest first, then the projected ones:
 //   month,kind,days,busy_days,busy_hour_start,carried_erlangs,blocked_share,load_erlangs,
-//   high_load_erlangs,load_upper_erlangs,peak_calls,blocked_calls,lines_needed,lines_needed_upper
+//   high_load_erlangs,load_upper_erlangs,peak_calls,blocked_calls,lines_needed,lines_needed_upper,model
 // with kind complete, partial or projected, busy_hour_start the clock time
 // "HH:MM" of the time-consistent busy hour, blocked_share a fraction,
-// load_erlangs the offered load (projected: the trend's), and the fields
+// load_erlangs the offered load (projected: the forecast's), model the
+// forecast's model on projected rows (ForecastModelName), and the fields
 // that do not apply to a kind, or to a month without busy days, left empty.
+// backtest.csv, the track record of every model (planning/forecast.h):
+//   model,origin,horizon,month,forecast,actual
+// one row per forecast: the model, the last month it was fitted to, the
+// months ahead, the month forecast, the forecast and the measured offered
+// load in Erlangs; by model, then origin, then month.
 // profile.csv, for each measured month with busy days, its 96 quarter hours:
 //   month,quarter_hour,erlangs
 // the mean traffic of the quarter hour ("HH:MM") over the busy days.
@@ -31,6 +37,7 @@
 inline constexpr char kDaysCsvName[] = "days.csv";
 inline constexpr char kMonthsCsvName[] = "months.csv";
 inline constexpr char kProfileCsvName[] = "profile.csv";
+inline constexpr char kBacktestCsvName[] = "backtest.csv";
 
 // Write `dir`/days.csv, months.csv and profile.csv; `plan` is the one made
 // from `days`. On failure: false with a one-line reason in `error`.
@@ -38,9 +45,13 @@ bool WriteDaysCsv(const std::string& dir, std::span<const DayFigures> days, cons
                   std::string* error);
 bool WriteMonthsCsv(const std::string& dir, const CapacityPlan& plan, std::string* error);
 bool WriteProfileCsv(const std::string& dir, const CapacityPlan& plan, std::string* error);
+bool WriteBacktestCsv(const std::string& dir, const CapacityPlan& plan, std::string* error);
 
 // "HH:MM" of clock quarter hour `position` (0..95); empty for -1.
 std::string QuarterHourText(int32_t position);
 
 // The kind column's word for `kind`.
 const char* MonthKindName(MonthKind kind);
+
+// The model column's word for `model`: line, seasonal-line or holt-winters.
+const char* ForecastModelName(ForecastModel model);

@@ -52,9 +52,28 @@ void PrintHeader(std::FILE* out, const PlanReportHeader& header, std::span<const
   if (plan.missingDays > 0) {
     std::fprintf(out, "%d days had no call records and count as missing\n", static_cast<int>(plan.missingDays));
   }
+  const std::string stale = StaleRecordsText(plan);
+  if (!stale.empty()) std::fprintf(out, "%s\n", stale.c_str());
+}
+
+// How the report names each model.
+const char* ModelTitle(ForecastModel model) {
+  switch (model) {
+    case ForecastModel::kLine: return "linear trend";
+    case ForecastModel::kSeasonal: return "linear trend with 12 monthly season factors";
+    case ForecastModel::kHoltWinters: return "additive Holt-Winters with a damped trend";
+  }
+  return "";
 }
 
 }  // namespace
+
+std::string StaleRecordsText(const CapacityPlan& plan) {
+  const StaleRecords& stale = plan.staleRecords;
+  if (!stale.stale) return "";
+  return Format("the records end in %s, %d months ago: the projection starts from there",
+                MonthText(stale.year, stale.month, '/').c_str(), stale.monthsAgo);
+}
 
 std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, const CapacityPlan& plan) {
   std::vector<std::string> lines;
@@ -87,7 +106,8 @@ std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, const C
       break;
     case LinesOutlook::kRunsOut: {
       const MonthPlan& month = plan.months[static_cast<size_t>(verdict.runsOutAt)];
-      std::string line = Format("  runs out in %s (the trend's %s E needs %d lines)", MonthOf(month).c_str(),
+      std::string line = Format("  runs out in %s (the %s %s E needs %d lines)", MonthOf(month).c_str(),
+                                plan.forecast.model == ForecastModel::kLine ? "trend's" : "forecast's",
                                 ErlangsText(month.load).c_str(), month.linesNeeded);
       if (verdict.earliestAt >= 0) {
         line += Format(", as early as %s (the upper end of the 95%% interval)",
@@ -223,6 +243,35 @@ void PrintTrend(std::FILE* out, const PlanReportHeader& header, const CapacityPl
                "\nTrend of the offered load of the %d complete months since %s: %+.3f E a month; projected over %d\n"
                "months with the upper end of the 95%% prediction interval, the high load at %.3f times the load.\n",
                plan.completeMonths, MonthOf(first).c_str(), plan.trend.slope, header.horizonMonths, plan.highRatio);
+  const Forecast& forecast = plan.forecast;
+  const ModelRecord& chosen = forecast.records[static_cast<size_t>(forecast.model)];
+  std::fprintf(out, "Model: %s", ModelTitle(forecast.model));
+  if (chosen.judged) {
+    std::fprintf(out, ", %.1f%% mean absolute percentage error forecasting the last %d complete months 1 to %d months\n"
+                      "ahead (%d forecasts)\n",
+                 chosen.error * 100.0, kBacktestMonths, kBacktestMonths, chosen.forecasts);
+  } else {
+    std::fprintf(out, ", without a track record: %d complete months are too few to forecast the last %d from\n",
+                 plan.completeMonths, kBacktestMonths);
+  }
+  for (ForecastModel model : {ForecastModel::kLine, ForecastModel::kSeasonal, ForecastModel::kHoltWinters}) {
+    const ModelRecord& record = forecast.records[static_cast<size_t>(model)];
+    if (model == forecast.model || (!record.judged && plan.completeMonths < kMinSeasonalMonths)) continue;
+    if (record.judged) {
+      std::fprintf(out, "  %s: %.1f%%\n", ModelTitle(model), record.error * 100.0);
+    } else {
+      std::fprintf(out, "  %s: no track record, it needs %d complete months before the months it is checked on\n",
+                   ModelTitle(model), kMinSeasonalMonths);
+    }
+  }
+  if (plan.completeMonths < kMinSeasonalMonths) {
+    std::fprintf(out, "Seasons need %d complete months of records, there are %d: the line is used.\n",
+                 kMinSeasonalMonths, plan.completeMonths);
+  } else if (forecast.model != ForecastModel::kLine) {
+    std::fprintf(out,
+                 "Its 95%% interval: the spread of its errors at each horizon, at least the prediction interval of\n"
+                 "the line through the seasonally adjusted loads.\n");
+  }
 }
 
 void PrintBlocked(std::FILE* out, const CapacityPlan& plan) {

@@ -4,7 +4,9 @@
 // given, their capacity, the blocking now, when they run out and any sign
 // that they are saturated); the months table, projected months included,
 // with the reason a month is partial; the year's reference loads; the
-// trend; blocked calls. Units always printed.
+// trend, the model the projection follows and every model's track record;
+// blocked calls. Stale records are said under the header. Units always
+// printed.
 #pragma once
 
 #include <cstdio>
@@ -39,6 +41,10 @@ struct MonthCells {
   std::string partialBecause;  // why a partial month is partial: "in progress, 2 days missing"
 };
 MonthCells PlanMonthCells(const MonthPlan& month);
+
+// When the records are stale (CapacityPlan::staleRecords): "the records end
+// in YYYY/MM, N months ago: the projection starts from there"; else empty.
+std::string StaleRecordsText(const CapacityPlan& plan);
 
 // Writes the report of `plan`, made from `days`, to `out`.
 void PrintPlanReport(std::FILE* out, const PlanReportHeader& header, std::span<const DayFigures> days,

@@ -194,7 +194,7 @@ std::vector<std::string> MonthRecord(std::vector<DayCount*> days, const std::str
   const int lines = std::max(LinesNeeded(bestMean * ratio, grade), LinesNeeded(high, highGrade));
   return {name, kind, std::to_string(n), std::to_string(busyDays), positions[best].substr(0, 5),
           Fixed3(bestMean), share, Fixed3(bestMean * ratio), Fixed3(high), "", std::to_string(peak),
-          std::to_string(blocked), std::to_string(lines), ""};
+          std::to_string(blocked), std::to_string(lines), "", ""};
 }
 
 class PlanTest : public BackendTest {};
@@ -236,7 +236,8 @@ TEST_P(PlanTest, FilesAgreeWithAPlainRecountOfTheRows) {
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path().filename());
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"days.csv", "months.csv", "plan.svg", "profile.csv"}));
+  EXPECT_EQ(files,
+            (std::vector<std::string>{"backtest.csv", "days.csv", "months.csv", "plan.svg", "profile.csv"}));
   EXPECT_NE(ReadWholeFile(dir + "/plan.svg").find("</svg>"), std::string::npos);
 
   std::vector<DayCount> days =
@@ -252,7 +253,8 @@ TEST_P(PlanTest, FilesAgreeWithAPlainRecountOfTheRows) {
   EXPECT_EQ(monthsCsv[0],
             (std::vector<std::string>{"month", "kind", "days", "busy_days", "busy_hour_start", "carried_erlangs",
                                       "blocked_share", "load_erlangs", "high_load_erlangs", "load_upper_erlangs",
-                                      "peak_calls", "blocked_calls", "lines_needed", "lines_needed_upper"}));
+                                      "peak_calls", "blocked_calls", "lines_needed", "lines_needed_upper",
+                                      "model"}));
   for (size_t m = 0; m < names.size(); ++m) {
     std::vector<DayCount*> inMonth;
     for (DayCount& day : days) {
@@ -349,7 +351,7 @@ TEST_P(PlanTest, AChartGnuplotDidNotDrawFailsAndLeavesNoFile) {
   std::vector<std::string> files;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path().filename());
   std::sort(files.begin(), files.end());
-  EXPECT_EQ(files, (std::vector<std::string>{"days.csv", "months.csv", "profile.csv"}));
+  EXPECT_EQ(files, (std::vector<std::string>{"backtest.csv", "days.csv", "months.csv", "profile.csv"}));
 }
 
 TEST_P(PlanTest, AReportThatCannotBeWrittenExitsWith1) {
