@@ -31,6 +31,16 @@ bool ParseDecimal(const std::string& text, double* value) {
   return std::isfinite(*value);
 }
 
+// The user's text for a one-line reason: control characters (a line end
+// among them) shown as '?'.
+std::string OneLineText(const std::string& text) {
+  std::string shown = text;
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  }
+  return shown;
+}
+
 }  // namespace
 
 bool ParseThresholdRange(const std::string& text, ThresholdRange* range, std::string* error) {
@@ -59,11 +69,11 @@ bool ParseThresholdRange(const std::string& text, ThresholdRange* range, std::st
     }
   }
   if (!valid) {
-    *error = "a range such as 10, 10:, ~:10, 10:20 or @10:20 is needed, not \"" + text + "\"";
+    *error = "a range such as 10, 10:, ~:10, 10:20 or @10:20 is needed, not \"" + OneLineText(text) + "\"";
     return false;
   }
   if (parsed.start > parsed.end) {
-    *error = "the range \"" + text + "\" starts after it ends";
+    *error = "the range \"" + OneLineText(text) + "\" starts after it ends";
     return false;
   }
   *range = parsed;
@@ -83,9 +93,12 @@ ThresholdRange ScaleRange(const ThresholdRange& range, double factor) {
 }
 
 std::string PlainNumber(double value, int places) {
-  char text[64] = {};
-  std::snprintf(text, sizeof text, "%.*f", places, value);
-  std::string number = text;
+  // Sized to the number: the largest doubles have over 300 digits.
+  const int length = std::snprintf(nullptr, 0, "%.*f", places, value);
+  if (length <= 0) return "";
+  std::string number(static_cast<size_t>(length) + 1, '\0');
+  std::snprintf(number.data(), number.size(), "%.*f", places, value);
+  number.resize(static_cast<size_t>(length));
   if (number.find('.') != std::string::npos) {
     while (number.back() == '0') number.pop_back();
     if (number.back() == '.') number.pop_back();
@@ -97,7 +110,9 @@ std::string PlainNumber(double value, int places) {
 std::string FormatThresholdRange(const ThresholdRange& range) {
   std::string text = range.inside ? "@" : "";
   const std::string end = std::isinf(range.end) ? "" : PlainNumber(range.end, 3);
-  if (range.start == 0.0 && !end.empty()) return text + end;
-  text += std::isinf(range.start) ? "~" : PlainNumber(range.start, 3);
+  const std::string start = std::isinf(range.start) ? "~" : PlainNumber(range.start, 3);
+  // A start that is written as 0 goes, as 0 itself does.
+  if (start == "0" && !end.empty()) return text + end;
+  text += start;
   return text + ":" + end;
 }

@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ThresholdRange range;
   std::string error;
   if (!ParseThresholdRange(text, &range, &error)) {
-    // The reason quotes the text as given, line ends and all.
-    if (error.empty()) std::abort();
+    // A reason, on one line whatever the text held.
+    if (error.empty() || error.find('\n') != std::string::npos) std::abort();
     return 0;
   }
   if (std::isnan(range.start) || std::isnan(range.end) || range.start > range.end) std::abort();
@@ -22,12 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FormatThresholdRange(ScaleRange(range, 60.0));
   // Written back, the range reads again as the same range but for the
   // rounding to three places.
-  // So only for ends a threshold can hold: PlainNumber writes at most 63
-  // characters, and an end of 1e63 or more is cut short.
   const std::string written = FormatThresholdRange(range);
-  for (double end : {range.start, range.end}) {
-    if (!std::isinf(end) && std::fabs(end) >= 1e15) return 0;
-  }
   ThresholdRange again;
   if (!ParseThresholdRange(written, &again, &error)) std::abort();
   auto near = [](double a, double b) { return a == b || std::fabs(a - b) <= 0.0005 + std::fabs(b) * 1e-12; };

@@ -64,6 +64,16 @@ TEST(ThresholdRange, ARangeIsWrittenBackPlainAndScaledIntoAnotherUnit) {
   EXPECT_EQ(FormatThresholdRange(ScaleRange(percent, 0.3)), "24:28.5");
   EXPECT_EQ(PlainNumber(123456789.0, 3), "123456789");
   EXPECT_EQ(PlainNumber(-0.0001, 3), "0");
+  // Every digit of a number longer than any fixed buffer; a start written
+  // as 0 goes as 0 does.
+  EXPECT_EQ(PlainNumber(8.9e80, 0).size(), 81u);
+  EXPECT_EQ(PlainNumber(8.9e80, 0).substr(0, 2), "89");
+  ThresholdRange tiny;
+  ASSERT_TRUE(ParseThresholdRange("0.000000004:2.5", &tiny, &error));
+  EXPECT_EQ(FormatThresholdRange(tiny), "2.5");
+  // The reason stays on one line whatever the text held.
+  EXPECT_FALSE(ParseThresholdRange("10\n:5", &tiny, &error));
+  EXPECT_EQ(error.find('\n'), std::string::npos) << error;
 }
 
 }  // namespace
