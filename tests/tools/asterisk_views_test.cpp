@@ -181,8 +181,8 @@ TEST_P(AsteriskViewsTest, PeakTrunkMinutesAndPlanOfKnownCalls) {
             "2026-02-09,6,2,10:05:00,09:10:00,0.250,1,0,09:15:00,0.250,1\r\n");
   EXPECT_EQ(ReadWholeFile(dir + "/months.csv"),
             "month,kind,days,busy_days,busy_hour_start,carried_erlangs,blocked_share,load_erlangs,"
-            "high_load_erlangs,load_upper_erlangs,peak_calls,blocked_calls,lines_needed,lines_needed_upper\r\n"
-            "2026-02,partial,2,1,09:15,0.250,0.0000,0.250,0.142,,2,1,3,\r\n");
+            "high_load_erlangs,load_upper_erlangs,peak_calls,blocked_calls,lines_needed,lines_needed_upper,model\r\n"
+            "2026-02,partial,2,1,09:15,0.250,0.0000,0.250,0.142,,2,1,3,,\r\n");
 }
 
 INSTANTIATE_BACKENDS(AsteriskViewsTest);
