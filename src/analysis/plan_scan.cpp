@@ -67,7 +67,7 @@ void MarkMissingDays(CCallPeak* checker, CPlanDays* days) {
 
 int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanProgress* progress,
                  int32_t historyMonths) {
-  CheckMode = mode;
+  const CheckModeScope scanMode(mode);
   checker->Reset();
   const RecordDay today = LocalToday();
   const RecordDay through = DayBefore(today);

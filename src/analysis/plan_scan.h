@@ -38,7 +38,7 @@ class CPlanScanProgress {
 // Nothing is asked when a day could not be read already.
 //
 // Returns 0 when the record range could not be read or is one the range
-// check refuses (no day checked, nothing printed); else 1. Leaves CheckMode
-// as the range check leaves it and the checker without an observer.
+// check refuses (no day checked, nothing printed); else 1. Runs in `mode`
+// and leaves CheckMode as it found it, and the checker without an observer.
 int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanProgress* progress,
                  int32_t historyMonths = 0);

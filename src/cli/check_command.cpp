@@ -360,7 +360,7 @@ int RunCheck(const CheckOptions& options) {
   std::string rows;
   checker.Session.printSink = &diagnostics;
   checker.rowSink = &rows;
-  CheckMode = kind.mode;
+  const CheckModeScope dayMode(kind.mode);
   checker.Reset();
   KeepDay keep;
   checker.DayObserver = &keep;

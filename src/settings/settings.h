@@ -33,5 +33,18 @@ inline constexpr uint32_t kCheckModeMask = 0xF;
 inline constexpr uint32_t kPassExtToExt = 0x10;
 inline constexpr uint32_t kPassTrunkToTrunk = 0x20;
 
+// Sets CheckMode for the life of the scope and puts the one before back: a
+// subcommand's check runs in its own mode without leaving it to the console.
+class CheckModeScope {
+ public:
+  explicit CheckModeScope(uint32_t mode) : saved_(CheckMode) { CheckMode = mode; }
+  ~CheckModeScope() { CheckMode = saved_; }
+  CheckModeScope(const CheckModeScope&) = delete;
+  CheckModeScope& operator=(const CheckModeScope&) = delete;
+
+ private:
+  uint32_t saved_;
+};
+
 // Copies `name` (cut to 31 characters) into DsnName.
 void SetDsnName(const char* name);
