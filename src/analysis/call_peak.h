@@ -139,6 +139,10 @@ class CCallPeak : public CRecordProcessor {
   int32_t Sessions = 1;
   // Where printed rows go instead of standard output; null for stdout.
   std::string* rowSink = nullptr;
+  // False: the day statements leave out the session and the numbers of the
+  // calls (DaySelects::firstTimes), for a caller that lists no calls (the
+  // planner). Reset leaves it.
+  bool readsCallDetails = true;
 
   // Rows handed to OnCall since Reset, the ones not counted included.
   int32_t RowsCounted = 0;

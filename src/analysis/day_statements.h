@@ -15,6 +15,10 @@ struct DaySelects {
   uint32_t passFlag;  // set in CheckMode while `second` runs
   const char* first;
   const char* second;
+  // `first` and `second` with SessionID, CallerNum and TargetNum read as
+  // 0, '' and '': the same rows, for a reader that lists no calls.
+  const char* firstTimes;
+  const char* secondTimes;
 };
 
 // The selects of the first mode flag set in `checkMode` (1, 2, 4 in that

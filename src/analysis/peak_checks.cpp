@@ -44,12 +44,14 @@ int32_t CCallPeak::CheckDay(int32_t dayStart) {
   bool read = true;
   if (const DaySelects* selects = DaySelectsFor(CheckMode); selects != nullptr) {
     char statement[kStatementSize] = {};
-    FormatDaySelect(statement, sizeof statement, selects->first, DayStart, dayEnd);
+    FormatDaySelect(statement, sizeof statement, readsCallDetails ? selects->first : selects->firstTimes, DayStart,
+                    dayEnd);
     Session.ScanCalls(statement, this);
     read = Session.lastStatementFailed == 0;
     if (read && CountIPExtToIPExt >= 1) {
       CheckMode |= selects->passFlag;
-      FormatDaySelect(statement, sizeof statement, selects->second, DayStart, dayEnd);
+      FormatDaySelect(statement, sizeof statement, readsCallDetails ? selects->second : selects->secondTimes,
+                      DayStart, dayEnd);
       Session.ScanCalls(statement, this);
       read = Session.lastStatementFailed == 0;
     }

@@ -67,6 +67,7 @@ void CCallPeak::WalkMonthsOnSessions(int32_t first, int32_t last, const RecordDa
   readers.push_back(std::make_unique<CCallPeak>());
   readers.back()->Session.SwapWith(Session);
   readers.back()->DayObserver = DayObserver;
+  readers.back()->readsCallDetails = readsCallDetails;
   for (int32_t i = 1; i < Sessions && i < kMaxSessions; ++i) {
     auto reader = std::make_unique<CCallPeak>();
     if (reader->OpenOn(openedDsn_.c_str()) == 0) {
@@ -74,6 +75,7 @@ void CCallPeak::WalkMonthsOnSessions(int32_t first, int32_t last, const RecordDa
       continue;
     }
     reader->DayObserver = DayObserver;
+    reader->readsCallDetails = readsCallDetails;
     readers.push_back(std::move(reader));
   }
   std::vector<std::thread> threads;

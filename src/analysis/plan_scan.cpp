@@ -68,6 +68,13 @@ void MarkMissingDays(CCallPeak* checker, CPlanDays* days) {
 int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanProgress* progress,
                  int32_t historyMonths) {
   const CheckModeScope scanMode(mode);
+  // The plan lists no calls: its statements read the times, the kinds and
+  // the exit state, and the checker reads as the console's again after it.
+  struct CallDetails {
+    CCallPeak* checker;
+    ~CallDetails() { checker->readsCallDetails = true; }
+  } details{checker};
+  checker->readsCallDetails = false;
   checker->Reset();
   const RecordDay today = LocalToday();
   const RecordDay through = DayBefore(today);
