@@ -57,7 +57,7 @@ void LinesPanel(const ChartRequest& request, const std::string& daysFile, const 
     GnuplotLiteral(request.runOutMonth + "-15", &at);
     GnuplotLiteral("runs out " + request.runOutLabel, &label);
     script += "set arrow 1 from " + at + ", graph 0 to " + at + ", graph 1 nohead lw 2 dt 2 lc rgb '#c00000'\n";
-    script += "set label 1 " + label + " at " + at + ", graph 0.95 left offset 0.5,0 textcolor rgb '#c00000'\n";
+    script += "set label 1 " + label + " at " + at + ", graph 0.95 right offset -0.5,0 textcolor rgb '#c00000'\n";
   }
   script += "plot " + daysFile +
             " using 1:(column('busy_day') == 1 ? column('peak_calls') : NaN) with points pt 7 ps 0.4 "
