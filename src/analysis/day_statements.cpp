@@ -9,10 +9,10 @@ namespace {
   "select StartTime,EndTime,SessionID,CallerNum,TargetNum,ExitState from CDRMAIN where " \
   "StartTime>=%d and StartTime<%d and EndTime<%d and "
 // The same rows with the session and the numbers left out: only the lists of
-// calls show them, and the planner prints none. Constants keep the six
-// columns that the row reader binds.
-#define NORTESK_DAY_TIMES                                                    \
-  "select StartTime,EndTime,0,'','',ExitState from CDRMAIN where "           \
+// calls show them, and the planner prints none. Each column less is one
+// less value the driver converts and copies for every row.
+#define NORTESK_DAY_TIMES                                           \
+  "select StartTime,EndTime,ExitState from CDRMAIN where "          \
   "StartTime>=%d and StartTime<%d and EndTime<%d and "
 #define NORTESK_EXT_ONE "((CallerType=1 or CallerType=2) or (TargetType=1 or TargetType=2))"
 #define NORTESK_EXT_BOTH "((CallerType=1 or CallerType=2) and (TargetType=1 or TargetType=2))"

@@ -15,8 +15,8 @@ struct DaySelects {
   uint32_t passFlag;  // set in CheckMode while `second` runs
   const char* first;
   const char* second;
-  // `first` and `second` with SessionID, CallerNum and TargetNum read as
-  // 0, '' and '': the same rows, for a reader that lists no calls.
+  // `first` and `second` reading only StartTime, EndTime and ExitState
+  // (CallColumns::kTimes): the same rows, for a reader that lists no calls.
   const char* firstTimes;
   const char* secondTimes;
 };

@@ -44,15 +44,16 @@ int32_t CCallPeak::CheckDay(int32_t dayStart) {
   bool read = true;
   if (const DaySelects* selects = DaySelectsFor(CheckMode); selects != nullptr) {
     char statement[kStatementSize] = {};
+    const CallColumns columns = readsCallDetails ? CallColumns::kDetails : CallColumns::kTimes;
     FormatDaySelect(statement, sizeof statement, readsCallDetails ? selects->first : selects->firstTimes, DayStart,
                     dayEnd);
-    Session.ScanCalls(statement, this);
+    Session.ScanCalls(statement, this, columns);
     read = Session.lastStatementFailed == 0;
     if (read && CountIPExtToIPExt >= 1) {
       CheckMode |= selects->passFlag;
       FormatDaySelect(statement, sizeof statement, readsCallDetails ? selects->second : selects->secondTimes,
                       DayStart, dayEnd);
-      Session.ScanCalls(statement, this);
+      Session.ScanCalls(statement, this, columns);
       read = Session.lastStatementFailed == 0;
     }
   }

@@ -15,7 +15,8 @@ constexpr SQLLEN kNumberTextSize = 41;
 // name and the labels.
 constexpr size_t kPrintedLineSize = 256;
 
-// The six columns every call select delivers first, in this order.
+// The columns of a call select (CallColumns::kDetails, in this order); a
+// select of kTimes leaves the session and the numbers 0 and empty.
 struct CallRow {
   SQLINTEGER startTime;
   SQLINTEGER endTime;
@@ -53,13 +54,19 @@ struct BoundCall {
   CallRowIndicators indicators;
 };
 
-bool BindCallRows(SQLHSTMT statement, BoundCall* first) {
+bool BindCallRows(SQLHSTMT statement, BoundCall* first, CallColumns columns) {
   CallRow* row = &first->row;
   SQLLEN* ind = first->indicators.value;
+  const bool times = SQLBindCol(statement, 1, SQL_C_LONG, &row->startTime, sizeof row->startTime, &ind[0]) ==
+                         SQL_SUCCESS &&
+                     SQLBindCol(statement, 2, SQL_C_LONG, &row->endTime, sizeof row->endTime, &ind[1]) == SQL_SUCCESS;
+  if (columns == CallColumns::kTimes) {
+    return times &&
+           SQLBindCol(statement, 3, SQL_C_LONG, &row->exitState, sizeof row->exitState, &ind[5]) == SQL_SUCCESS;
+  }
   // One byte short of the text buffers: a number arrives as at most 39
   // characters and a NUL, and the last byte stays zero.
-  return SQLBindCol(statement, 1, SQL_C_LONG, &row->startTime, sizeof row->startTime, &ind[0]) == SQL_SUCCESS &&
-         SQLBindCol(statement, 2, SQL_C_LONG, &row->endTime, sizeof row->endTime, &ind[1]) == SQL_SUCCESS &&
+  return times &&
          SQLBindCol(statement, 3, SQL_C_LONG, &row->sessionId, sizeof row->sessionId, &ind[2]) == SQL_SUCCESS &&
          SQLBindCol(statement, 4, SQL_C_CHAR, row->callerNum, kNumberTextSize - 1, &ind[3]) == SQL_SUCCESS &&
          SQLBindCol(statement, 5, SQL_C_CHAR, row->targetNum, kNumberTextSize - 1, &ind[4]) == SQL_SUCCESS &&
@@ -91,7 +98,7 @@ void StopBlocks(SQLHSTMT statement) {
 
 }  // namespace
 
-int OSql::ScanCalls(const char* sql, CRecordProcessor* processor) {
+int OSql::ScanCalls(const char* sql, CRecordProcessor* processor, CallColumns columns) {
   if (processor == nullptr) {
     std::printf("No call back processor specified\n");
     return 0;
@@ -101,7 +108,7 @@ int OSql::ScanCalls(const char* sql, CRecordProcessor* processor) {
   SQLULEN rowsFetched = 1;
   SQLUSMALLINT statuses[kBlockRows] = {};
   UseBlocks(statementHandle, &rowsFetched, statuses);
-  if (!BindCallRows(statementHandle, block)) {
+  if (!BindCallRows(statementHandle, block, columns)) {
     // No row can be read; leave the statement idle for the next query.
     lastStatementFailed = 1;
     FinishLocalRead();

@@ -23,6 +23,11 @@
 
 class CRecordProcessor;
 
+// The columns a call select delivers, in this order. kDetails:
+// StartTime, EndTime, SessionID, CallerNum, TargetNum, ExitState (a reader
+// that lists calls); kTimes: StartTime, EndTime, ExitState.
+enum class CallColumns { kDetails, kTimes };
+
 class OSql {
  public:
   static constexpr int kMaxColumns = 32;
@@ -117,9 +122,9 @@ class OSql {
   // or its column could not be bound.
   int QueryMinutes(const char* sql, int64_t* outMinutes);
 
-  // Runs a six-column call select and hands every row to `processor`;
-  // defined with the call-record analysis.
-  int ScanCalls(const char* sql, CRecordProcessor* processor);
+  // Runs a call select and hands every row to `processor`; defined with the
+  // call-record analysis. `columns` says what the select delivers.
+  int ScanCalls(const char* sql, CRecordProcessor* processor, CallColumns columns = CallColumns::kDetails);
 
   // The trunk-minutes report on this session; defined with the report.
   int CheckTrunkMinutes(int withoutSipTie);
