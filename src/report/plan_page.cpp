@@ -83,15 +83,18 @@ void Header(const PlanPageRequest& request, std::span<const DayFigures> days, co
   if (plan.missingDays > 0) {
     *page += "\n" + Element("p", std::to_string(plan.missingDays) + " days had no call records and count as missing");
   }
+  if (const std::string stale = StaleRecordsText(plan); !stale.empty()) *page += "\n" + Element("p", stale);
   *page += "\n</header>\n";
 }
 
-// The report's answer lines: a line of its own for each unindented one,
-// the indented ones below it as a list.
-void Answer(const PlanPageRequest& request, const CapacityPlan& plan, std::string* page) {
-  *page += "<section class=\"answer\" aria-labelledby=\"answer\">\n<h2 id=\"answer\">The answer</h2>\n";
+// Lines of the report as the page shows them: a paragraph for each
+// unindented one, the indented ones below it as a list; the report's line
+// breaks inside a text are spaces here. The first paragraph may take a
+// class.
+void ReportLines(const std::vector<std::string>& lines, const char* firstClass, std::string* page) {
   bool inList = false, first = true;
-  for (const std::string& line : PlanAnswerLines(request.header, plan)) {
+  for (std::string line : lines) {
+    std::replace(line.begin(), line.end(), '\n', ' ');
     const bool indented = line.rfind("  ", 0) == 0;
     if (indented && !inList) *page += "<ul>\n";
     if (!indented && inList) *page += "</ul>\n";
@@ -99,11 +102,24 @@ void Answer(const PlanPageRequest& request, const CapacityPlan& plan, std::strin
     if (indented) {
       *page += Element("li", line.substr(2)) + "\n";
     } else {
-      *page += std::string(first ? "<p class=\"now\">" : "<p>") + HtmlText(line) + "</p>\n";
+      *page += (first && firstClass != nullptr ? std::string("<p class=\"") + firstClass + "\">" : std::string("<p>")) +
+               HtmlText(line) + "</p>\n";
     }
     first = false;
   }
   if (inList) *page += "</ul>\n";
+}
+
+void Answer(const PlanPageRequest& request, const CapacityPlan& plan, std::string* page) {
+  *page += "<section class=\"answer\" aria-labelledby=\"answer\">\n<h2 id=\"answer\">The answer</h2>\n";
+  ReportLines(PlanAnswerLines(request.header, plan), "now", page);
+  *page += "</section>\n";
+}
+
+// The trend, the model the projected months follow and the track records.
+void Projection(const PlanPageRequest& request, const CapacityPlan& plan, std::string* page) {
+  *page += "<section aria-labelledby=\"projection\">\n<h2 id=\"projection\">Projection</h2>\n";
+  ReportLines(PlanProjectionLines(request.header, plan), nullptr, page);
   *page += "</section>\n";
 }
 
@@ -254,9 +270,11 @@ void Method(const PlanPageRequest& request, std::string* page) {
                        "E.501). The lines needed are Erlang B's for the offered load at " +
                        GradeText(header.gradePercent) + " blocking and for the high load at " +
                        GradeText(header.highGradePercent) +
-                       ", the more of the two (ITU-T E.520), and a straight trend through the complete months' "
-                       "offered loads, with the upper end of its 95% prediction interval, projects them " +
-                       std::to_string(header.horizonMonths) + " months ahead.");
+                       ", the more of the two (ITU-T E.520). The complete months' offered loads are projected " +
+                       std::to_string(header.horizonMonths) +
+                       " months ahead, with the upper end of a 95% interval, by the model with the best track record "
+                       "(ITU-T E.507): a straight trend, the trend with monthly season factors, or Holt-Winters with "
+                       "a damped trend.");
   *page += "\n</section>\n";
 }
 
@@ -311,6 +329,7 @@ std::string PlanPageText(const PlanPageRequest& request, std::span<const DayFigu
     Answer(request, plan, &page);
     Chart(request, plan, &page);
     MonthsTable(request, plan, &page);
+    Projection(request, plan, &page);
     YearTable(request, days, plan, &page);
     Profile(request, plan, &page);
     Method(request, &page);

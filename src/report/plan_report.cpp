@@ -75,6 +75,51 @@ std::string StaleRecordsText(const CapacityPlan& plan) {
                 MonthText(stale.year, stale.month, '/').c_str(), stale.monthsAgo);
 }
 
+std::vector<std::string> PlanProjectionLines(const PlanReportHeader& header, const CapacityPlan& plan) {
+  std::vector<std::string> lines;
+  if (!plan.trend.fitted) {
+    lines.push_back(Format("No projection: %d complete months, at least %d are needed.", plan.completeMonths,
+                           kMinTrendMonths));
+    return lines;
+  }
+  const MonthPlan& first = plan.months[static_cast<size_t>(plan.firstComplete)];
+  lines.push_back(Format(
+      "Trend of the offered load of the %d complete months since %s: %+.3f E a month; projected over %d\n"
+      "months with the upper end of the 95%% prediction interval, the high load at %.3f times the load.",
+      plan.completeMonths, MonthOf(first).c_str(), plan.trend.slope, header.horizonMonths, plan.highRatio));
+  const Forecast& forecast = plan.forecast;
+  const ModelRecord& chosen = forecast.records[static_cast<size_t>(forecast.model)];
+  if (chosen.judged) {
+    lines.push_back(Format("Model: %s, %.1f%% mean absolute percentage error forecasting the last %d complete months "
+                           "1 to %d months\nahead (%d forecasts)",
+                           ModelTitle(forecast.model), chosen.error * 100.0, kBacktestMonths, kBacktestMonths,
+                           chosen.forecasts));
+  } else {
+    lines.push_back(Format("Model: %s, without a track record: %d complete months are too few to forecast the last %d "
+                           "from",
+                           ModelTitle(forecast.model), plan.completeMonths, kBacktestMonths));
+  }
+  for (ForecastModel model : {ForecastModel::kLine, ForecastModel::kSeasonal, ForecastModel::kHoltWinters}) {
+    const ModelRecord& record = forecast.records[static_cast<size_t>(model)];
+    if (model == forecast.model || (!record.judged && plan.completeMonths < kMinSeasonalMonths)) continue;
+    if (record.judged) {
+      lines.push_back(Format("  %s: %.1f%%", ModelTitle(model), record.error * 100.0));
+    } else {
+      lines.push_back(Format("  %s: no track record, it needs %d complete months before the months it is checked on",
+                             ModelTitle(model), kMinSeasonalMonths));
+    }
+  }
+  if (plan.completeMonths < kMinSeasonalMonths) {
+    lines.push_back(Format("Seasons need %d complete months of records, there are %d: the line is used.",
+                           kMinSeasonalMonths, plan.completeMonths));
+  } else if (forecast.model != ForecastModel::kLine) {
+    lines.push_back(
+        "Its 95% interval: the spread of its errors at each horizon, at least the prediction interval of\n"
+        "the line through the seasonally adjusted loads.");
+  }
+  return lines;
+}
+
 std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, const CapacityPlan& plan) {
   std::vector<std::string> lines;
   if (plan.lastComplete < 0) {
@@ -233,45 +278,8 @@ void PrintYear(std::FILE* out, const PlanReportHeader& header, std::span<const D
 }
 
 void PrintTrend(std::FILE* out, const PlanReportHeader& header, const CapacityPlan& plan) {
-  if (!plan.trend.fitted) {
-    std::fprintf(out, "\nNo projection: %d complete months, at least %d are needed.\n", plan.completeMonths,
-                 kMinTrendMonths);
-    return;
-  }
-  const MonthPlan& first = plan.months[static_cast<size_t>(plan.firstComplete)];
-  std::fprintf(out,
-               "\nTrend of the offered load of the %d complete months since %s: %+.3f E a month; projected over %d\n"
-               "months with the upper end of the 95%% prediction interval, the high load at %.3f times the load.\n",
-               plan.completeMonths, MonthOf(first).c_str(), plan.trend.slope, header.horizonMonths, plan.highRatio);
-  const Forecast& forecast = plan.forecast;
-  const ModelRecord& chosen = forecast.records[static_cast<size_t>(forecast.model)];
-  std::fprintf(out, "Model: %s", ModelTitle(forecast.model));
-  if (chosen.judged) {
-    std::fprintf(out, ", %.1f%% mean absolute percentage error forecasting the last %d complete months 1 to %d months\n"
-                      "ahead (%d forecasts)\n",
-                 chosen.error * 100.0, kBacktestMonths, kBacktestMonths, chosen.forecasts);
-  } else {
-    std::fprintf(out, ", without a track record: %d complete months are too few to forecast the last %d from\n",
-                 plan.completeMonths, kBacktestMonths);
-  }
-  for (ForecastModel model : {ForecastModel::kLine, ForecastModel::kSeasonal, ForecastModel::kHoltWinters}) {
-    const ModelRecord& record = forecast.records[static_cast<size_t>(model)];
-    if (model == forecast.model || (!record.judged && plan.completeMonths < kMinSeasonalMonths)) continue;
-    if (record.judged) {
-      std::fprintf(out, "  %s: %.1f%%\n", ModelTitle(model), record.error * 100.0);
-    } else {
-      std::fprintf(out, "  %s: no track record, it needs %d complete months before the months it is checked on\n",
-                   ModelTitle(model), kMinSeasonalMonths);
-    }
-  }
-  if (plan.completeMonths < kMinSeasonalMonths) {
-    std::fprintf(out, "Seasons need %d complete months of records, there are %d: the line is used.\n",
-                 kMinSeasonalMonths, plan.completeMonths);
-  } else if (forecast.model != ForecastModel::kLine) {
-    std::fprintf(out,
-                 "Its 95%% interval: the spread of its errors at each horizon, at least the prediction interval of\n"
-                 "the line through the seasonally adjusted loads.\n");
-  }
+  std::fprintf(out, "\n");
+  for (const std::string& line : PlanProjectionLines(header, plan)) std::fprintf(out, "%s\n", line.c_str());
 }
 
 void PrintBlocked(std::FILE* out, const CapacityPlan& plan) {

@@ -30,6 +30,12 @@ struct PlanReportHeader {
 // when lines were given, how they stand.
 std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, const CapacityPlan& plan);
 
+// The projection as the report prints it, one text per line (a text may
+// hold a line end where the report breaks it; indented texts start with two
+// spaces): the trend, the model the projection follows with its track
+// record, every other model's, and why the line is used when it must be.
+std::vector<std::string> PlanProjectionLines(const PlanReportHeader& header, const CapacityPlan& plan);
+
 // The texts of one row of the months table; a cell that does not apply to
 // the month's kind, or to a month without busy days, is empty.
 struct MonthCells {

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -167,6 +168,22 @@ TEST_F(PlanPageTest, TheAnswerIsTheReportsAnswerLineByLine) {
   for (const std::string& line : lines) EXPECT_NE(page.find(HtmlText(line.substr(line.rfind("  ", 0) == 0 ? 2 : 0))),
                                                   std::string::npos)
       << line;
+}
+
+TEST_F(PlanPageTest, StaleRecordsAndTheProjectionAreSaidAsInTheReport) {
+  PlanRequest later = Request(0);
+  later.currentYear = 2027;  // a year after the records end
+  const CapacityPlan plan = MakeCapacityPlan(days_, later);
+  const PlanPageRequest request = Page("Logger");
+  const std::string page = PlanPageText(request, days_, plan);
+  ASSERT_FALSE(StaleRecordsText(plan).empty());
+  EXPECT_NE(page.find("<p>" + HtmlText(StaleRecordsText(plan)) + "</p>"), std::string::npos);
+  const std::vector<std::string> lines = PlanProjectionLines(request.header, plan);
+  ASSERT_GE(lines.size(), 2u);
+  for (std::string line : lines) {
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    EXPECT_NE(page.find(HtmlText(line.substr(line.rfind("  ", 0) == 0 ? 2 : 0))), std::string::npos) << line;
+  }
 }
 
 TEST_F(PlanPageTest, DataIsShownAsTextAndNothingIsFetchedOrRun) {
