@@ -18,12 +18,14 @@
 #include "analysis/plan_scan.h"
 #include "analysis/record_day.h"
 #include "cli/call_kinds.h"
+#include "cli/plan_command.h"
 #include "cli/trunk_metrics.h"
 #include "settings/settings.h"
 #include "planning/capacity_plan.h"
 #include "planning/erlang_b.h"
 #include "planning/lines_exhaustion.h"
 #include "platform/local_time.h"
+#include "report/plan_report.h"
 #include "report/threshold_range.h"
 #include "timeutil/time_conversions.h"
 
@@ -225,12 +227,13 @@ std::string ClockText(int32_t seconds) {
 }
 
 // The months figure: the capacity plan of the whole record range, made as
-// plan makes it. On failure returns false with the reason.
+// plan makes it, and what the plan says of stale records (empty when they
+// are not). On failure returns false with the reason.
 bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind& kind, LinesExhaustion* found,
-                std::string* reason) {
+                std::string* stale, std::string* reason) {
   checker->Sessions = DefaultRangeSessions();
   auto collected = std::make_unique<CPlanDays>();
-  const int scanned = ScanPlanDays(checker, kind.mode, collected.get(), nullptr);
+  const int scanned = ScanPlanDays(checker, kind.mode, collected.get(), nullptr, kDefaultHistoryMonths);
   if (checker->UnreadDays > 0) {
     *reason = std::string(checker->Session.connectionLost != 0 ? "lost the connection to" : "failed to read") +
               " data source \"" + options.dsn + "\": " + std::to_string(checker->UnreadDays) +
@@ -254,6 +257,7 @@ bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind&
   request.currentMonth = today.wMonth;
   const CapacityPlan plan = MakeCapacityPlan(days, request);
   *found = FindLinesExhaustion(plan, today.wYear, today.wMonth);
+  *stale = StaleRecordsText(plan);
   if (found->kind == ExhaustionKind::kUnknown) {
     *reason = "no projection of the months ahead: " + std::to_string(plan.completeMonths) +
               " complete months, at least " + std::to_string(kMinTrendMonths) + " are needed";
@@ -380,10 +384,11 @@ int RunCheck(const CheckOptions& options) {
   Judged blocked{RangeOf(options.warningBlocked), RangeOf(options.criticalBlocked)};
   Judged months{RangeOf(options.warningMonths), RangeOf(options.criticalMonths)};
   std::optional<LinesExhaustion> exhaustion;
+  std::string stale;
   if (months.warning || months.critical) {
     LinesExhaustion found;
     std::string reason;
-    if (!PlanMonths(&checker, options, kind, &found, &reason)) {
+    if (!PlanMonths(&checker, options, kind, &found, &stale, &reason)) {
       checker.CloseDatabase();
       return unknown(reason);
     }
@@ -416,6 +421,7 @@ int RunCheck(const CheckOptions& options) {
         text += ", the lines last the " + std::to_string(exhaustion->months) + " months projected";
         break;
     }
+    if (!stale.empty()) text += "; " + stale;
   }
   const double toCalls = options.lines > 0 ? options.lines / 100.0 : 1.0;
   text += " | " + PerfData("peak_calls", std::to_string(figures.peakCalls), peak, toCalls, "0",

@@ -37,6 +37,10 @@ namespace CLI {
 class App;
 }
 
+// The months of history the planner reads unless told otherwise; the
+// months figure of `check` reads as many.
+inline constexpr int32_t kDefaultHistoryMonths = 36;
+
 struct PlanOptions {
   std::string dsn;
   std::string calls = "trunk";  // the name of one of CallKinds() (cli/call_kinds.h)
@@ -44,7 +48,7 @@ struct PlanOptions {
   double highGradePercent = 7.0;
   int32_t lines = 0;  // 0: not given
   int32_t months = 12;
-  int32_t historyMonths = 36;
+  int32_t historyMonths = kDefaultHistoryMonths;
   std::string csvDir;     // empty: no CSV files
   std::string chartPath;  // empty: no chart
   std::string htmlPath;   // empty: no page

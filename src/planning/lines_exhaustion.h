@@ -9,15 +9,17 @@
 
 enum class ExhaustionKind {
   kUnknown,  // no lines judged, or no projection to judge the months ahead by
-  kNow,      // the last complete month already needed more lines
-  kAhead,    // the plan's run-out month: the first its central trend finds short
+  kNow,      // the last complete month already needed more lines, or (stale
+             // records) the run-out month is already here
+  kAhead,    // the plan's run-out month: the first its central projection finds short
   kBeyond,   // every projected month fits: the lines last past the horizon
 };
 
 struct LinesExhaustion {
   ExhaustionKind kind = ExhaustionKind::kUnknown;
   // kNow 0; kAhead the months from the current month to the one that runs
-  // out (1 for the next month); kBeyond the months projected.
+  // out (1 for the next month); kBeyond the months from the current month
+  // to the last one projected.
   int32_t months = 0;
   // kNow the current month; kAhead the month that runs out; else 0.
   int32_t year = 0;

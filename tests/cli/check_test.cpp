@@ -14,6 +14,7 @@
 #include "support/backend.h"
 #include "support/raw_odbc.h"
 #include "support/tool_runner.h"
+#include "tools/cdrgen_runner.h"
 
 namespace {
 
@@ -124,6 +125,24 @@ TEST_P(CheckTest, EveryFailureIsUnknownWithItsReason) {
   EXPECT_NE(folded.find("cdrmain"), std::string::npos) << noTable.out;
 }
 
+// Records that ended a year ago, none since: the months are counted from
+// today, never below 0, and the line says the projection starts from the
+// records' end.
+class StaleCheckTest : public LoggerDatabaseTest {};
+
+TEST_P(StaleCheckTest, StaleRecordsAreSaidAndTheirMonthsCountFromToday) {
+  ToolRun generated = RunCdrgen({"--dsn", kLoggerDsn, "--days", "240", "--calls-per-day", "40", "--end-date",
+                                 "2025-02-09", "--seed", "3", "--growth", "60"});
+  ASSERT_EQ(generated.status, 0) << generated.err;
+  // 4 lines run out in 2025/11 on the projection from 2025/02: by now.
+  ToolRun run = Check({"--lines", "4", "--warning-months", "6:"});
+  EXPECT_NE(run.out.find(", the lines are too few already; the records end in 2025/02, 12 months ago: the projection "
+                         "starts from there | "),
+            std::string::npos)
+      << run.out << run.err;
+  EXPECT_NE(run.out.find(" months_left=0;6:;;0\n"), std::string::npos) << run.out;
+}
+
 // plan --metrics describes the last complete day with the same figures as
 // check --day yesterday.
 TEST_P(CheckTest, PlanAndCheckWriteTheSameMetricsOfYesterday) {
@@ -149,6 +168,7 @@ TEST_P(CheckTest, PlanAndCheckWriteTheSameMetricsOfYesterday) {
 }
 
 INSTANTIATE_BACKENDS(CheckTest);
+INSTANTIATE_BACKENDS(StaleCheckTest);
 
 TEST(CheckCommandLine, BadArgumentsAreUnknownNotCritical) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {

@@ -39,4 +39,14 @@ TEST(LinesExhaustion, ShortNowIsZeroMonthsAndLastingIsTheMonthsProjected) {
   EXPECT_EQ(FindLinesExhaustion(PlanWith(LinesOutlook::kNoProjection), 2026, 1).kind, ExhaustionKind::kUnknown);
 }
 
+TEST(LinesExhaustion, StaleRecordsCountFromTheCurrentMonthNeverBelowNow) {
+  // The plan ends in January 2027; it is made in October 2026.
+  CapacityPlan plan = PlanWith(LinesOutlook::kRunsOut);
+  plan.verdict.runsOutAt = 5;  // April 2026, already past
+  const LinesExhaustion past = FindLinesExhaustion(plan, 2026, 10);
+  EXPECT_EQ(past.kind, ExhaustionKind::kNow);
+  EXPECT_EQ(past.months, 0);
+  EXPECT_EQ(FindLinesExhaustion(PlanWith(LinesOutlook::kLasts), 2026, 10).months, 3);
+}
+
 }  // namespace
