@@ -36,11 +36,13 @@ Fitted Fit(ForecastModel model, const LoadSeries& series) {
   return fitted;
 }
 
+double Capped(double load) { return std::min(load, kMaxForecastErlangs); }
+
 double Central(ForecastModel model, const Fitted& fitted, int32_t firstMonth, double k) {
   switch (model) {
-    case ForecastModel::kLine: return ProjectTrend(fitted.line, k).load;
-    case ForecastModel::kSeasonal: return ProjectSeasonalTrend(fitted.seasonal, firstMonth, k).load;
-    case ForecastModel::kHoltWinters: return ProjectHoltWinters(fitted.holtWinters, k);
+    case ForecastModel::kLine: return Capped(ProjectTrend(fitted.line, k).load);
+    case ForecastModel::kSeasonal: return Capped(ProjectSeasonalTrend(fitted.seasonal, firstMonth, k).load);
+    case ForecastModel::kHoltWinters: return Capped(ProjectHoltWinters(fitted.holtWinters, k));
   }
   return 0.0;
 }
@@ -49,6 +51,7 @@ void RunBacktest(const LoadSeries& series, Forecast* forecast) {
   const size_t n = series.points.size();
   if (n <= static_cast<size_t>(kBacktestMonths)) return;
   for (ForecastModel model : kModels) {
+    if (model != ForecastModel::kLine && !forecast->season.shown) continue;
     for (size_t origin = n - kBacktestMonths; origin < n; ++origin) {
       const LoadSeries before{series.points.first(origin), series.firstMonth};
       const Fitted fitted = Fit(model, before);
@@ -106,8 +109,11 @@ Forecast MakeForecast(const LoadSeries& series) {
   forecast.fitted = forecast.line.fitted;
   if (!forecast.fitted) return forecast;
   forecast.lastK = series.points.back().k;
-  forecast.seasonal = FitSeasonalTrend(series);
-  forecast.holtWinters = FitHoltWinters(series);
+  forecast.season = TestSeason(series);
+  if (forecast.season.shown) {
+    forecast.seasonal = FitSeasonalTrend(series);
+    forecast.holtWinters = FitHoltWinters(series);
+  }
   RunBacktest(series, &forecast);
   const bool fitted[] = {true, forecast.seasonal.fitted, forecast.holtWinters.fitted};
   double best = HUGE_VAL;
@@ -122,7 +128,10 @@ Forecast MakeForecast(const LoadSeries& series) {
 
 TrendValue ProjectForecast(const Forecast& forecast, double k) {
   if (!forecast.fitted) return {};
-  if (forecast.model == ForecastModel::kLine) return ProjectTrend(forecast.line, k);
+  if (forecast.model == ForecastModel::kLine) {
+    const TrendValue line = ProjectTrend(forecast.line, k);
+    return {Capped(line.load), Capped(line.upper)};
+  }
   TrendValue value;
   Fitted fitted;
   fitted.seasonal = forecast.seasonal;
@@ -141,7 +150,7 @@ TrendValue ProjectForecast(const Forecast& forecast, double k) {
   // the smoothing runs: the plain line's interval stands in, wider.
   const TrendValue floor = forecast.seasonal.fitted ? ProjectSeasonalTrend(forecast.seasonal, forecast.firstMonth, k)
                                                     : ProjectTrend(forecast.line, k);
-  value.upper = value.load + std::max(spread, floor.upper - floor.load);
+  value.upper = Capped(value.load + std::max(spread, floor.upper - floor.load));
   return value;
 }
 

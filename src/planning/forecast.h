@@ -1,7 +1,10 @@
 // The forecast of a monthly load series by the model with the best track
 // record. Three models (planning/trend.h, planning/season_models.h): the
-// straight line; the line with 12 season factors; additive Holt-Winters
-// with a damped trend. The two seasonal ones need kMinSeasonalMonths points.
+// straight line through the loads; the line with 12 season factors (its
+// line on the logarithms); additive Holt-Winters with a damped trend (on
+// the logarithms). The two seasonal ones need kMinSeasonalMonths points,
+// and take part only when the series shows a season (TestSeason): factors
+// fitted to noise would carry that noise into every month ahead.
 //
 // Track record (rolling origin): each model is fitted to the first o points
 // for every origin o from n − kBacktestMonths to n − 1 (n points) and
@@ -21,9 +24,10 @@
 //   errors of its track record at horizons up to h (h the months after the
 //   last point; beyond kBacktestMonths, those of every horizon widened by
 //   √(h / kBacktestMonths)), times its forecast; and at least the
-//   prediction interval of the line through the seasonally adjusted loads,
-//   times the month's factor, so that a lucky record of a few forecasts
-//   cannot make it narrower than the noise of the series.
+//   prediction interval of the line through the seasonally adjusted loads
+//   (on their logarithms), times the month's factor, so that a lucky
+//   record of a few forecasts cannot make it narrower than the noise of
+//   the series.
 // Pure arithmetic: plain values in and out.
 #pragma once
 
@@ -37,6 +41,11 @@
 enum class ForecastModel { kLine, kSeasonal, kHoltWinters };
 inline constexpr int32_t kForecastModels = 3;
 inline constexpr int32_t kBacktestMonths = 6;
+// The most load a forecast says. Growth by a share compounds, and a few odd
+// months (a jump at the end of the series) can set a trend that runs away
+// to loads no telephone system carries, whose lines Erlang B's recurrence
+// would take billions of steps to count.
+inline constexpr double kMaxForecastErlangs = 1e6;
 
 // One forecast of the track record.
 struct BacktestForecast {
@@ -62,6 +71,7 @@ struct Forecast {
   double lastK = 0.0;
   std::array<ModelRecord, kForecastModels> records{};  // by ForecastModel
   std::vector<BacktestForecast> backtest;  // every forecast made, by model, origin, month
+  SeasonTest season;  // not shown: the seasonal models are neither fitted nor judged
   Trend line;
   SeasonalTrend seasonal;
   HoltWinters holtWinters;
@@ -72,7 +82,8 @@ struct Forecast {
 Forecast MakeForecast(const LoadSeries& series);
 
 // The chosen model's load for month k (after the last point) and the upper
-// end of its 95% interval, both never below 0. Zeros when not fitted.
+// end of its 95% interval, both within [0, kMaxForecastErlangs] (as is
+// every forecast of the track record). Zeros when not fitted.
 TrendValue ProjectForecast(const Forecast& forecast, double k);
 
 // The lower end that goes with ProjectForecast's value: 2·load − upper,

@@ -1,6 +1,7 @@
 #include "planning/season_models.h"
 
 #include <algorithm>
+#include <boost/math/distributions/fisher_f.hpp>
 #include <cmath>
 
 #include "planning/nelder_mead.h"
@@ -14,6 +15,10 @@ std::vector<bool> MeasuredMonths(std::span<const TrendPoint> points) {
   std::vector<bool> measured(static_cast<size_t>(std::lround(points.back().k - points.front().k)) + 1, false);
   for (const TrendPoint& p : points) measured[static_cast<size_t>(std::lround(p.k - points.front().k))] = true;
   return measured;
+}
+
+bool AllAboveZero(std::span<const TrendPoint> points) {
+  return std::all_of(points.begin(), points.end(), [](const TrendPoint& p) { return p.load > 0.0; });
 }
 
 double Logistic(double x) { return 1.0 / (1.0 + std::exp(-x)); }
@@ -98,7 +103,7 @@ SeasonalTrend FitSeasonalTrend(const LoadSeries& series) {
   for (const TrendPoint& p : series.points) {
     adjusted.push_back({p.k, p.load / model.seasons.factor[static_cast<size_t>(SeasonIndex(p.k, series.firstMonth))]});
   }
-  model.adjusted = FitTrend(adjusted);
+  model.adjusted = FitTrend(adjusted, TrendScale::kLogLoads);
   model.fitted = model.adjusted.fitted;
   return model;
 }
@@ -113,10 +118,69 @@ TrendValue ProjectSeasonalTrend(const SeasonalTrend& model, int32_t firstMonth, 
   return value;
 }
 
+SeasonTest TestSeason(const LoadSeries& series) {
+  SeasonTest test;
+  const size_t n = series.points.size();
+  if (static_cast<int32_t>(n) < kMinSeasonalMonths || !AllAboveZero(series.points)) return test;
+  // The line: ln y on k.
+  const Trend line = FitTrend(series.points, TrendScale::kLogLoads);
+  if (!line.fitted) return test;
+  double lineSquares = 0.0;
+  for (const TrendPoint& p : series.points) {
+    const double residual = std::log(p.load) - (line.intercept + line.slope * p.k);
+    lineSquares += residual * residual;
+  }
+  // The month effects: the common slope from k and ln y less their means
+  // within each calendar month (the levels a_m then fit those means).
+  std::array<double, kSeasonMonths> sumK{};
+  std::array<double, kSeasonMonths> sumY{};
+  std::array<int32_t, kSeasonMonths> counts{};
+  for (const TrendPoint& p : series.points) {
+    const size_t m = static_cast<size_t>(SeasonIndex(p.k, series.firstMonth));
+    sumK[m] += p.k;
+    sumY[m] += std::log(p.load);
+    ++counts[m];
+  }
+  int32_t months = 0;
+  for (int32_t count : counts) months += count > 0;
+  double sxx = 0.0;
+  double sxy = 0.0;
+  for (const TrendPoint& p : series.points) {
+    const size_t m = static_cast<size_t>(SeasonIndex(p.k, series.firstMonth));
+    const double dk = p.k - sumK[m] / counts[m];
+    sxx += dk * dk;
+    sxy += dk * (std::log(p.load) - sumY[m] / counts[m]);
+  }
+  const int32_t freedom = static_cast<int32_t>(n) - months - 1;
+  if (months < 2 || freedom < 1 || !(sxx > 0.0)) return test;
+  const double slope = sxy / sxx;
+  double monthSquares = 0.0;
+  for (const TrendPoint& p : series.points) {
+    const size_t m = static_cast<size_t>(SeasonIndex(p.k, series.firstMonth));
+    const double residual = std::log(p.load) - sumY[m] / counts[m] - slope * (p.k - sumK[m] / counts[m]);
+    monthSquares += residual * residual;
+  }
+  test.tested = true;
+  // A line that fits the logarithms to rounding leaves no season to find.
+  if (lineSquares <= static_cast<double>(n) * 1e-24) return test;
+  test.critical = boost::math::quantile(boost::math::fisher_f(months - 1, freedom), 1.0 - kSeasonTestLevel);
+  const double explained = std::max(0.0, lineSquares - monthSquares) / (months - 1);
+  if (monthSquares > 0.0) {
+    test.f = explained / (monthSquares / freedom);
+  } else {
+    test.f = explained > 0.0 ? HUGE_VAL : 0.0;
+  }
+  test.shown = test.f > test.critical;
+  return test;
+}
+
 HoltWinters RunHoltWinters(const LoadSeries& series, const HoltWintersConstants& constants) {
   HoltWinters model;
-  if (static_cast<int32_t>(series.points.size()) < kMinSeasonalMonths) return model;
-  const std::vector<double> loads = ConsecutiveLoads(series.points);
+  if (static_cast<int32_t>(series.points.size()) < kMinSeasonalMonths || !AllAboveZero(series.points)) return model;
+  // The months between two points are interpolated in Erlangs, then all
+  // taken to the logarithms.
+  std::vector<double> loads = ConsecutiveLoads(series.points);
+  for (double& load : loads) load = std::log(load);
   const std::vector<bool> measured = MeasuredMonths(series.points);
   const double firstK = series.points.front().k;
   double firstYear = 0.0;
@@ -157,7 +221,7 @@ HoltWinters RunHoltWinters(const LoadSeries& series, const HoltWintersConstants&
 }
 
 HoltWinters FitHoltWinters(const LoadSeries& series) {
-  if (static_cast<int32_t>(series.points.size()) < kMinSeasonalMonths) return {};
+  if (static_cast<int32_t>(series.points.size()) < kMinSeasonalMonths || !AllAboveZero(series.points)) return {};
   const auto squares = [&series](std::span<const double> x) {
     const HoltWinters run = RunHoltWinters(series, Bounded(x));
     return run.fitted ? run.squares : HUGE_VAL;
@@ -185,5 +249,5 @@ double ProjectHoltWinters(const HoltWinters& model, double k) {
     damped += power;
   }
   const double season = model.season[static_cast<size_t>(SeasonIndex(k, model.firstMonth))];
-  return std::max(0.0, model.level + damped * model.slope + season);
+  return std::exp(model.level + damped * model.slope + season);
 }

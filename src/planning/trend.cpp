@@ -3,31 +3,39 @@
 #include <algorithm>
 #include <boost/math/distributions/students_t.hpp>
 #include <cmath>
+#include <vector>
 
-Trend FitTrend(std::span<const TrendPoint> points) {
+Trend FitTrend(std::span<const TrendPoint> points, TrendScale scale) {
   Trend trend;
+  trend.scale = scale;
   trend.points = static_cast<int32_t>(points.size());
   if (trend.points < kMinTrendMonths) return trend;
-  double meanK = 0.0;
-  double meanLoad = 0.0;
+  std::vector<double> ys;
+  ys.reserve(points.size());
   for (const TrendPoint& p : points) {
-    meanK += p.k;
-    meanLoad += p.load;
+    if (scale == TrendScale::kLogLoads && !(p.load > 0.0)) return trend;
+    ys.push_back(scale == TrendScale::kLogLoads ? std::log(p.load) : p.load);
+  }
+  double meanK = 0.0;
+  double meanY = 0.0;
+  for (size_t i = 0; i < points.size(); ++i) {
+    meanK += points[i].k;
+    meanY += ys[i];
   }
   meanK /= trend.points;
-  meanLoad /= trend.points;
+  meanY /= trend.points;
   double sxx = 0.0;
   double sxy = 0.0;
-  for (const TrendPoint& p : points) {
-    sxx += (p.k - meanK) * (p.k - meanK);
-    sxy += (p.k - meanK) * (p.load - meanLoad);
+  for (size_t i = 0; i < points.size(); ++i) {
+    sxx += (points[i].k - meanK) * (points[i].k - meanK);
+    sxy += (points[i].k - meanK) * (ys[i] - meanY);
   }
   if (!(sxx > 0.0)) return trend;
   trend.slope = sxy / sxx;
-  trend.intercept = meanLoad - trend.slope * meanK;
+  trend.intercept = meanY - trend.slope * meanK;
   double squares = 0.0;
-  for (const TrendPoint& p : points) {
-    double residual = p.load - (trend.intercept + trend.slope * p.k);
+  for (size_t i = 0; i < points.size(); ++i) {
+    const double residual = ys[i] - (trend.intercept + trend.slope * points[i].k);
     squares += residual * residual;
   }
   const int32_t freedom = trend.points - 2;
@@ -45,6 +53,11 @@ TrendValue ProjectTrend(const Trend& trend, double k) {
   const double line = trend.intercept + trend.slope * k;
   const double spread = trend.tQuantile * trend.residualSe *
                         std::sqrt(1.0 + 1.0 / trend.points + (k - trend.meanK) * (k - trend.meanK) / trend.sxx);
+  if (trend.scale == TrendScale::kLogLoads) {
+    value.load = std::exp(line);
+    value.upper = std::exp(line + spread);
+    return value;
+  }
   value.load = std::max(0.0, line);
   value.upper = std::max(0.0, line + spread);
   return value;

@@ -60,8 +60,8 @@ void PrintHeader(std::FILE* out, const PlanReportHeader& header, std::span<const
 const char* ModelTitle(ForecastModel model) {
   switch (model) {
     case ForecastModel::kLine: return "linear trend";
-    case ForecastModel::kSeasonal: return "linear trend with 12 monthly season factors";
-    case ForecastModel::kHoltWinters: return "additive Holt-Winters with a damped trend";
+    case ForecastModel::kSeasonal: return "trend of growth by a share with 12 monthly season factors";
+    case ForecastModel::kHoltWinters: return "Holt-Winters on the logarithms with a damped trend";
   }
   return "";
 }
@@ -101,7 +101,8 @@ std::vector<std::string> PlanProjectionLines(const PlanReportHeader& header, con
   }
   for (ForecastModel model : {ForecastModel::kLine, ForecastModel::kSeasonal, ForecastModel::kHoltWinters}) {
     const ModelRecord& record = forecast.records[static_cast<size_t>(model)];
-    if (model == forecast.model || (!record.judged && plan.completeMonths < kMinSeasonalMonths)) continue;
+    const bool seasonsOut = plan.completeMonths < kMinSeasonalMonths || !forecast.season.shown;
+    if (model == forecast.model || (!record.judged && seasonsOut)) continue;
     if (record.judged) {
       lines.push_back(Format("  %s: %.1f%%", ModelTitle(model), record.error * 100.0));
     } else {
@@ -112,6 +113,12 @@ std::vector<std::string> PlanProjectionLines(const PlanReportHeader& header, con
   if (plan.completeMonths < kMinSeasonalMonths) {
     lines.push_back(Format("Seasons need %d complete months of records, there are %d: the line is used.",
                            kMinSeasonalMonths, plan.completeMonths));
+  } else if (!forecast.season.tested) {
+    lines.push_back("Seasons need a load above 0 in every complete month: the line is used.");
+  } else if (!forecast.season.shown) {
+    lines.push_back(Format("No season shows in the loads (month effects: F = %.2f, %.2f at the %.1f%% level): the line is "
+                           "used.",
+                           forecast.season.f, forecast.season.critical, kSeasonTestLevel * 100.0));
   } else if (forecast.model != ForecastModel::kLine) {
     lines.push_back(
         "Its 95% interval: the spread of its errors at each horizon, at least the prediction interval of\n"
