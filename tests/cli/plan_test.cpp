@@ -367,6 +367,39 @@ TEST_P(PlanTest, AReportThatCannotBeWrittenExitsWith1) {
       << run.err;
 }
 
+TEST_P(PlanTest, HistoryMonthsReachPastTheChecksYear) {
+  AddDataSource(kLoggerDsn);
+  // 500 days up to the day before the runner's frozen clock (2026-02-10):
+  // from 2024-09-28, past the 395 days the console's checks read.
+  ToolRun generated = RunCdrgen({"--dsn", kLoggerDsn, "--days", "500", "--calls-per-day", "60", "--end-date",
+                                 "2026-02-09", "--seed", "5"});
+  ASSERT_EQ(generated.status, 0) << generated.err;
+  const std::string dir = ScratchDir() + "/history";
+  const auto plan = [&dir](const std::vector<std::string>& history) {
+    ToolOptions options;
+    options.arguments = {"plan", "--csv", dir};
+    options.arguments.insert(options.arguments.end(), history.begin(), history.end());
+    return RunTool("", options);
+  };
+  // By default 36 months before February 2026: every record day.
+  ToolRun whole = plan({});
+  ASSERT_EQ(whole.status, 0) << whole.err;
+  EXPECT_NE(whole.out.find("\nTrunk calls from 2024-09-28 to 2026-02-09: 500 days, "), std::string::npos) << whole.out;
+  auto months = ReadCsv(dir + "/months.csv");
+  ASSERT_GT(months.size(), 3u);
+  EXPECT_EQ(months[1][0], "2024-09");
+  EXPECT_EQ(months[2][0], "2024-10");
+  EXPECT_EQ(months[2][1], "complete");
+  EXPECT_NE(months[2][7], "0.000");
+  // 12 months: from 2025-02-01 on.
+  ToolRun year = plan({"--history-months", "12"});
+  ASSERT_EQ(year.status, 0) << year.err;
+  EXPECT_NE(year.out.find("\nTrunk calls from 2025-02-01 to 2026-02-09: 374 days, "), std::string::npos) << year.out;
+  months = ReadCsv(dir + "/months.csv");
+  ASSERT_GT(months.size(), 1u);
+  EXPECT_EQ(months[1][0], "2025-02");
+}
+
 INSTANTIATE_BACKENDS(PlanTest);
 
 ToolRun RunArguments(const std::vector<std::string>& arguments) {
