@@ -186,8 +186,13 @@ void AddProjection(const PlanRequest& request, CapacityPlan* plan) {
   }
   plan->completeMonths = static_cast<int32_t>(points.size());
   if (rated > 0) plan->highRatio = ratios / rated;
-  plan->trend = FitTrend(points);
+  plan->trend = FitLine(points);
   if (!plan->trend.fitted) return;
+  const int32_t trendFirst = firstCount + static_cast<int32_t>(LinePoints(points).front().k) - 1;
+  for (int32_t i = 0; i < plan->measuredMonths; ++i) {
+    const MonthPlan& month = plan->months[static_cast<size_t>(i)];
+    if (MonthCount(month.year, month.month) == trendFirst) plan->trendFrom = i;
+  }
   plan->forecast = MakeForecast({points, MonthOfMonthCount(firstCount)});
   const int32_t current = MonthCount(request.currentYear, request.currentMonth);
   const MonthPlan& lastMeasured = plan->months[static_cast<size_t>(plan->measuredMonths - 1)];

@@ -27,9 +27,9 @@
 // A month is complete when the days hold every one of its days, none of
 // them missing, and it is not the current month. A missing day
 // (DayFigures::missing) is no measurement: it adds to no load and no count
-// of days. The trend runs through the complete months' offered loads,
-// k = 1 for the first of them, counting calendar months; it needs
-// kMinTrendMonths. The projection is the forecast of the model with the
+// of days. The trend runs through the complete months' offered loads of
+// the line's months (planning/forecast.h: LinePoints), k = 1 for the first
+// complete month, counting calendar months; it needs kMinTrendMonths. The projection is the forecast of the model with the
 // best track record on those loads (planning/forecast.h), the trend among
 // them. A projected month's high load is its load times the mean
 // high / offered ratio of the complete months.
@@ -153,6 +153,7 @@ struct CapacityPlan {
   // Lines needed now: those of the last complete month (0 without one).
   int32_t linesNeededNow = 0;
   Trend trend;
+  int32_t trendFrom = -1;  // index of the first month the trend runs through
   // The models fitted to the complete months' loads, their track record and
   // the one the projection follows (its line is `trend`).
   Forecast forecast;

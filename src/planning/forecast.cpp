@@ -7,6 +7,7 @@ namespace {
 
 size_t Index(ForecastModel model) { return static_cast<size_t>(model); }
 
+
 constexpr ForecastModel kModels[] = {ForecastModel::kLine, ForecastModel::kSeasonal, ForecastModel::kHoltWinters};
 
 // One model fitted to a series, as its forecasts need it.
@@ -21,7 +22,7 @@ Fitted Fit(ForecastModel model, const LoadSeries& series) {
   Fitted fitted;
   switch (model) {
     case ForecastModel::kLine:
-      fitted.line = FitTrend(series.points);
+      fitted.line = FitLine(series.points);
       fitted.fitted = fitted.line.fitted;
       break;
     case ForecastModel::kSeasonal:
@@ -101,11 +102,22 @@ double Quantile(std::vector<double>& values, double q) {
 
 }  // namespace
 
+std::span<const TrendPoint> LinePoints(std::span<const TrendPoint> points) {
+  size_t first = points.size();
+  while (first > 0 && (points.back().k - points[first - 1].k < kLineMonths ||
+                       points.size() - first < static_cast<size_t>(kMinTrendMonths))) {
+    --first;
+  }
+  return points.subspan(first);
+}
+
+Trend FitLine(std::span<const TrendPoint> points) { return FitTrend(LinePoints(points)); }
+
 Forecast MakeForecast(const LoadSeries& series) {
   Forecast forecast;
   forecast.points = static_cast<int32_t>(series.points.size());
   forecast.firstMonth = series.firstMonth;
-  forecast.line = FitTrend(series.points);
+  forecast.line = FitLine(series.points);
   forecast.fitted = forecast.line.fitted;
   if (!forecast.fitted) return forecast;
   forecast.lastK = series.points.back().k;

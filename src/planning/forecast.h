@@ -1,6 +1,8 @@
 // The forecast of a monthly load series by the model with the best track
 // record. Three models (planning/trend.h, planning/season_models.h): the
-// straight line through the loads; the line with 12 season factors (its
+// straight line through the loads of the last kLineMonths months (LinePoints:
+// a line through years of compound growth lags its end); the line with 12
+// season factors (its
 // line on the logarithms); additive Holt-Winters with a damped trend (on
 // the logarithms). The two seasonal ones need kMinSeasonalMonths points,
 // and take part only when the series shows a season (TestSeason): factors
@@ -33,6 +35,7 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "planning/season_models.h"
@@ -41,6 +44,9 @@
 enum class ForecastModel { kLine, kSeasonal, kHoltWinters };
 inline constexpr int32_t kForecastModels = 3;
 inline constexpr int32_t kBacktestMonths = 6;
+// The months the line is fitted to, counted back from the last point: a
+// year and the month before it, as many as the console's 395 days hold.
+inline constexpr int32_t kLineMonths = 13;
 // The most load a forecast says. Growth by a share compounds, and a few odd
 // months (a jump at the end of the series) can set a trend that runs away
 // to loads no telephone system carries, whose lines Erlang B's recurrence
@@ -76,6 +82,14 @@ struct Forecast {
   SeasonalTrend seasonal;
   HoltWinters holtWinters;
 };
+
+// The points of the last kLineMonths months of `points` (the points whose
+// k lies within kLineMonths − 1 of the last one), and more before them when
+// that leaves fewer than kMinTrendMonths.
+std::span<const TrendPoint> LinePoints(std::span<const TrendPoint> points);
+
+// The line model: FitTrend through LinePoints(points).
+Trend FitLine(std::span<const TrendPoint> points);
 
 // Fits the models to `series`, judges them by their track record and keeps
 // the one chosen.

@@ -82,11 +82,11 @@ std::vector<std::string> PlanProjectionLines(const PlanReportHeader& header, con
                            kMinTrendMonths));
     return lines;
   }
-  const MonthPlan& first = plan.months[static_cast<size_t>(plan.firstComplete)];
+  const MonthPlan& first = plan.months[static_cast<size_t>(plan.trendFrom)];
   lines.push_back(Format(
       "Trend of the offered load of the %d complete months since %s: %+.3f E a month; projected over %d\n"
       "months with the upper end of the 95%% prediction interval, the high load at %.3f times the load.",
-      plan.completeMonths, MonthOf(first).c_str(), plan.trend.slope, header.horizonMonths, plan.highRatio));
+      plan.trend.points, MonthOf(first).c_str(), plan.trend.slope, header.horizonMonths, plan.highRatio));
   const Forecast& forecast = plan.forecast;
   const ModelRecord& chosen = forecast.records[static_cast<size_t>(forecast.model)];
   if (chosen.judged) {

@@ -207,4 +207,16 @@ TEST(ForecastTest, TheModelWithTheBestRecordIsChosen) {
       << "no seasonal model has a record before its 25th month";
 }
 
+TEST(ForecastTest, TheLineTakesTheLastThirteenMonthsAndEnoughBeforeThemToBeFitted) {
+  std::vector<TrendPoint> points;
+  for (int k = 1; k <= 30; ++k) points.push_back({static_cast<double>(k), 1.0});
+  EXPECT_EQ(LinePoints(points).front().k, 18.0);
+  EXPECT_EQ(LinePoints(points).size(), 13u);
+  // A year with two complete months: four more from before it.
+  std::vector<TrendPoint> sparse(points.begin(), points.begin() + 10);
+  sparse.push_back({20.0, 1.0});
+  sparse.push_back({22.0, 1.0});
+  EXPECT_EQ(LinePoints(sparse).front().k, 7.0);
+}
+
 }  // namespace

@@ -237,14 +237,16 @@ std::string Report(std::span<const DayFigures> days, const CapacityPlan& plan) {
 
 struct ForecastTally {
   int32_t plans = 0, seasonalChosen = 0, lineChosen = 0, dampedChosen = 0, projected = 0, covered = 0;
-  int32_t worstMiss = 0, lineBestMiss = 1000, trueOut = -1;
+  int32_t worstMiss = 0, withinAMonth = 0, lineBestMiss = 1000, lineWorstMiss = 0, trueOut = -1;
+  int32_t historyLineBestMiss = 1000;
   std::string firstReport;
 };
 
 // 30 months of office traffic, January 2023 to June 2025, planned in July
 // 2025 for `lines` lines over `seeds` seeds: which model is chosen, how far
-// its run-out month and the line's alone lie from the truth, and how often
-// the interval holds the true load.
+// its run-out month and the line's alone lie from the truth (the line of
+// the last 13 months, and one through all 30), and how often the interval
+// holds the true load.
 ForecastTally PlanOffice(bool season, int32_t lines, uint32_t seeds) {
   ForecastTally tally;
   const auto truth = [season](int32_t i) { return Office(i, season); };
@@ -265,15 +267,25 @@ ForecastTally PlanOffice(bool season, int32_t lines, uint32_t seeds) {
     tally.seasonalChosen += plan.forecast.model != ForecastModel::kLine;
     tally.lineChosen += plan.forecast.model == ForecastModel::kLine;
     tally.dampedChosen += plan.forecast.model == ForecastModel::kHoltWinters;
-    if (plan.verdict.runsOutAt < 0) {
-      tally.worstMiss = 12;
-    } else {
+    int32_t miss = 12;
+    if (plan.verdict.runsOutAt >= 0) {
       const MonthPlan& out = plan.months[static_cast<size_t>(plan.verdict.runsOutAt)];
-      tally.worstMiss = std::max(tally.worstMiss, std::abs(MonthCount(out.year, out.month) - first - tally.trueOut));
+      miss = std::abs(MonthCount(out.year, out.month) - first - tally.trueOut);
     }
-    // The line alone, k = 1 for January 2023.
-    const int32_t lineOut = outOf([&plan](int32_t i) { return ProjectTrend(plan.trend, i + 1).load; }, 31);
-    tally.lineBestMiss = std::min(tally.lineBestMiss, lineOut < 0 ? 12 : std::abs(lineOut - tally.trueOut));
+    tally.worstMiss = std::max(tally.worstMiss, miss);
+    tally.withinAMonth += miss <= 1;
+    // The lines alone, k = 1 for January 2023.
+    const auto missOf = [&](const Trend& line) {
+      const int32_t out = outOf([&line](int32_t i) { return ProjectTrend(line, i + 1).load; }, 31);
+      return out < 0 ? 12 : std::abs(out - tally.trueOut);
+    };
+    tally.lineBestMiss = std::min(tally.lineBestMiss, missOf(plan.trend));
+    tally.lineWorstMiss = std::max(tally.lineWorstMiss, missOf(plan.trend));
+    std::vector<TrendPoint> history;
+    for (const MonthPlan& month : plan.months) {
+      if (month.kind == MonthKind::kComplete) history.push_back({MonthCount(month.year, month.month) - first + 1.0, month.load});
+    }
+    tally.historyLineBestMiss = std::min(tally.historyLineBestMiss, missOf(FitTrend(history)));
     for (size_t i = static_cast<size_t>(plan.measuredMonths); i < plan.months.size(); ++i) {
       const MonthPlan& month = plan.months[i];
       const double real = truth(MonthCount(month.year, month.month) - first);
@@ -289,31 +301,35 @@ TEST(TrafficAcceptanceTest, ASeasonIsForecastByASeasonalModelWhoseIntervalHoldsT
   // and runs out in December (19.23 E); the trend alone reaches that in
   // mid-2026.
   const ForecastTally tally = PlanOffice(true, 28, 20);
-  std::printf("season: seasonal model chosen in %d of %d plans; run-out at most %d months off the truth (month %d), "
-              "the line alone at least %d; the interval held the true load in %d of %d months\n",
-              tally.seasonalChosen, tally.plans, tally.worstMiss, tally.trueOut, tally.lineBestMiss, tally.covered,
-              tally.projected);
+  std::printf("season: seasonal model chosen in %d of %d plans; run-out at most %d months off the truth (month %d); "
+              "the line of 13 months alone %d to %d months off, a line through all 30 at least %d; the interval "
+              "held the true load in %d of %d months\n",
+              tally.seasonalChosen, tally.plans, tally.worstMiss, tally.trueOut, tally.lineBestMiss,
+              tally.lineWorstMiss, tally.historyLineBestMiss, tally.covered, tally.projected);
   EXPECT_EQ(tally.trueOut, 35);
   EXPECT_EQ(tally.seasonalChosen, tally.plans);
   EXPECT_LE(tally.worstMiss, 1);
-  EXPECT_GE(tally.lineBestMiss, 3);
+  EXPECT_GT(tally.lineWorstMiss, tally.worstMiss);
+  EXPECT_GE(tally.historyLineBestMiss, 3);
   EXPECT_GE(tally.covered, tally.projected * 85 / 100);
 }
 
-TEST(TrafficAcceptanceTest, WithoutASeasonTheTrendRunsOutWithinTwoMonths) {
+TEST(TrafficAcceptanceTest, WithoutASeasonTheLineRunsOutWithinAMonthOfTheTruth) {
   // 26 lines carry 16.96 E: the true load passes that in December 2025.
-  const ForecastTally tally = PlanOffice(false, 26, 5);
-  std::printf("no season: line chosen in %d of %d plans, the damped trend in %d; run-out at most %d months off "
-              "the truth (month %d); the interval held the true load in %d of %d months\n",
-              tally.lineChosen, tally.plans, tally.dampedChosen, tally.worstMiss, tally.trueOut, tally.covered,
-              tally.projected);
+  const ForecastTally tally = PlanOffice(false, 26, 20);
+  std::printf("no season: line chosen in %d of %d plans, the damped trend in %d; run-out within a month of the "
+              "truth (month %d) in %d plans, at most %d months off; the interval held the true load in %d of %d "
+              "months\n",
+              tally.lineChosen, tally.plans, tally.dampedChosen, tally.trueOut, tally.withinAMonth, tally.worstMiss,
+              tally.covered, tally.projected);
   EXPECT_EQ(tally.trueOut, 35);
   EXPECT_EQ(tally.lineChosen + tally.dampedChosen, tally.plans) << "no season factors drawn from the noise";
   EXPECT_NE(tally.firstReport.find("\nNo season shows in the loads (month effects: F = "), std::string::npos)
       << tally.firstReport;
   EXPECT_EQ(tally.firstReport.find("no track record"), std::string::npos) << tally.firstReport;
-  // A straight line in Erlangs falls behind growth by a share: here by
-  // about two months.
+  // A line through the last 13 months lags growth by a share by about a
+  // month (a line through all 30 by three); the noise adds one at times.
+  EXPECT_GE(tally.withinAMonth, tally.plans * 9 / 10);
   EXPECT_LE(tally.worstMiss, 2);
 }
 
