@@ -29,6 +29,8 @@ class CCallPeak : public CRecordProcessor {
   static constexpr int32_t kPlainDaySeconds = 86400;
 
   CCallPeak() = default;
+  // Readers are owned through this type; a test derives from it.
+  virtual ~CCallPeak() = default;
   CCallPeak(const CCallPeak&) = delete;
   CCallPeak& operator=(const CCallPeak&) = delete;
 

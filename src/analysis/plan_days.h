@@ -16,7 +16,7 @@
 #include "analysis/day_observer.h"
 #include "planning/day_figures.h"
 
-class CPlanDays : public CDayObserver {
+class CPlanDays final : public CDayObserver {
  public:
   // Room for sixteen months of days by default, more than a range check
   // capped at 395 days covers.

@@ -52,7 +52,7 @@ class IvrCrashTest : public IvrDbTest {
       for (int month = 1; month <= 12; ++month) {
         if ((year == 2024 && month < 10) || (year == 2026 && month > 5)) continue;
         for (int day = 1; day <= 28; day += 3, ++id) {
-          char stamp[16];
+          char stamp[32];
           std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d00", year, month, day, id % 24, id % 60);
           IvrCall call{.id = id, .stamp = stamp, .duration = std::to_string(id * 7 % 300)};
           if (id % 5 == 0) call.charge = "NULL";
