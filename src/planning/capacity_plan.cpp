@@ -168,6 +168,7 @@ void AddYearLoads(std::span<const DayFigures> days, const PlanRequest& request, 
 
 void AddProjection(const PlanRequest& request, CapacityPlan* plan) {
   std::vector<TrendPoint> points;
+  std::vector<int32_t> pointMonths;  // the index into months of each point
   int32_t firstCount = 0;
   double ratios = 0.0;
   int32_t rated = 0;
@@ -179,6 +180,7 @@ void AddProjection(const PlanRequest& request, CapacityPlan* plan) {
       firstCount = MonthCount(month.year, month.month);
     }
     points.push_back({static_cast<double>(MonthCount(month.year, month.month) - firstCount + 1), month.load});
+    pointMonths.push_back(i);
     if (month.load > 0.0) {
       ratios += month.highLoad / month.load;
       ++rated;
@@ -186,14 +188,10 @@ void AddProjection(const PlanRequest& request, CapacityPlan* plan) {
   }
   plan->completeMonths = static_cast<int32_t>(points.size());
   if (rated > 0) plan->highRatio = ratios / rated;
-  plan->trend = FitLine(points);
-  if (!plan->trend.fitted) return;
-  const int32_t trendFirst = firstCount + static_cast<int32_t>(LinePoints(points).front().k) - 1;
-  for (int32_t i = 0; i < plan->measuredMonths; ++i) {
-    const MonthPlan& month = plan->months[static_cast<size_t>(i)];
-    if (MonthCount(month.year, month.month) == trendFirst) plan->trendFrom = i;
-  }
   plan->forecast = MakeForecast({points, MonthOfMonthCount(firstCount)});
+  plan->trend = plan->forecast.line;
+  if (!plan->trend.fitted) return;
+  plan->trendFrom = pointMonths[points.size() - static_cast<size_t>(plan->trend.points)];
   const int32_t current = MonthCount(request.currentYear, request.currentMonth);
   const MonthPlan& lastMeasured = plan->months[static_cast<size_t>(plan->measuredMonths - 1)];
   const int32_t from = plan->staleRecords.stale ? MonthCount(lastMeasured.year, lastMeasured.month) : current;

@@ -29,8 +29,8 @@
 // (DayFigures::missing) is no measurement: it adds to no load and no count
 // of days. The trend runs through the complete months' offered loads of
 // the line's months (planning/forecast.h: LinePoints), k = 1 for the first
-// complete month, counting calendar months; it needs kMinTrendMonths. The projection is the forecast of the model with the
-// best track record on those loads (planning/forecast.h), the trend among
+// complete month, counting calendar months; it needs kMinTrendMonths. The
+// projection is the forecast of the model with the best track record on those loads (planning/forecast.h), the trend among
 // them. A projected month's high load is its load times the mean
 // high / offered ratio of the complete months.
 // The records are stale when the last complete month lies more than

@@ -7,7 +7,6 @@ namespace {
 
 size_t Index(ForecastModel model) { return static_cast<size_t>(model); }
 
-
 constexpr ForecastModel kModels[] = {ForecastModel::kLine, ForecastModel::kSeasonal, ForecastModel::kHoltWinters};
 
 // One model fitted to a series, as its forecasts need it.

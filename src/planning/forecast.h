@@ -1,10 +1,9 @@
 // The forecast of a monthly load series by the model with the best track
 // record. Three models (planning/trend.h, planning/season_models.h): the
-// straight line through the loads of the last kLineMonths months (LinePoints:
-// a line through years of compound growth lags its end); the line with 12
-// season factors (its
-// line on the logarithms); additive Holt-Winters with a damped trend (on
-// the logarithms). The two seasonal ones need kMinSeasonalMonths points,
+// straight line through the loads of the last kLineMonths months
+// (LinePoints: a line through years of compound growth lags its end); the
+// line with 12 season factors (its line on the logarithms); additive
+// Holt-Winters with a damped trend (on the logarithms). The two seasonal ones need kMinSeasonalMonths points,
 // and take part only when the series shows a season (TestSeason): factors
 // fitted to noise would carry that noise into every month ahead.
 //

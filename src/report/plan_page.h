@@ -2,9 +2,10 @@
 // prints and forwards: nothing in it is fetched (no script, font, image or
 // style sheet from elsewhere) and the charts are inline SVG. Top to bottom:
 // the answer block, the chart of the lines needed, the months table, the
-// projection (trend, model and track records), the year's reference loads, the busy-day profile of the last complete month,
-// the method in three sentences, and a footer naming the data source, the
-// period, the grades of service, the time zone and the program's version.
+// projection (trend, model and track records), the year's reference loads,
+// the busy-day profile of the last complete month, the method in three
+// sentences, and a footer naming the data source, the period, the grades
+// of service, the time zone and the program's version.
 // Every figure is the text of the report on standard output and of the CSV
 // files (report/plan_report.h, report/plan_formats.h); every text reaches
 // the page through HtmlText (report/html_text.h). A print style sheet keeps
