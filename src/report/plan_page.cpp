@@ -67,7 +67,7 @@ const char* GroupName(MonthKind kind) {
   switch (kind) {
     case MonthKind::kComplete: return "Complete months (measured)";
     case MonthKind::kPartial: return "Partial months (measured, left out of the trend)";
-    case MonthKind::kProjected: return "Projected months (the trend)";
+    case MonthKind::kProjected: return "Projected months (the forecast)";
   }
   return "";
 }
