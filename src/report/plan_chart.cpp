@@ -46,6 +46,8 @@ void LinesPanel(const ChartRequest& request, const std::string& daysFile, const 
                 std::string* text) {
   std::string script =
       "set timefmt '%Y-%m-%d'\n"
+      // Room for the last month's label at the right edge.
+      "set rmargin 5\n"
       "set ylabel 'Lines'\n"
       "set yrange [0:*]\n"
       "set key below horizontal width 2\n"
@@ -85,6 +87,7 @@ void ProfilePanel(const ChartRequest& request, bool below, const std::string& pr
   std::string script = below ? "set size 1,0.3\nset origin 0,0\n" : "set yrange [0:*]\n";
   script +=
       "set timefmt '%H:%M'\n"
+      "set rmargin 5\n"
       "set format x '%H:%M'\n"
       "set xrange ['00:00':'23:45']\n"
       "set ylabel 'Erlangs'\n"
