@@ -33,6 +33,9 @@ inline constexpr size_t kStatementSize = 260;
 
 inline constexpr char kFirstRecordDayStatement[] = "select Min(LocalDay) as Day from CDRMAIN";
 inline constexpr char kLastRecordDayStatement[] = "select Max(LocalDay) as Day from CDRMAIN";
+// The start of the newest record of any kind, in epoch seconds; NULL for an
+// empty table. No row condition, so that every engine answers it alike.
+inline constexpr char kNewestRecordStartStatement[] = "select Max(StartTime) from CDRMAIN";
 
 // Whether any record at all, of whatever kind, starts in a day: takes the
 // day's start and the next day's start, and yields NULL when none does.

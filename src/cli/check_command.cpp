@@ -5,8 +5,11 @@
 
 #include <CLI/CLI.hpp>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -14,6 +17,7 @@
 #include <vector>
 
 #include "analysis/call_peak.h"
+#include "analysis/day_statements.h"
 #include "analysis/plan_days.h"
 #include "analysis/plan_scan.h"
 #include "analysis/record_day.h"
@@ -40,7 +44,9 @@ const char* const kStatusNames[] = {"OK", "WARNING", "CRITICAL", "UNKNOWN"};
 std::string ServiceName(const std::string& calls) { return calls == "extension" ? "EXTENSIONS" : "TRUNKS"; }
 
 // Writes the whole line to `fd`; a monitoring system that cannot read it
-// learns the status from the exit code all the same.
+// learns the status from the exit code all the same (SIGPIPE is ignored
+// while the check runs, so a closed pipe fails the write instead of ending
+// the process).
 void WriteLine(int fd, const std::string& line) {
   size_t done = 0;
   while (done < line.size()) {
@@ -139,26 +145,44 @@ class KeepDay : public CDayObserver {
 struct DayChoice {
   int32_t dayStart = 0;
   std::string words;  // "today", "yesterday", "on 2026-02-09"
+  bool today = false;  // the day is today's date, however it was named
 };
 
-bool ChooseDay(const std::string& text, DayChoice* choice) {
+// Whether the local day of `year`-`month`-`day` lies whole within 32-bit
+// epoch seconds: its start converts back to its own date (a date past 2038
+// wraps to one in 1901) and its end follows its start.
+bool DayFitsEpochSeconds(const RecordDay& day, int32_t dayStart) {
+  SYSTEMTIME local{};
+  if (!EpochToLocalFields(dayStart, &local)) return false;
+  return local.wYear == day.year && local.wMonth == day.month && local.wDay == day.day &&
+         NextLocalMidnight(dayStart) > dayStart;
+}
+
+// Fills `choice` for --day `text`; on failure returns the reason.
+std::string ChooseDay(const std::string& text, DayChoice* choice) {
   SYSTEMTIME today{};
   GetLocalTime(&today);
+  const int32_t todayStart = LocalDateToEpoch(today.wYear, today.wMonth, today.wDay);
   if (text == "today") {
-    choice->dayStart = LocalDateToEpoch(today.wYear, today.wMonth, today.wDay);
+    choice->dayStart = todayStart;
     choice->words = "today";
-    return true;
-  }
-  if (text == "yesterday") {
+  } else if (text == "yesterday") {
     choice->dayStart = LocalDateTimeToEpoch(today.wYear, today.wMonth, today.wDay, -24, 0, 0);
     choice->words = "yesterday";
-    return true;
+  } else {
+    RecordDay day{};
+    if (!ParseRecordDay(text.c_str(), &day) || text.size() != 10) {
+      return "today, yesterday or a date YYYY-MM-DD is needed, not " + text;
+    }
+    choice->dayStart = LocalDateToEpoch(day.year, day.month, day.day);
+    if (!DayFitsEpochSeconds(day, choice->dayStart)) {
+      return "the day " + text + " does not end by 2038-01-19 03:14:07 UTC, the last second a record's "
+             "epoch seconds hold";
+    }
+    choice->words = "on " + text;
   }
-  RecordDay day{};
-  if (!ParseRecordDay(text.c_str(), &day) || text.size() != 10) return false;
-  choice->dayStart = LocalDateToEpoch(day.year, day.month, day.day);
-  choice->words = "on " + text;
-  return true;
+  choice->today = choice->dayStart == todayStart;
+  return "";
 }
 
 std::string CheckRange(std::string& text) {
@@ -169,7 +193,49 @@ std::string CheckRange(std::string& text) {
 
 std::string CheckDayText(std::string& text) {
   DayChoice choice;
-  return ChooseDay(text, &choice) ? "" : "today, yesterday or a date YYYY-MM-DD is needed, not " + text;
+  return ChooseDay(text, &choice);
+}
+
+// CLI11 reads "nan" and "inf" as numbers; a range check lets NaN through,
+// since no comparison with it holds.
+std::string CheckFiniteNumber(std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  return end != text.c_str() && *end == '\0' && !std::isfinite(value) ? "a finite number is needed, not " + text
+                                                                       : "";
+}
+
+// A duration of --warning-age and --critical-age in seconds: whole seconds,
+// or a whole number of s, m, h or d; false for anything else, 0 and more
+// than ten years.
+bool ParseDuration(const std::string& text, int64_t* seconds) {
+  constexpr int64_t kLongest = 10LL * 366 * 86400;
+  size_t digits = 0;
+  int64_t value = 0;
+  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9' && digits < 10) {
+    value = value * 10 + (text[digits] - '0');
+    ++digits;
+  }
+  if (digits == 0 || text.size() > digits + 1) return false;
+  int64_t unit = 1;
+  if (text.size() == digits + 1) {
+    switch (text[digits]) {
+      case 's': unit = 1; break;
+      case 'm': unit = 60; break;
+      case 'h': unit = 3600; break;
+      case 'd': unit = 86400; break;
+      default: return false;
+    }
+  }
+  if (value == 0 || value > kLongest / unit) return false;
+  *seconds = value * unit;
+  return true;
+}
+
+std::string CheckDuration(std::string& text) {
+  int64_t seconds = 0;
+  return ParseDuration(text, &seconds) ? ""
+                                       : "a duration such as 90, 30s, 15m, 2h or 1d is needed, not \"" + text + "\"";
 }
 
 std::string CheckPercent(std::string& text) {
@@ -214,8 +280,36 @@ std::string PerfData(const char* label, const std::string& value, const Judged& 
   return text;
 }
 
-std::string Plural(int32_t count, const char* one, const char* many) {
+std::string Plural(int64_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// The range of an age threshold: alerts above the duration.
+std::optional<ThresholdRange> AgeRangeOf(const std::string& text) {
+  int64_t seconds = 0;
+  if (text.empty() || !ParseDuration(text, &seconds)) return std::nullopt;
+  return RangeOf(std::to_string(seconds));
+}
+
+// An age in the largest unit that leaves at least two of it, rounded down.
+std::string AgeText(int64_t seconds) {
+  if (seconds < 120) return Plural(seconds, "second", "seconds");
+  if (seconds < 2 * 3600) return Plural(seconds / 60, "minute", "minutes");
+  if (seconds < 2 * 86400) return Plural(seconds / 3600, "hour", "hours");
+  return Plural(seconds / 86400, "day", "days");
+}
+
+// Reads the start of the newest record of any kind into `newest` (left
+// empty for an empty table); false when the statement failed.
+bool ReadNewestRecord(OSql& session, std::optional<int64_t>* newest) {
+  char text[64] = {};
+  if (session.QueryFirstText(kNewestRecordStartStatement, text, sizeof text) == 0) return false;
+  if (text[0] == '\0') return true;
+  char* end = nullptr;
+  const double value = std::strtod(text, &end);
+  if (end == text || !std::isfinite(value)) return false;
+  *newest = static_cast<int64_t>(std::floor(value));
+  return true;
 }
 
 std::string ClockText(int32_t seconds) {
@@ -325,8 +419,18 @@ CLI::App* AddCheckCommand(CLI::App* app, CheckOptions* options) {
   CLI::Option* lines = check->get_option("--lines");
   warningMonths->needs(lines);
   criticalMonths->needs(lines);
+  const CLI::Validator duration(CheckDuration, "DURATION");
+  check->add_option("--warning-age", options->warningAge,
+                    "age of the newest record of any kind: 90 (seconds), 30s, 15m, 2h or 1d")
+      ->type_name("DURATION")
+      ->check(duration);
+  check->add_option("--critical-age", options->criticalAge,
+                    "age of the newest record of any kind: 90 (seconds), 30s, 15m, 2h or 1d")
+      ->type_name("DURATION")
+      ->check(duration);
   check->add_option("--timeout", options->timeoutSeconds, "past SECONDS the check answers UNKNOWN")
       ->type_name("SECONDS")
+      ->check(CLI::Validator(CheckFiniteNumber, ""))
       ->check(CLI::Range(0.001, 86400.0))
       ->capture_default_str();
   AddMetricsOption(check, &options->metricsPath);
@@ -334,11 +438,15 @@ CLI::App* AddCheckCommand(CLI::App* app, CheckOptions* options) {
 }
 
 int ReportCheckUsageError(const std::string& reason) {
+  std::signal(SIGPIPE, SIG_IGN);
   std::fflush(stdout);
   return Answer(STDOUT_FILENO, kCheckUnknown, "TRUNKS", "bad arguments: " + FirstLine(reason));
 }
 
 int RunCheck(const CheckOptions& options) {
+  // The status must reach the monitoring system even when the reader of
+  // the line has gone: a write to a closed pipe then fails, nothing more.
+  std::signal(SIGPIPE, SIG_IGN);
   const CallKind& kind = CallKindNamed(options.calls);
   const std::string service = ServiceName(kind.name);
   QuietStandardOutput quiet;
@@ -354,7 +462,7 @@ int RunCheck(const CheckOptions& options) {
   };
 
   DayChoice day;
-  ChooseDay(options.day, &day);
+  ChooseDay(options.day, &day);  // the option's check accepted it
   CCallPeak& checker = CallPeak;
   if (checker.OpenOn(options.dsn.c_str()) == 0) {
     return unknown("cannot open data source \"" + options.dsn + "\": " +
@@ -380,9 +488,27 @@ int RunCheck(const CheckOptions& options) {
   }
   const DayFigures figures = keep.figures;
 
+  // A feed that stopped writing gives a day without calls, which reads as a
+  // quiet day; the age of the newest record of any kind tells them apart.
+  std::optional<int64_t> newest;
+  checker.Session.printSink = &diagnostics;
+  const bool newestRead = ReadNewestRecord(checker.Session, &newest);
+  checker.Session.printSink = nullptr;
+  if (!newestRead) {
+    const bool lost = checker.Session.connectionLost != 0;
+    checker.CloseDatabase();
+    return unknown(std::string(lost ? "lost the connection to" : "cannot read the newest record from") +
+                   " data source \"" + options.dsn + "\": " + FirstLine(diagnostics));
+  }
+  // Seconds since the newest record started; 0 for a record dated ahead of
+  // the clock, and for none at all (`newest` empty).
+  const int64_t age = newest ? std::max<int64_t>(0, CurrentEpochSeconds() - *newest) : 0;
+
   Judged peak{RangeOf(options.warningPeak), RangeOf(options.criticalPeak)};
   Judged blocked{RangeOf(options.warningBlocked), RangeOf(options.criticalBlocked)};
   Judged months{RangeOf(options.warningMonths), RangeOf(options.criticalMonths)};
+  Judged ageJudged{AgeRangeOf(options.warningAge), AgeRangeOf(options.criticalAge)};
+  const bool ageThresholds = ageJudged.warning || ageJudged.critical;
   std::optional<LinesExhaustion> exhaustion;
   std::string stale;
   if (months.warning || months.critical) {
@@ -400,6 +526,12 @@ int RunCheck(const CheckOptions& options) {
   const double peakValue = options.lines > 0 ? 100.0 * figures.peakCalls / options.lines : figures.peakCalls;
   int status = std::max(peak.Status(peakValue), blocked.Status(figures.blockedCalls));
   if (exhaustion) status = std::max(status, months.Status(exhaustion->months));
+  if (newest) {
+    status = std::max(status, ageJudged.Status(static_cast<double>(age)));
+  } else if (ageThresholds) {
+    // No record at all is older than any threshold.
+    status = std::max(status, ageJudged.critical ? kCheckCritical : kCheckWarning);
+  }
 
   std::string text = options.lines > 0
                          ? "peak " + std::to_string(figures.peakCalls) + " of " + std::to_string(options.lines) +
@@ -423,18 +555,28 @@ int RunCheck(const CheckOptions& options) {
     }
     if (!stale.empty()) text += "; " + stale;
   }
+  if (!newest) {
+    if (ageThresholds || day.today) text += "; CDRMAIN holds no records at all";
+  } else if (day.today && *newest < day.dayStart) {
+    text += "; no record of any kind today, the newest is " + AgeText(age) + " old";
+  } else if (ageThresholds) {
+    text += "; the newest record is " + AgeText(age) + " old";
+  }
   const double toCalls = options.lines > 0 ? options.lines / 100.0 : 1.0;
   text += " | " + PerfData("peak_calls", std::to_string(figures.peakCalls), peak, toCalls, "0",
                            options.lines > 0 ? std::to_string(options.lines) : "");
   text += " " + PerfData("busy_hour_erlangs", PlainNumber(figures.busyHourErlangs, 3), {}, 1.0, "0", "");
   text += " " + PerfData("blocked_calls", std::to_string(figures.blockedCalls), blocked, 1.0, "0", "");
   text += " " + PerfData("lines_needed", std::to_string(linesNeeded), {}, 1.0, "0", "");
+  if (newest) text += " " + PerfData("record_age", std::to_string(age) + "s", ageJudged, 1.0, "0", "");
   if (exhaustion) text += " " + PerfData("months_left", std::to_string(exhaustion->months), months, 1.0, "0", "");
 
   if (!options.metricsPath.empty()) {
     MetricsSource source{options.dsn, kind.name, options.gradePercent, options.lines};
     std::string error;
-    if (!WriteTrunkMetrics(options.metricsPath, MetricsOfDay(source, figures, exhaustion), &error)) {
+    TrunkMetrics metrics = MetricsOfDay(source, figures, exhaustion);
+    metrics.newestRecord = newest;
+    if (!WriteTrunkMetrics(options.metricsPath, metrics, &error)) {
       return unknown("cannot write the metrics: " + error);
     }
   }

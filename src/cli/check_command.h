@@ -24,7 +24,12 @@
 //   --warning-months R, --critical-months R    months until the lines run out,
 //                     from the capacity plan of the whole record range (needs
 //                     --lines; read only when one of them is given)
-//   --timeout SECONDS past it UNKNOWN (default 30)
+//   --warning-age D, --critical-age D          age of the newest record of
+//                     any kind (a feed that stopped writing): alerts when
+//                     older than D, a duration of whole seconds (90), or
+//                     with s, m, h or d (15m, 2h, 1d)
+//   --timeout SECONDS past it UNKNOWN (default 30; a finite number from
+//                     0.001 to 86400)
 //   --metrics FILE    also writes cli/trunk_metrics.h's figures (OK, WARNING
 //                     and CRITICAL only: a failed check leaves the file as it
 //                     was, so its last-success time ages)
@@ -33,7 +38,20 @@
 // busy_hour_erlangs (the planner's busy hour of the day: the 60 minutes
 // with the most call-seconds), blocked_calls, lines_needed (Erlang B for
 // that busy hour at --gos), months_left (with the months thresholds; the
-// months projected, 60, when the lines last through all of them).
+// months projected, 60, when the lines last through all of them),
+// record_age (seconds since the newest record of any kind started, Max of
+// StartTime; left out when CDRMAIN holds none, which the age thresholds
+// judge as past both).
+//
+// The line says how old the newest record is when an age threshold is
+// given, and, without one, when a check of today finds no record of any
+// kind started today.
+//
+// --day takes the days that 32-bit epoch seconds hold whole: from 1970 to
+// the last local day that ends by 2038-01-19 03:14:07 UTC.
+//
+// A closed standard output (a reader that went away) does not end the check
+// with a signal: the line is lost and the exit status is the check's.
 #pragma once
 
 #include <cstdint>
@@ -57,6 +75,7 @@ struct CheckOptions {
   std::string warningPeak, criticalPeak;
   std::string warningBlocked, criticalBlocked;
   std::string warningMonths, criticalMonths;
+  std::string warningAge, criticalAge;  // durations, "" when not given
   double timeoutSeconds = 30.0;
   std::string metricsPath;
 };

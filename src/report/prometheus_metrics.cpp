@@ -55,6 +55,11 @@ std::string FormatTrunkMetrics(const TrunkMetrics& metrics) {
              "Unix time.",
              labels, std::to_string(*metrics.linesExhausted));
   }
+  if (metrics.newestRecord) {
+    AddGauge(&text, "nortesk_newest_record_timestamp_seconds",
+             "Start of the newest call record of any kind, in Unix time.", labels,
+             std::to_string(*metrics.newestRecord));
+  }
   AddGauge(&text, "nortesk_last_success_timestamp_seconds", "When these figures were made, in Unix time.", labels,
            std::to_string(metrics.lastSuccess));
   return text;

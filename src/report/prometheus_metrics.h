@@ -13,6 +13,8 @@
 //   nortesk_day_start_timestamp_seconds         the local midnight that opens the day
 //   nortesk_lines_exhausted_timestamp_seconds   the local midnight opening the month the
 //                                               lines run out (only when the plan says one)
+//   nortesk_newest_record_timestamp_seconds     the start of the newest record of any kind
+//                                               (only when known: check reads it)
 //   nortesk_last_success_timestamp_seconds      when the figures were made
 #pragma once
 
@@ -30,6 +32,7 @@ struct TrunkMetrics {
   int32_t linesNeeded = 0;
   int64_t dayStart = 0;
   std::optional<int64_t> linesExhausted;
+  std::optional<int64_t> newestRecord;
   int64_t lastSuccess = 0;
 };
 

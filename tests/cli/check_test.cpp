@@ -46,9 +46,10 @@ class CheckTest : public LoggerDatabaseTest {
   }
   // The perfdata the day gives after peak_calls.
   static std::string OtherPerfData(const std::string& blocked) {
-    // 1200 + 1140 + 1067 call-seconds in the busy hour.
+    // 1200 + 1140 + 1067 call-seconds in the busy hour; the newest record
+    // started at 11:30, half an hour before the clock.
     return " busy_hour_erlangs=0.946;;;0 blocked_calls=1" + blocked + ";0 lines_needed=" +
-           std::to_string(LinesNeeded(3407.0 / 3600.0, 0.01)) + ";;;0\n";
+           std::to_string(LinesNeeded(3407.0 / 3600.0, 0.01)) + ";;;0 record_age=1800s;;;0\n";
   }
 };
 
@@ -73,6 +74,10 @@ TEST_P(CheckTest, OkWarningAndCriticalAsTheRangesJudgeTheDay) {
   // The file of the OK run, as promtool reads it.
   const std::string text = ReadWholeFile(metrics);
   EXPECT_NE(text.find("\nnortesk_trunk_peak_calls{data_source=\"Internal Logger Database\",calls=\"trunk\"} 3\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\nnortesk_newest_record_timestamp_seconds{data_source=\"Internal Logger Database\",calls="
+                      "\"trunk\"} " + std::to_string(kFeb10 + 41400) + "\n"),
             std::string::npos)
       << text;
   if (access("/usr/bin/promtool", X_OK) != 0) {
@@ -125,6 +130,40 @@ TEST_P(CheckTest, EveryFailureIsUnknownWithItsReason) {
   EXPECT_NE(folded.find("cdrmain"), std::string::npos) << noTable.out;
 }
 
+// A feed that stopped writing: the next afternoon, with no record since
+// yesterday's 11:30, the day reads as a quiet one, and the line says that
+// nothing at all came today; the age thresholds judge it.
+TEST_P(CheckTest, TheAgeOfTheNewestRecordTellsADeadFeedFromAQuietDay) {
+  ToolOptions options;
+  options.frozenClock = "2026-02-11 15:40:00";  // 28 h 10 min after 11:30
+  options.arguments = {"check", "--lines", "40"};
+  ToolRun quiet = RunTool("", options);
+  EXPECT_EQ(quiet.status, 0) << quiet.err;
+  EXPECT_EQ(quiet.out, "TRUNKS OK - peak 0 of 40 lines (0%), 0 calls turned away today; no record of any kind "
+                       "today, the newest is 28 hours old | peak_calls=0;;;0;40 busy_hour_erlangs=0;;;0 "
+                       "blocked_calls=0;;;0 lines_needed=0;;;0 record_age=101400s;;;0\n");
+
+  options.arguments = {"check", "--day", "yesterday", "--warning-age", "2h", "--critical-age", "1d"};
+  ToolRun critical = RunTool("", options);
+  EXPECT_EQ(critical.status, 2) << critical.err;
+  EXPECT_NE(critical.out.find(", 1 call turned away yesterday; the newest record is 28 hours old | "),
+            std::string::npos)
+      << critical.out;
+  EXPECT_NE(critical.out.find(" record_age=101400s;7200;86400;0\n"), std::string::npos) << critical.out;
+
+  // Plain seconds and minutes: 100000 s < 101400 s < 1700 min.
+  options.arguments = {"check", "--warning-age", "100000", "--critical-age", "1700m"};
+  EXPECT_EQ(RunTool("", options).status, 1);
+
+  // No record at all is older than any threshold.
+  Exec(kLoggerDsn, "DELETE FROM CDRMAIN");
+  options.arguments = {"check", "--warning-age", "2h", "--critical-age", "1d"};
+  ToolRun empty = RunTool("", options);
+  EXPECT_EQ(empty.status, 2) << empty.err;
+  EXPECT_EQ(empty.out, "TRUNKS CRITICAL - peak 0 calls, 0 calls turned away today; CDRMAIN holds no records at all "
+                       "| peak_calls=0;;;0 busy_hour_erlangs=0;;;0 blocked_calls=0;;;0 lines_needed=0;;;0\n");
+}
+
 // Records that ended a year ago, none since: the months are counted from
 // today, never below 0, and the line says the projection starts from the
 // records' end.
@@ -137,7 +176,7 @@ TEST_P(StaleCheckTest, StaleRecordsAreSaidAndTheirMonthsCountFromToday) {
   // 4 lines run out in 2025/11 on the projection from 2025/02: by now.
   ToolRun run = Check({"--lines", "4", "--warning-months", "6:"});
   EXPECT_NE(run.out.find(", the lines are too few already; the records end in 2025/02, 12 months ago: the projection "
-                         "starts from there | "),
+                         "starts from there; no record of any kind today, the newest is 365 days old | "),
             std::string::npos)
       << run.out << run.err;
   EXPECT_NE(run.out.find(" months_left=0;6:;;0\n"), std::string::npos) << run.out;
@@ -156,8 +195,15 @@ TEST_P(CheckTest, PlanAndCheckWriteTheSameMetricsOfYesterday) {
   ASSERT_EQ(planned.status, 0) << planned.err;
   ToolRun checked = Check({"--day", "yesterday", "--lines", "4", "--metrics", fromCheck});
   ASSERT_EQ(checked.status, 0) << checked.err;
+  // check also knows the newest record (plan reads days, not the table's
+  // newest row): the same file but for that gauge.
   const std::string text = ReadWholeFile(fromPlan);
-  EXPECT_EQ(text, ReadWholeFile(fromCheck));
+  std::string fromCheckText = ReadWholeFile(fromCheck);
+  const size_t newest = fromCheckText.find("# HELP nortesk_newest_record_timestamp_seconds ");
+  ASSERT_NE(newest, std::string::npos) << fromCheckText;
+  const size_t next = fromCheckText.find("# HELP ", newest + 1);
+  fromCheckText.erase(newest, next == std::string::npos ? std::string::npos : next - newest);
+  EXPECT_EQ(text, fromCheckText);
   EXPECT_NE(text.find("\nnortesk_day_start_timestamp_seconds{data_source=\"Internal Logger Database\",calls=\"trunk\"} " +
                       std::to_string(kFeb10 - 86400) + "\n"),
             std::string::npos)
@@ -177,6 +223,11 @@ TEST(CheckCommandLine, BadArgumentsAreUnknownNotCritical) {
        "--critical-blocked: a range such as 10, 10:, ~:10, 10:20 or @10:20 is needed, not \"1e3\""},
       {{"--warning-months", "6:"}, "--warning-months requires --lines"},
       {{"--day", "monday"}, "--day: today, yesterday or a date YYYY-MM-DD is needed, not monday"},
+      {{"--day", "2038-01-19"},
+       "--day: the day 2038-01-19 does not end by 2038-01-19 03:14:07 UTC, the last second a record's epoch seconds "
+       "hold"},
+      {{"--timeout", "nan"}, "--timeout: a finite number is needed, not nan"},
+      {{"--warning-age", "2x"}, "--warning-age: a duration such as 90, 30s, 15m, 2h or 1d is needed, not \"2x\""},
   };
   for (const auto& [arguments, reason] : cases) {
     ToolRun run = Check(arguments);
@@ -185,6 +236,17 @@ TEST(CheckCommandLine, BadArgumentsAreUnknownNotCritical) {
   }
   ToolRun help = Check({"--help"});
   EXPECT_EQ(help.status, 0);
+}
+
+// The line's reader gone (`check ... | true`): the status still arrives.
+TEST(CheckCommandLine, AClosedOutputLeavesTheStatusAlone) {
+  ToolOptions options;
+  options.closedPipeOutput = true;
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"check", "--dsn", "Nowhere"}, {"check", "--day", "monday"}}) {
+    options.arguments = arguments;
+    EXPECT_EQ(RunTool("", options).status, 3) << arguments.back();
+  }
 }
 
 }  // namespace

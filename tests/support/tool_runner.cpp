@@ -65,11 +65,15 @@ ToolRun RunTool(const std::string& input, const ToolOptions& options) {
   envp.push_back(nullptr);
 
   ToolRun run;
+  int closedPipe[2] = {-1, -1};
+  if (options.closedPipeOutput && pipe(closedPipe) == 0) close(closedPipe[0]);
   pid_t child = fork();
   if (child == 0) {
     int in = open(inPath.c_str(), O_RDONLY);
-    int out = open(options.standardOutput.empty() ? outPath.c_str() : options.standardOutput.c_str(),
-                   O_WRONLY | O_TRUNC);
+    int out = closedPipe[1] >= 0 ? closedPipe[1]
+              : open(options.standardOutput.empty() ? outPath.c_str() : options.standardOutput.c_str(),
+                     O_WRONLY | O_TRUNC);
+    if (options.closedPipeOutput) signal(SIGPIPE, SIG_DFL);
     int err = open(errPath.c_str(), O_WRONLY | O_TRUNC);
     dup2(in, 0);
     dup2(out, 1);
@@ -77,6 +81,7 @@ ToolRun RunTool(const std::string& input, const ToolOptions& options) {
     execve(program.c_str(), argv.data(), envp.data());
     _exit(127);
   }
+  if (closedPipe[1] >= 0) close(closedPipe[1]);
   if (child > 0 && options.killAfterMicroseconds >= 0) {
     timespec wait{static_cast<time_t>(options.killAfterMicroseconds / 1000000),
                   static_cast<long>(options.killAfterMicroseconds % 1000000) * 1000L};

@@ -24,6 +24,10 @@ struct ToolOptions {
   std::vector<std::string> environment;
   // A file standard output goes to instead of ToolRun::out ("/dev/full").
   std::string standardOutput;
+  // Standard output a pipe that nobody reads any more (the reading end closed
+  // before the program starts, as after `| true`), with SIGPIPE at its
+  // default action, as a shell leaves it.
+  bool closedPipeOutput = false;
   // When not negative, the program is killed with SIGKILL this many
   // microseconds after it was started, unless it ended before.
   int64_t killAfterMicroseconds = -1;
