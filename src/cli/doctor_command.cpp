@@ -2,9 +2,11 @@
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "cli/doctor_checks.h"
+#include "cli/doctor_odbc_ini.h"
 #include "cli/exit_status.h"
 #include "settings/settings.h"
 #include "db/osql.h"
@@ -60,14 +62,18 @@ int RunDoctor(const DoctorOptions& options) {
   const std::string source = "data source \"" + options.dsn + "\"";
   OSql session;
   if (session.Connect(options.dsn.c_str(), "", "") == 0) {
-    PrintFinding(Verdict::kFailed, "cannot connect to " + source +
-                                       ": mend its section in the odbc.ini named below, or the server or "
-                                       "account that the section names. The driver said:");
+    const std::optional<std::string> ini = UserOdbcIniPath();
+    PrintFinding(Verdict::kFailed,
+                 ConnectFailureAdvice(options.dsn, ini && ReadOnlyForThisUser(*ini) ? *ini : std::string()));
     PrintIndented(session.ConnectFailureText());
     return kExitFailed;
   }
   PrintFinding(Verdict::kPassed, "connected to " + source);
   bool failed = false;
+  if (const std::optional<Finding> commLog = CommLogFinding(options.dsn)) {
+    PrintFinding(commLog->verdict, commLog->text);
+    failed = true;
+  }
   for (const Finding& finding : CheckCdrTable(session, options.dsn)) {
     PrintFinding(finding.verdict, finding.text);
     failed = failed || finding.verdict == Verdict::kFailed;

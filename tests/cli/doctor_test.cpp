@@ -1,10 +1,15 @@
 // nortesk-etp doctor on every backend: generated records pass every check,
 // and each crafted fault fails the check that looks for it.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
+#include "cli/doctor_odbc_ini.h"
 #include "support/backend.h"
 #include "support/tool_runner.h"
 #include "tools/cdrgen_runner.h"
@@ -148,9 +153,76 @@ TEST_P(DoctorTest, AFailedConnectionAndAMissingTableSayWhy) {
   EXPECT_EQ(noTable.status, 1);
   EXPECT_EQ(noTable.out.rfind(kConnected + "FAIL  table CDRMAIN cannot be read: ", 0), 0u) << noTable.out;
   EXPECT_NE(noTable.out.find(". Create it with tools/cdrmain.sql"), std::string::npos) << noTable.out;
+
+  // A monitoring user's odbc.ini that it may not write: unixODBC gives the
+  // driver none of its settings, so the section is not what to mend. Judged
+  // by the mode, as root would be too.
+  const std::string ini = std::getenv("ODBCINI");
+  ASSERT_EQ(chmod(ini.c_str(), 0444), 0);
+  ToolRun readOnly = Doctor({"--dsn", "Nowhere"});
+  EXPECT_EQ(readOnly.status, 1);
+  EXPECT_EQ(readOnly.out.rfind("FAIL  cannot connect to data source \"Nowhere\", and the odbc.ini in force, " + ini +
+                                   ", is read-only for this user (uid ",
+                               0),
+            0u)
+      << readOnly.out;
+  EXPECT_NE(readOnly.out.find("or declare the data source in the system odbc.ini, /etc/odbc.ini. The driver said:\n"),
+            std::string::npos)
+      << readOnly.out;
+}
+
+// psqlODBC's communication log, which Debian's driver entries turn on: the
+// data source's CommLog=0 (as this fixture's sections say) overrides the
+// driver's entry; without it doctor names the entry. Other drivers have no
+// such log, whatever their sections say.
+TEST_P(DoctorTest, PsqlodbcsCommunicationLogIsNamedWhereItIsTurnedOn) {
+  AddDataSource(kLoggerDsn);
+  CreateCdrTable(kLoggerDsn);
+  const std::string section = ReadWholeFile(std::getenv("ODBCINI"));
+  const std::string ini = ScratchDir() + "/commlog.ini";
+  const std::string logLine = "FAIL  psqlODBC's communication log is on (CommLog=1 in ";
+  setenv("ODBCINI", ini.c_str(), 1);
+  if (!IsPostgres()) {
+    std::ofstream(ini) << section << "CommLog=1\n";
+    EXPECT_EQ(Doctor().out.find(logLine), std::string::npos);
+    return;
+  }
+  const std::string drivers = ScratchDir() + "/drivers";
+  ASSERT_EQ(mkdir(drivers.c_str(), 0755), 0);
+  std::ofstream(drivers + "/odbcinst.ini") << "[PostgreSQL ANSI]\nDriver=psqlodbca.so\nCommLog=1\nLogdir=" << ScratchDir()
+                                           << "\n";
+  setenv("ODBCSYSINI", drivers.c_str(), 1);
+  std::ofstream(ini) << section;
+  ToolRun off = Doctor();
+  EXPECT_EQ(off.out.find(logLine), std::string::npos) << off.out;
+
+  std::string withoutOverride = section;
+  withoutOverride.erase(withoutOverride.find("CommLog=0\n"), 10);
+  std::ofstream(ini) << withoutOverride;
+  ToolRun on = Doctor();
+  EXPECT_EQ(on.status, 1);
+  EXPECT_NE(on.out.find(kConnected + logLine + "the driver's section [PostgreSQL ANSI] of odbcinst.ini), so every "
+                        "run leaves a file psqlodbc_*.log in /tmp: add the line CommLog=0 to the section [Internal "
+                        "Logger Database] of odbc.ini (psqlODBC then still writes a line at each disconnect unless "
+                        "the driver's section says CommLog=0 as well)\n"),
+            std::string::npos)
+      << on.out;
 }
 
 INSTANTIATE_BACKENDS(DoctorTest);
+
+TEST(DoctorOdbcIni, TheWriteBitOfTheUsersOwnClassDecides) {
+  const std::vector<gid_t> groups = {100, 20};
+  EXPECT_FALSE(ModeLetsWrite(0444, 1000, 100, 1000, groups));
+  EXPECT_TRUE(ModeLetsWrite(0644, 1000, 100, 1000, groups));
+  // Not the owner: the group's bit, for any of the user's groups.
+  EXPECT_FALSE(ModeLetsWrite(0644, 0, 20, 1000, groups));
+  EXPECT_TRUE(ModeLetsWrite(0464, 0, 20, 1000, groups));
+  // Neither: the others' bit; the owner's class never borrows it.
+  EXPECT_FALSE(ModeLetsWrite(0664, 0, 0, 1000, groups));
+  EXPECT_TRUE(ModeLetsWrite(0446, 0, 0, 1000, groups));
+  EXPECT_FALSE(ModeLetsWrite(0442, 1000, 100, 1000, groups));
+}
 
 TEST(DoctorCommandLine, BadArgumentsExitWith2) {
   for (const std::vector<std::string>& arguments : {std::vector<std::string>{"--dsn", ""}, {"extra"}}) {

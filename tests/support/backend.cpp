@@ -31,9 +31,11 @@ std::string PostgresConnection(const std::string& database) {
          ";Port=" + Env("NORTESK_PG_PORT") + ";Database=" + database + ";Username=postgres";
 }
 
+// CommLog=0 overrides Debian's driver entry, whose communication log would
+// leave a file in /tmp for every session (doctor tells of it).
 std::string PostgresSection(const std::string& dsn, const std::string& database, const std::string& host) {
   return "[" + dsn + "]\nDriver=" + kPostgresDriver + "\nServername=" + host + "\nPort=" + Env("NORTESK_PG_PORT") +
-         "\nDatabase=" + database + "\nUsername=postgres\n";
+         "\nDatabase=" + database + "\nUsername=postgres\nCommLog=0\n";
 }
 
 bool MariaAvailable() { return Env("NORTESK_MARIA_SOCKET") != nullptr; }
