@@ -21,6 +21,19 @@
 #include "planning/busy_hour.h"
 #include "timeutil/time_conversions.h"
 
+// What GetRecordRange found besides the range.
+struct RecordRangeNotes {
+  // Why a statement of the range failed: the driver's message and SQLSTATE;
+  // empty when none did.
+  std::string failure;
+  // With CCallPeak::skipsBadRecordDays, when an end of the range was no day:
+  // the first LocalDay value read that is no day, the records holding such
+  // values and the records of the table. badRecords 0: every value was a day.
+  std::string badDay;
+  int64_t badRecords = 0;
+  int64_t records = 0;
+};
+
 class CCallPeak : public CRecordProcessor {
  public:
   // Seconds of room in Counts: the longest local day.
@@ -106,7 +119,9 @@ class CCallPeak : public CRecordProcessor {
   // Fills FirstDay and LastDay from the record days of CDRMAIN, keeping at
   // most the last 395 days, or the days from RangeStartDay on when it is
   // set; a record day after `through` (today when not given) counts as
-  // `through`. 0 when a query failed.
+  // `through`. 0 when a query failed (RangeNotes.failure then says why
+  // when a statement failed). See skipsBadRecordDays for a LocalDay value
+  // that is no day.
   int GetRecordRange();
   int GetRecordRange(const RecordDay& through);
   // True when the range GetRecordRange found holds at least one day: the
@@ -145,6 +160,15 @@ class CCallPeak : public CRecordProcessor {
   // calls (DaySelects::firstTimes), for a caller that lists no calls (the
   // planner). Reset leaves it.
   bool readsCallDetails = true;
+  // False: GetRecordRange takes the least and the greatest LocalDay as they
+  // are, and one that is no day fails it (the console's checks). True: when
+  // either is no day, every LocalDay value is read, the range runs from the
+  // least to the greatest of those that are days, and the others are noted
+  // in RangeNotes; no day at all is an empty table (the planner, whose
+  // history one mistyped record must not cost). Reset leaves it.
+  bool skipsBadRecordDays = false;
+  // Filled by every GetRecordRange.
+  RecordRangeNotes RangeNotes;
 
   // Rows handed to OnCall since Reset, the ones not counted included.
   int32_t RowsCounted = 0;
@@ -191,6 +215,9 @@ class CCallPeak : public CRecordProcessor {
   // Walks the months from month count `first` through `last` as the range
   // check does: progress, CheckMonthThrough, each day through CheckDay.
   void WalkMonths(int32_t first, int32_t last, const RecordDay& through);
+  // The record days as skipsBadRecordDays reads them, into FirstDay and
+  // LastDay before the cap; false when a statement failed.
+  bool ReadGoodRecordDays(const RecordDay& latest);
   // The walk on Sessions sessions (peak_sessions.cpp).
   void WalkMonthsOnSessions(int32_t first, int32_t last, const RecordDay& through);
   // A day read by one of those sessions, taken in its turn; a day beyond

@@ -36,8 +36,10 @@ inline constexpr char kLastRecordDayStatement[] = "select Max(LocalDay) as Day f
 // The start of the newest record of any kind, in epoch seconds; NULL for an
 // empty table. No row condition, so that every engine answers it alike.
 inline constexpr char kNewestRecordStartStatement[] = "select Max(StartTime) from CDRMAIN";
+// Every LocalDay value (NULL among them) with the records that hold it.
+inline constexpr char kRecordDayCountsStatement[] = "select LocalDay, Count(*) from CDRMAIN group by LocalDay";
 
-// Whether any record at all, of whatever kind, starts in a day: takes the
-// day's start and the next day's start, and yields NULL when none does.
-inline constexpr char kDayAnyRecordSelect[] =
-    "select Min(StartTime) from CDRMAIN where StartTime>=%d and StartTime<%d";
+// How many records, of whatever kind, start in a day: takes the day's
+// start and the next day's start.
+inline constexpr char kDayRecordCountSelect[] =
+    "select Count(*) from CDRMAIN where StartTime>=%d and StartTime<%d";

@@ -1,6 +1,8 @@
 // The peak checks of CCallPeak: one day, one month, the record range.
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "analysis/call_peak.h"
 #include "analysis/check_progress.h"
@@ -117,10 +119,76 @@ int CCallPeak::QueryDay(const char* statement, int32_t* out, const RecordDay& la
 
 int CCallPeak::GetRecordRange() { return GetRecordRange(LocalToday()); }
 
+bool CCallPeak::ReadGoodRecordDays(const RecordDay& latest) {
+  // The two ends first, as the console reads them: only a table that holds
+  // a value that is no day at one of them is read whole.
+  char first[32] = {};
+  char last[32] = {};
+  if (Session.QueryFirstText(kFirstRecordDayStatement, first, sizeof first) == 0 ||
+      Session.QueryFirstText(kLastRecordDayStatement, last, sizeof last) == 0) {
+    return false;
+  }
+  RecordDay least{};
+  RecordDay greatest{};
+  bool any = ParseRecordDay(first, &least) && ParseRecordDay(last, &greatest);
+  if (!any) {
+    if (Session.Execute(kRecordDayCountsStatement) == 0) return false;
+    if (Session.BindAllColumns() == 0 || Session.columnCount < 2) {
+      Session.FinishLocalRead();
+      return false;
+    }
+    SQLRETURN result = SQL_SUCCESS;
+    while (SqlSucceeded(result = SQLFetch(Session.statementHandle))) {
+      for (int32_t c = 0; c < 2; ++c) {
+        EndBoundText(Session.columnText[c], Session.columnIndicator[c], OSql::kColumnTextSize);
+      }
+      const int64_t records = std::atoll(Session.columnText[1]);
+      RangeNotes.records += records;
+      // Min and Max pass over NULL; so does the range.
+      if (Session.columnIndicator[0] == SQL_NULL_DATA) continue;
+      RecordDay day{};
+      if (!ParseRecordDay(Session.columnText[0], &day)) {
+        if (RangeNotes.badRecords == 0) RangeNotes.badDay = Session.columnText[0];
+        RangeNotes.badRecords += records;
+        continue;
+      }
+      if (!any || CompareRecordDays(day, least) < 0) least = day;
+      if (!any || CompareRecordDays(day, greatest) > 0) greatest = day;
+      any = true;
+    }
+    if (result != SQL_NO_DATA) Session.ReportDiagnostics();
+    Session.FinishLocalRead();
+    if (result != SQL_NO_DATA) return false;
+  }
+  if (!any) {
+    // No day at all: the range that follows is empty and refused.
+    FirstDay = LastDay = LocalDateToEpoch(0, 0, 0);
+    noRecordDay_ = true;
+    return true;
+  }
+  if (CompareRecordDays(least, latest) > 0) least = latest;
+  if (CompareRecordDays(greatest, latest) > 0) greatest = latest;
+  FirstDay = LocalDateToEpoch(least.year, least.month, least.day);
+  LastDay = LocalDateToEpoch(greatest.year, greatest.month, greatest.day);
+  return true;
+}
+
 int CCallPeak::GetRecordRange(const RecordDay& through) {
   noRecordDay_ = false;
-  if (QueryDay(kFirstRecordDayStatement, &FirstDay, through) == 0) return 0;
-  if (QueryDay(kLastRecordDayStatement, &LastDay, through) == 0) return 0;
+  RangeNotes = RecordRangeNotes{};
+  const bool read = skipsBadRecordDays ? ReadGoodRecordDays(through)
+                                       : QueryDay(kFirstRecordDayStatement, &FirstDay, through) != 0 &&
+                                             QueryDay(kLastRecordDayStatement, &LastDay, through) != 0;
+  if (!read) {
+    if (Session.lastStatementFailed != 0) {
+      RangeNotes.failure =
+          Session.lastErrorMessage.empty() ? std::string("the driver gave no reason") : Session.lastErrorMessage;
+      if (Session.lastErrorState[0] != '\0') {
+        RangeNotes.failure += std::string(" (SQLSTATE ") + Session.lastErrorState + ")";
+      }
+    }
+    return 0;
+  }
   if (RangeStartDay != 0) {
     FirstDay = std::max(FirstDay, RangeStartDay);
     return 1;

@@ -1,6 +1,7 @@
 #include "analysis/plan_scan.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 
 #include "analysis/day_statements.h"
@@ -46,20 +47,22 @@ int32_t DaysToCheck(int32_t firstDay, int32_t lastDay, const RecordDay& through)
 }
 
 // A day without a row of the kind checked may hold calls of other kinds;
-// only a day on which no record at all starts is missing. Once the
-// connection is gone, no question can be answered.
+// only a day on which no record at all starts is missing. The records of
+// the others are counted: a month of them alone is no month without
+// traffic. Once the connection is gone, no question can be answered.
 void MarkMissingDays(CCallPeak* checker, CPlanDays* days) {
   days->ForEachDayWithoutRows([checker](DayFigures& day) {
     char statement[kStatementSize] = {};
-    FormatBounded(statement, sizeof statement, kDayAnyRecordSelect, static_cast<int>(day.dayStart),
+    FormatBounded(statement, sizeof statement, kDayRecordCountSelect, static_cast<int>(day.dayStart),
                   static_cast<int>(NextLocalMidnight(day.dayStart)));
-    char first[32] = {};
+    char count[32] = {};
     if (checker->Session.connectionLost != 0 ||
-        checker->Session.QueryFirstText(statement, first, sizeof first) == 0) {
+        checker->Session.QueryFirstText(statement, count, sizeof count) == 0) {
       ++checker->UnreadDays;
       return;
     }
-    day.missing = first[0] == '\0';
+    day.records = static_cast<int32_t>(std::max(0LL, std::atoll(count)));
+    day.missing = day.records == 0;
   });
 }
 
@@ -78,12 +81,16 @@ int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanPr
   checker->Reset();
   const RecordDay today = LocalToday();
   const RecordDay through = DayBefore(today);
-  // The checker is the console's too: its range goes back to the cap again
-  // when the plan is done.
+  // The checker is the console's too: its range goes back to the cap, and
+  // to the console's reading of the record days, when the plan is done.
   struct RangeStart {
     CCallPeak* checker;
-    ~RangeStart() { checker->RangeStartDay = 0; }
+    ~RangeStart() {
+      checker->RangeStartDay = 0;
+      checker->skipsBadRecordDays = false;
+    }
   } restore{checker};
+  checker->skipsBadRecordDays = true;
   if (historyMonths > 0) {
     const int32_t first = MonthCount(today.year, today.month) - historyMonths;
     checker->RangeStartDay = LocalDateToEpoch(YearOfMonthCount(first), MonthOfMonthCount(first), 1);

@@ -29,7 +29,10 @@ class CPlanScanProgress {
 // today's records are still coming in. It starts, at the earliest, on the
 // first day of the month `historyMonths` months before the current one;
 // with `historyMonths` 0, at most 395 days before the last record day, as
-// the range check starts. `progress` may be null.
+// the range check starts. `progress` may be null. The record days are read
+// past any LocalDay value that is no day (CCallPeak::skipsBadRecordDays):
+// the checker's RangeNotes then name such values, and say why when the
+// range could not be read.
 //
 // A day whose statements returned no rows is then asked, on the checker's
 // session, whether any record of another kind starts on it; a day without

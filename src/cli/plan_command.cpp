@@ -3,8 +3,10 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,14 +14,17 @@
 #include <vector>
 
 #include "analysis/call_peak.h"
+#include "analysis/format_thousands.h"
 #include "analysis/plan_scan.h"
 #include "cli/call_kinds.h"
+#include "cli/cdr_columns.h"
 #include "cli/exit_status.h"
 #include "cli/progress_bar.h"
 #include "cli/standard_output.h"
 #include "cli/trunk_metrics.h"
 #include "planning/capacity_plan.h"
 #include "platform/local_time.h"
+#include "report/atomic_file.h"
 #include "report/plan_chart.h"
 #include "report/plan_csv.h"
 #include "report/plan_formats.h"
@@ -60,17 +65,20 @@ class TerminalProgress : public CPlanScanProgress {
   ProgressBar bar_;
 };
 
-// A private folder for CSV files that only the chart needs; removed with
-// what it holds.
+// A private folder, removed with what it holds: for CSV files that only
+// the chart needs, or for the set of --csv while it is being written.
 class TemporaryFolder {
  public:
   ~TemporaryFolder() {
     std::error_code ignored;
     if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
   }
-  bool Make() {
+  // Makes it in the system's temporary folder, or in `parent` when given.
+  bool Make(const std::string& parent = "") {
     std::error_code ignored;
-    std::string pattern = (std::filesystem::temp_directory_path(ignored) / "nortesk-plan-XXXXXX").string();
+    const std::filesystem::path in =
+        parent.empty() ? std::filesystem::temp_directory_path(ignored) : std::filesystem::path(parent);
+    std::string pattern = (in / (parent.empty() ? "nortesk-plan-XXXXXX" : ".plan-XXXXXX")).string();
     if (mkdtemp(pattern.data()) == nullptr) return false;
     path_ = pattern;
     return true;
@@ -80,6 +88,16 @@ class TemporaryFolder {
  private:
   std::string path_;
 };
+
+// The LocalDay values the scan passed over, named as doctor names them.
+std::string BadRecordDaysText(const RecordRangeNotes& range) {
+  char bad[kThousandsTextMax];
+  char all[kThousandsTextMax];
+  return "LocalDay holds '" + range.badDay + "' in " + FormatThousands(range.badRecords, bad) + " of " +
+         FormatThousands(range.records, all) +
+         " records, not a day as YYYYMMDD or YYYY-MM-DD, so the range of days is read from the others: " +
+         NeedAdvice(ColumnNeed::kDay);
+}
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "nortesk-etp: %s\n", message.c_str());
@@ -152,11 +170,20 @@ int WriteFiles(const PlanOptions& options, const PlanReportHeader& header, std::
     std::filesystem::create_directories(dir, failure);
     if (failure) return Fail("cannot make the folder " + dir + ": " + failure.message());
   }
+  // The set is written beside the old one and replaces it only when whole:
+  // a reader never finds this run's days beside the last run's months.
+  TemporaryFolder staging;
+  if (!options.csvDir.empty() && !staging.Make(dir)) {
+    return Fail("cannot make a temporary folder in " + dir + ": " + std::strerror(errno));
+  }
+  const std::string written = options.csvDir.empty() ? dir : staging.Path();
   std::string error;
-  if (!WriteDaysCsv(dir, days, plan, &error) || !WriteMonthsCsv(dir, plan, &error) ||
-      !WriteProfileCsv(dir, plan, &error) || !WriteBacktestCsv(dir, plan, &error)) {
+  if (!WriteDaysCsv(written, days, plan, &error) || !WriteMonthsCsv(written, plan, &error) ||
+      !WriteProfileCsv(written, plan, &error) || !WriteBacktestCsv(written, plan, &error)) {
     return Fail(error);
   }
+  static constexpr const char* kCsvNames[] = {kDaysCsvName, kMonthsCsvName, kProfileCsvName, kBacktestCsvName};
+  if (!options.csvDir.empty() && !ReplaceFilesTogether(written, dir, kCsvNames, &error)) return Fail(error);
   if (!options.chartPath.empty()) {
     ChartRequest chart = ChartOf(plan, dir, options.chartPath);
     chart.title = "Capacity plan of data source \"" + options.dsn + "\": " + header.callsCounted;
@@ -190,7 +217,12 @@ int RunPlan(const PlanOptions& options) {
   }
   const bool lost = checker.Session.connectionLost != 0;
   const int32_t unread = checker.UnreadDays;
+  const RecordRangeNotes range = checker.RangeNotes;
   checker.CloseDatabase();
+  if (range.badRecords > 0) std::fprintf(stderr, "nortesk-etp: %s\n", BadRecordDaysText(range).c_str());
+  if (scanned == 0 && !range.failure.empty()) {
+    return Fail("cannot read the record days of data source \"" + options.dsn + "\": " + range.failure);
+  }
   if (unread > 0) {
     return Fail(std::string(lost ? "lost the connection to" : "failed to read") + " data source \"" + options.dsn +
                 "\": " + std::to_string(unread) + " days could not be read, so no plan is made");

@@ -1,10 +1,13 @@
 // nortesk-etp plan: the capacity planner. Checks the record range as the
 // peak checks do, then prints the plan (report/plan_report.h) on standard
 // output and writes its CSV files and chart when asked. Exit status 1 when
-// the data source cannot be opened, holds no usable records of the calls
+// the data source cannot be opened, its record days cannot be read (the
+// driver's reason is named), it holds no usable records of the calls
 // counted, or standard output, a file, the chart or the page cannot be
-// written (a file not written is left as it was; the files are not written
-// after standard output failed); one line on standard error says so. The
+// written (a file not written is left as it was, the CSV files of --csv
+// all together; the files are not written after standard output failed);
+// one line on standard error says so. A LocalDay value that is no day is
+// named on standard error, and the range is read from the others. The
 // names given to --csv and --chart must hold no control characters (exit
 // status 2).
 //
@@ -17,7 +20,8 @@
 //   --history-months N  months before the current one that are read, 1-120
 //                  (default 36)
 //   --csv DIR      writes DIR/days.csv, DIR/months.csv, DIR/profile.csv and
-//                  DIR/backtest.csv
+//                  DIR/backtest.csv into a folder DIR/.plan-XXXXXX first and
+//                  moves them into place only when all are written
 //   --chart FILE   draws the chart into FILE.png or FILE.svg
 //   --html FILE    writes the plan as one self-contained page (report/plan_page.h)
 //   --sessions K   sessions the days are read on at once (default: the

@@ -147,6 +147,7 @@ void OSql::Disconnect() {
   connectionLost = 0;
   lastStatementFailed = 0;
   lastErrorState[0] = '\0';
+  lastErrorMessage.clear();
 }
 
 int OSql::OpenDatabase() {
@@ -183,6 +184,7 @@ int OSql::Execute(const char* sql) {
   if (connectionHandle == SQL_NULL_HDBC || sql == nullptr || statementHandle == SQL_NULL_HSTMT) return 0;
   lastStatementFailed = 0;
   lastErrorState[0] = '\0';
+  lastErrorMessage.clear();
   try {
     SQLRETURN result = SQLExecDirect(statementHandle, Text(sql), SQL_NTS);
     if (SqlSucceeded(result)) return 1;
@@ -274,6 +276,7 @@ void OSql::SwapWith(OSql& other) {
   std::swap(connectStage, other.connectStage);
   std::swap(lastStatementFailed, other.lastStatementFailed);
   std::swap(lastErrorState, other.lastErrorState);
+  std::swap(lastErrorMessage, other.lastErrorMessage);
   std::swap(connectionLost, other.connectionLost);
   std::swap(printSink, other.printSink);
   std::swap(connectDiagnostics_, other.connectDiagnostics_);
@@ -290,6 +293,7 @@ std::string OSql::DiagnosticText() const {
 void OSql::ReportDiagnostics() {
   lastStatementFailed = 1;
   lastErrorState[0] = '\0';
+  lastErrorMessage.clear();
   ForEachDiagnostic(statementHandle, [this](int n, const char* state, int nativeError, const char* message) {
     Trace(kOSqlModule, kLineDiagnostic, kDiagnosticFormat, n, state, nativeError, message);
     if (printSink != nullptr) {
@@ -299,7 +303,10 @@ void OSql::ReportDiagnostics() {
     } else {
       std::printf(kDiagnosticFormat, n, state, nativeError, message);
     }
-    if (n == 1) FormatBounded(lastErrorState, sizeof lastErrorState, "%s", state);
+    if (n == 1) {
+      FormatBounded(lastErrorState, sizeof lastErrorState, "%s", state);
+      lastErrorMessage = message;
+    }
     if (IsConnectionLost(state, nativeError)) connectionLost = 1;
   });
 }

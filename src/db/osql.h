@@ -161,9 +161,10 @@ class OSql {
   // How the last statement of the own statement ended: lastStatementFailed
   // is 1 when its Execute failed or a fetch of its rows ended in an error,
   // and lastErrorState then holds the SQLSTATE of the first diagnostic
-  // record ("" when the driver gave none).
+  // record ("" when the driver gave none), lastErrorMessage its message.
   int32_t lastStatementFailed = 0;
   char lastErrorState[6] = {};
+  std::string lastErrorMessage;
   // 1 once a failure said that the connection to the data source is gone
   // (IsConnectionLost); the session is of no further use until it is opened
   // again. Only Disconnect clears it.

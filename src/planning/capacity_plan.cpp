@@ -104,6 +104,8 @@ void AddMeasuredMonths(std::span<const DayFigures> days, const PlanRequest& requ
     while (end < days.size() && SameMonth(days[end], month)) {
       month.peakCalls = std::max(month.peakCalls, days[end].peakCalls);
       month.blockedCalls += days[end].blockedCalls;
+      month.calls += days[end].calls;
+      month.recordsWithoutCalls += days[end].records;
       plan->calls += days[end].calls;
       if (days[end].missing) {
         ++month.missingDays;
@@ -119,7 +121,8 @@ void AddMeasuredMonths(std::span<const DayFigures> days, const PlanRequest& requ
     month.absentDays = std::max(0, DaysInMonth(month.year, month.month) - given);
     month.inProgress = MonthCount(month.year, month.month) == current;
     const bool whole = month.days == DaysInMonth(month.year, month.month);
-    month.kind = whole && !month.inProgress ? MonthKind::kComplete : MonthKind::kPartial;
+    const bool uncounted = month.calls == 0 && month.recordsWithoutCalls > 0;
+    month.kind = whole && !month.inProgress && !uncounted ? MonthKind::kComplete : MonthKind::kPartial;
     plan->blockedCalls += month.blockedCalls;
     plan->months.push_back(month);
     first = end;

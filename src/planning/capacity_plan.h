@@ -25,7 +25,9 @@
 // - Lines needed: the more of Erlang B's lines for the offered load at the
 //   grade and for the high load at the high-load grade.
 // A month is complete when the days hold every one of its days, none of
-// them missing, and it is not the current month. A missing day
+// them missing, it is not the current month, and it is not a month of
+// records without one call counted (those are no measurement of zero
+// traffic: the calls counted went unrecorded). A missing day
 // (DayFigures::missing) is no measurement: it adds to no load and no count
 // of days. The trend runs through the complete months' offered loads of
 // the line's months (planning/forecast.h: LinePoints), k = 1 for the first
@@ -64,6 +66,10 @@ struct MonthPlan {
   int32_t missingDays = 0;
   int32_t absentDays = 0;
   bool inProgress = false;
+  // Measured months: the calls counted on its days, and the records of any
+  // kind on its days without such calls (DayFigures::records).
+  int32_t calls = 0;
+  int32_t recordsWithoutCalls = 0;
   int32_t busyDays = 0;
   int32_t busyHourStart = -1;  // clock quarter hour 0..92 of the busy hour; -1: none
   double carried = 0.0;        // Erlangs in the busy hour on the busy days

@@ -27,6 +27,10 @@ struct DayFigures {
   // No call record of any kind starts on the day: the data source holds
   // nothing of it, which is no measurement of zero traffic.
   bool missing = false;
+  // On a day whose statements returned no rows (calls 0): the records of
+  // any kind that start on it (0 on a missing day). Not counted, 0, on the
+  // other days.
+  int32_t records = 0;
 
   // The quarter-hour readings, in the order of the day (index q covers the
   // seconds 900q to 900q + 899 after dayStart): the traffic in Erlangs, and

@@ -55,3 +55,41 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, std:
   }
   return RenameIntoPlace(temporary, path, error);
 }
+
+bool ReplaceFilesTogether(const std::string& from, const std::string& to, std::span<const char* const> names,
+                          std::string* error) {
+  const auto in = [](const std::string& dir, const std::string& name) {
+    return dir.empty() || dir.back() == '/' ? dir + name : dir + "/" + name;
+  };
+  for (const char* name : names) {
+    struct stat status {};
+    if (lstat(in(to, name).c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+      *error = "cannot replace " + in(to, name) + ": a folder stands in its place";
+      return false;
+    }
+  }
+  // The old files stay reachable under a second name until every new one
+  // is in place, so that a failure halfway can put them back.
+  enum class Old { kNone, kKept, kLost };
+  std::vector<Old> old(names.size(), Old::kNone);
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (link(in(to, names[i]).c_str(), in(from, std::string(names[i]) + ".old").c_str()) == 0) {
+      old[i] = Old::kKept;
+    } else if (errno != ENOENT) {
+      old[i] = Old::kLost;
+    }
+  }
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (std::rename(in(from, names[i]).c_str(), in(to, names[i]).c_str()) == 0) continue;
+    *error = Reason("cannot replace", in(to, names[i]));
+    for (size_t j = 0; j < i; ++j) {
+      if (old[j] == Old::kKept) {
+        std::rename(in(from, std::string(names[j]) + ".old").c_str(), in(to, names[j]).c_str());
+      } else if (old[j] == Old::kNone) {
+        std::remove(in(to, names[j]).c_str());
+      }
+    }
+    return false;
+  }
+  return true;
+}

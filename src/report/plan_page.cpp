@@ -179,7 +179,7 @@ void MonthsTable(const PlanPageRequest& request, const CapacityPlan& plan, std::
       *page += std::string("<tbody class=\"") + MonthKindName(month.kind) + "\"><tr><th class=\"group\" colspan=\"" +
                std::to_string(kColumns) + "\" scope=\"rowgroup\">" + HtmlText(GroupName(month.kind)) + "</th></tr>\n";
     }
-    const MonthCells c = PlanMonthCells(month);
+    const MonthCells c = PlanMonthCells(month, request.header.callsCounted);
     std::string row = "<tr><th scope=\"row\"><time datetime=\"" +
                       HtmlText(MonthText(month.year, month.month, '-')) + "\">" + HtmlText(c.month) + "</time></th>";
     for (const std::string* cell : {&c.kind, &c.days, &c.busyDays, &c.busyHour, &c.carried}) Cell(*cell, &row);

@@ -1,6 +1,7 @@
 #include "report/plan_report.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdarg>
 
 #include "planning/reference_loads.h"
@@ -201,19 +202,25 @@ std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, const C
 
 namespace {
 
-std::string PartialBecause(const MonthPlan& month) {
+std::string PartialBecause(const MonthPlan& month, const std::string& callsCounted) {
   if (month.kind != MonthKind::kPartial) return "";
   std::string reasons;
   auto add = [&reasons](const std::string& reason) { reasons += (reasons.empty() ? "" : ", ") + reason; };
   if (month.inProgress) add("in progress");
   if (month.missingDays > 0) add(std::to_string(month.missingDays) + " days missing");
   if (month.absentDays > 0 && !month.inProgress) add(std::to_string(month.absentDays) + " days before the records");
+  if (month.calls == 0 && month.recordsWithoutCalls > 0) {
+    // "Trunk calls" as the header names them, inside a sentence.
+    std::string calls = callsCounted;
+    if (!calls.empty()) calls[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(calls[0])));
+    add("no " + calls + " among " + Thousands(month.recordsWithoutCalls) + " records");
+  }
   return reasons;
 }
 
 }  // namespace
 
-MonthCells PlanMonthCells(const MonthPlan& month) {
+MonthCells PlanMonthCells(const MonthPlan& month, const std::string& callsCounted) {
   MonthCells cells;
   cells.month = MonthOf(month);
   cells.kind = MonthKindName(month.kind);
@@ -236,7 +243,7 @@ MonthCells PlanMonthCells(const MonthPlan& month) {
   }
   cells.peakCalls = std::to_string(month.peakCalls);
   cells.blockedCalls = std::to_string(month.blockedCalls);
-  cells.partialBecause = PartialBecause(month);
+  cells.partialBecause = PartialBecause(month, callsCounted);
   return cells;
 }
 
@@ -250,7 +257,7 @@ void PrintAnswer(std::FILE* out, const PlanReportHeader& header, const CapacityP
 void PrintMonths(std::FILE* out, const PlanReportHeader& header, const CapacityPlan& plan) {
   std::fprintf(out, "\n%s", kTableHeader);
   for (const MonthPlan& month : plan.months) {
-    const MonthCells c = PlanMonthCells(month);
+    const MonthCells c = PlanMonthCells(month, header.callsCounted);
     if (month.kind == MonthKind::kProjected) {
       std::fprintf(out, kProjectedRow, c.month.c_str(), c.kind.c_str(), "", "", "", "", "", c.offered.c_str(),
                    c.high.c_str(), c.upper.c_str(), "", c.linesNeeded.c_str(), c.linesNeededUpper.c_str());

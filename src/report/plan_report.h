@@ -46,7 +46,9 @@ struct MonthCells {
   std::string peakCalls, blockedCalls, linesNeeded, linesNeededUpper;
   std::string partialBecause;  // why a partial month is partial: "in progress, 2 days missing"
 };
-MonthCells PlanMonthCells(const MonthPlan& month);
+// `callsCounted` names the calls counted as the header does ("Trunk
+// calls"), for a month of records without one of them.
+MonthCells PlanMonthCells(const MonthPlan& month, const std::string& callsCounted = "calls");
 
 // When the records are stale (CapacityPlan::staleRecords): "the records end
 // in YYYY/MM, N months ago: the projection starts from there"; else empty.

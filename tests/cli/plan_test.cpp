@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/format_thousands.h"
 #include "planning/erlang_b.h"
 #include "support/backend.h"
 #include "support/tool_runner.h"
@@ -398,6 +399,93 @@ TEST_P(PlanTest, HistoryMonthsReachPastTheChecksYear) {
   months = ReadCsv(dir + "/months.csv");
   ASSERT_GT(months.size(), 1u);
   EXPECT_EQ(months[1][0], "2025-02");
+}
+
+TEST_P(PlanTest, ALocalDayThatIsNoDayIsNamedAndTheRangeComesFromTheOthers) {
+  AddDataSource(kLoggerDsn);
+  // 240 days up to the day before the runner's frozen clock (2026-02-10):
+  // seven complete months, enough for check's months figure.
+  ToolRun generated = RunCdrgen({"--dsn", kLoggerDsn, "--days", "240", "--calls-per-day", "30", "--end-date",
+                                 "2026-02-09", "--seed", "8", "--growth", "50"});
+  ASSERT_EQ(generated.status, 0) << generated.err;
+  // '2025-13-45' is longer than the column tools/cdrmain.sql declares:
+  // SQLite keeps it all the same, the servers need the room.
+  if (IsPostgres()) Exec(kLoggerDsn, "ALTER TABLE CDRMAIN ALTER COLUMN LocalDay TYPE VARCHAR(10)");
+  if (IsMariaDB()) Exec(kLoggerDsn, "ALTER TABLE CDRMAIN MODIFY LocalDay VARCHAR(10)");
+  char records[kThousandsTextMax];
+  FormatThousands(std::stol(Query(kLoggerDsn, "SELECT COUNT(*) FROM CDRMAIN")[0][0]) + 1, records);
+  const std::string mid = std::to_string(LocalMidnight(2026, 1, 15) + 36000);
+  // Each the greatest value ('garbage!', '99999999') or the least ('',
+  // '2025-13-45' before '20250615'): an end of the range that is no day.
+  for (const std::string value : {"garbage!", "99999999", "", "2025-13-45"}) {
+    Exec(kLoggerDsn, "INSERT INTO CDRMAIN (StartTime, EndTime, CallerType, TargetType, LocalDay) VALUES (" + mid +
+                         ", " + mid + " + 60, 1, 1, '" + value + "')");
+    ToolOptions options;
+    options.arguments = {"plan"};
+    ToolRun run = RunTool("", options);
+    EXPECT_EQ(run.status, 0) << value << "\n" << run.err;
+    EXPECT_NE(run.out.find("\nTrunk calls from 2025-06-15 to 2026-02-09: 240 days, "), std::string::npos)
+        << value << "\n" << run.out;
+    EXPECT_NE(run.err.find("nortesk-etp: LocalDay holds '" + value + "' in 1 of " + std::string(records) +
+                           " records, not a day as YYYYMMDD or YYYY-MM-DD, so the range of days is read from the "
+                           "others: "),
+              std::string::npos)
+        << value << "\n" << run.err;
+    if (value == "99999999") {
+      // check's months figure reads the range as plan does.
+      options.arguments = {"check", "--lines", "6", "--warning-months", "3:"};
+      ToolRun check = RunTool("", options);
+      EXPECT_EQ(check.out.find("TRUNKS UNKNOWN"), std::string::npos) << check.out;
+      EXPECT_NE(check.out.find(" months_left="), std::string::npos) << check.out;
+    }
+    Exec(kLoggerDsn, "DELETE FROM CDRMAIN WHERE StartTime = " + mid + " AND LocalDay = '" + value + "'");
+  }
+}
+
+TEST_P(PlanTest, TheCsvFilesReplaceTheirOldSetAllTogetherOrNotAtAll) {
+  AddDataSource(kLoggerDsn);
+  GenerateFewDays();
+  // A folder where profile.csv belongs: nothing may be replaced.
+  const std::string dir = ScratchDir() + "/set";
+  std::filesystem::create_directories(dir + "/profile.csv");
+  const std::vector<std::string> old = {"backtest.csv", "days.csv", "months.csv"};
+  for (const std::string& name : old) std::ofstream(dir + "/" + name) << "old\r\n";
+  ToolOptions options;
+  options.arguments = {"plan", "--csv", dir};
+  ToolRun run = RunTool("", options);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("nortesk-etp: cannot replace " + dir + "/profile.csv: "), std::string::npos) << run.err;
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) files.push_back(entry.path().filename());
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{"backtest.csv", "days.csv", "months.csv", "profile.csv"}));
+  for (const std::string& name : old) EXPECT_EQ(ReadWholeFile(dir + "/" + name), "old\r\n") << name;
+}
+
+TEST_P(PlanTest, AMonthOfRecordsWithoutOneCountedCallIsPartial) {
+  AddDataSource(kLoggerDsn);
+  // 2025-12-27 to 2026-02-09; every trunk call of January lost, the other
+  // records kept: January is no month of 0 E.
+  ToolRun generated = RunCdrgen(
+      {"--dsn", kLoggerDsn, "--days", "45", "--calls-per-day", "40", "--end-date", "2026-02-09", "--seed", "6"});
+  ASSERT_EQ(generated.status, 0) << generated.err;
+  const std::string from = std::to_string(LocalMidnight(2026, 1, 1));
+  const std::string to = std::to_string(LocalMidnight(2026, 2, 1));
+  const std::string january = " StartTime >= " + from + " AND StartTime < " + to;
+  Exec(kLoggerDsn, "DELETE FROM CDRMAIN WHERE" + january + " AND (CallerType >= 7 OR TargetType >= 7)");
+  const long left = std::stol(Query(kLoggerDsn, "SELECT COUNT(*) FROM CDRMAIN WHERE" + january)[0][0]);
+  ASSERT_GT(left, 0);
+  char count[kThousandsTextMax];
+  ToolOptions options;
+  options.arguments = {"plan"};
+  ToolRun run = RunTool("", options);
+  EXPECT_EQ(run.status, 0) << run.err;
+  const size_t row = run.out.find("\n2026/01  partial ");
+  ASSERT_NE(row, std::string::npos) << run.out;
+  const std::string line = run.out.substr(row + 1, run.out.find('\n', row + 1) - row - 1);
+  const std::string reason = std::string("no trunk calls among ") + FormatThousands(left, count) + " records";
+  EXPECT_EQ(line.substr(line.size() - std::min(line.size(), reason.size())), reason) << line;
+  EXPECT_NE(run.out.find("Lines needed now: unknown, no complete month measured yet"), std::string::npos) << run.out;
 }
 
 INSTANTIATE_BACKENDS(PlanTest);
