@@ -15,6 +15,7 @@
 #include "ivrlog/ivr_host.h"
 #include "ivrlog/ivr_texts.h"
 #include "ivrlog/minute_ticker.h"
+#include "platform/exclusive_lock.h"
 #include "platform/files.h"
 #include "trace/trace.h"
 
@@ -22,6 +23,9 @@ namespace {
 
 constexpr char kIvrMaintainModule[] = "IvrMaintain";
 constexpr char kDefaultTracePath[] = "nortesk-ivr.log";
+
+// Beside the backup file: the lock that one run at a time holds.
+constexpr char kLockFileSuffix[] = ".lock";
 
 // The retention limits of the worker.
 constexpr int32_t kMaxMonths = 24;
@@ -167,6 +171,19 @@ int RunIvrMaintain(const IvrMaintainOptions& options, CMinuteTicker* ticker) {
   if (!BackupFileIsTheDataSources(options.host, &refusal)) {
     std::fprintf(stderr, "nortesk-etp: %s\n", refusal.c_str());
     return kExitUsage;
+  }
+  // One night's work at a time on a backup file, the daemon's and any run by
+  // hand or by a timer alike: two at once would each make and rename a new
+  // file of the other's. Held until the process ends.
+  CExclusiveLock nightLock;
+  if (!options.host.backupFile.empty()) {
+    const std::string lockFile = ResolvedFilePath(options.host.backupFile.c_str()) + kLockFileSuffix;
+    std::string holder;
+    if (!nightLock.TryAcquire(lockFile, &holder)) {
+      std::fprintf(stderr, "nortesk-etp: the backup file %s is being maintained by %s (lock %s); nothing done\n",
+                   options.host.backupFile.c_str(), holder.c_str(), lockFile.c_str());
+      return kExitFailed;
+    }
   }
   if (ProcessTrace.Open(options.tracePath.c_str(), kTraceToFile) == 0) {
     std::fprintf(stderr, "nortesk-etp: cannot open the trace log %s\n", options.tracePath.c_str());

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "db/row_copier.h"
+#include "db/table_engine.h"
 #include "db/table_columns.h"
 #include "ivrlog/ivr_log.h"
 #include "ivrlog/ivr_texts.h"
@@ -23,13 +24,33 @@ void Undo(OSql& session) {
   if (session.Rollback() == 0) session.Disconnect();
 }
 
+// True when `table` of `session` rolls back; else reported, naming its
+// engine. A table whose changes stand at once (MyISAM, Aria) would keep a
+// deletion or a copy that the move undoes, or that a process killed before
+// its commit left.
+bool RollsBack(OSql& session, const char* table, const char* side) {
+  std::string engine;
+  if (ReadTableEngine(session, table, &engine) == 0) {
+    Trace(kIvrLogModule, kLineTableEngine, "Failed to read the storage engine of %s in the %s database, nothing copied",
+          table, side);
+    return false;
+  }
+  if (EngineRollsBack(engine)) return true;
+  Trace(kIvrLogModule, kLineTableEngine,
+        "The %s table %s is stored by %s, which cannot undo a change, nothing copied: keep it in a transactional "
+        "engine (InnoDB)",
+        side, table, engine.c_str());
+  return false;
+}
+
 // The names of the columns of `table` on `backup` that take the live
 // columns, in their order; false (reported) when the backup's table is not
 // the live one's: a value would land in a column of another name, or be
 // turned into another kind of value (a number with leading zeros into an
-// integer). Compared before anything is copied, so that a table whose
-// columns differ stays whole in the live database.
-bool BackupColumns(OSql& live, OSql& backup, const char* table, std::vector<std::string>* names) {
+// integer), or when either table cannot undo a change. Decided before
+// anything is copied, so that a table that is refused stays whole in the
+// live database.
+bool TableReadyToMove(OSql& live, OSql& backup, const char* table, std::vector<std::string>* names) {
   std::vector<TableColumn> liveColumns, backupColumns;
   if (ReadTableColumns(live, table, &liveColumns) == 0 || liveColumns.empty()) {
     Trace(kIvrLogModule, kLineSelectOld, "Failed to select old rows of %s", table);
@@ -46,6 +67,7 @@ bool BackupColumns(OSql& live, OSql& backup, const char* table, std::vector<std:
           table, difference.c_str());
     return false;
   }
+  if (!RollsBack(live, table, "live") || !RollsBack(backup, table, "backup")) return false;
   names->clear();
   for (size_t i = 0; i < liveColumns.size(); ++i) names->push_back(backupColumns[i].name);
   return true;
@@ -55,7 +77,7 @@ bool BackupColumns(OSql& live, OSql& backup, const char* table, std::vector<std:
 // open unit of `backup`. The number of rows copied, or -1 (reported).
 int64_t CopyRows(OSql& live, OSql& backup, const char* table, const char* condition) {
   std::vector<std::string> into;
-  if (!BackupColumns(live, backup, table, &into)) return -1;
+  if (!TableReadyToMove(live, backup, table, &into)) return -1;
   CRowCopier copier;
   int ready = copier.Begin(live, backup, table, condition, into);
   if (ready == 0) {
@@ -190,8 +212,15 @@ int CIvrLog::BackupOldRows() {
     }
     openedHere = true;
   }
-  int calls = CopyOldRows(kCallTable, cutoff);
-  int details = CopyOldRows(kDetailTable, cutoff);
+  // A call and its detail rows move together or stay together: both
+  // tables are judged before a row of either moves.
+  bool ready = true;
+  for (const char* table : {kCallTable, kDetailTable}) {
+    std::vector<std::string> columns;
+    if (ready) ready = TableReadyToMove(liveSession, backupSession, table, &columns);
+  }
+  int calls = ready ? CopyOldRows(kCallTable, cutoff) : 0;
+  int details = ready ? CopyOldRows(kDetailTable, cutoff) : 0;
   if (openedHere) backupSession.Disconnect();
   if (calls == 0 || details == 0) {
     ++failedSteps;
@@ -219,6 +248,10 @@ int CIvrLog::CopyOldRows(const char* table, const SYSTEMTIME& cutoff) {
           kMoveJournalTable);
     return 0;
   }
+  // The journal's entry is written in the unit of the copies: it must roll
+  // back with them, or a failed copy would leave an entry that speaks of
+  // rows never copied.
+  if (!RollsBack(backupSession, kMoveJournalTable, "backup")) return 0;
   if (FinishStoppedMove(liveSession, backupSession, table) == 0) return 0;
 
   if (backupSession.BeginTransaction() == 0) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "ivrlog/worker_message.h"
+#include "platform/files.h"
 #include "trace/trace.h"
 
 namespace {
@@ -26,8 +27,11 @@ CIvrHost::CIvrHost(CIvrLog* worker, CMessagePool* pool, const IvrHostSettings& s
   worker_->backupFilePath = settings.backupFile;
   worker_->newBackupSourcePath = settings.newBackupSource;
   // Set-aside files are named after the backup file, beside it, with its
-  // extension: backup.sqlite becomes backup_YYYYMMDD_YYYYMMDD.sqlite.
-  const std::filesystem::path file(settings.backupFile);
+  // extension: backup.sqlite becomes backup_YYYYMMDD_YYYYMMDD.sqlite. A
+  // name given as a link stands for the file it leads to, where the file
+  // is set aside: a hard link cannot leave its file system.
+  const std::string resolved = ResolvedFilePath(settings.backupFile.c_str());
+  const std::filesystem::path file(resolved.empty() ? settings.backupFile : resolved);
   worker_->setAsidePrefix = (file.parent_path() / file.stem()).string();
   worker_->setAsideExtension = file.extension().string();
   worker_->retainMonths = settings.retainMonths;

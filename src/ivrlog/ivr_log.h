@@ -92,8 +92,11 @@ class CIvrLog : public CWorker {
   // In a month later than that of `lastRunDate` (or with no date kept),
   // moves the rows older than the first day of the month `retainMonths`
   // back from IVRCALL, then IVRDETAIL, into the backup database, connecting
-  // `backupSession` for the time of it when it is closed. When both tables
-  // were moved, keeps today's date in `lastRunDate` and returns 1; else 0.
+  // `backupSession` for the time of it when it is closed. Both tables are
+  // judged first, as CopyOldRows judges one: when either is refused, no row
+  // of either moves, so that a call never stays live while its details are
+  // in the backup. When both tables were moved, keeps today's date in
+  // `lastRunDate` and returns 1; else 0.
   int BackupOldRows();
 
   // When the first call in the backup database lies in the month that began
@@ -128,10 +131,12 @@ class CIvrLog : public CWorker {
   // finished first: when the live table holds exactly as many rows older
   // than that entry's cut-off as it copied, they are deleted without being
   // copied again; when it holds none, the entry is only noted; any other
-  // number is reported and nothing is copied or deleted (0). The backup's table must have the live table's columns first, in
-  // their order, of the same names and kinds of values (ColumnDifference,
-  // db/table_columns.h); else it takes nothing and the difference, naming
-  // the column, is reported. 1 when all old rows were moved (also when there
+  // number is reported and nothing is copied or deleted (0). The backup's
+  // table must have the live table's columns first, in their order, of the
+  // same names and kinds of values (ColumnDifference, db/table_columns.h),
+  // and both tables and the journal must roll back (db/table_engine.h: not
+  // MyISAM or Aria); else it takes nothing and the reason, naming the
+  // column or the engine, is reported. 1 when all old rows were moved (also when there
   // were none), 0 when nothing was deleted.
   int CopyOldRows(const char* table, const SYSTEMTIME& cutoff);
 
@@ -203,6 +208,9 @@ class CIvrLog : public CWorker {
   void Handle(WorkerMessage* message);
   // True when `backupSession` opened `backupFilePath`; else reported.
   bool BackupSessionReachesItsFile();
+  // True when the log of the backup file (write-ahead-log mode) is wholly
+  // in the file and empty; else reported.
+  bool BackupFileCheckpointed();
   // True when the move journal of `backupSession` has no unfinished entry
   // (move_journal.h); else reported.
   bool BackupHasNoUnfinishedMove();

@@ -1,7 +1,11 @@
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "db/sql_literal.h"
 #include "ivrlog/backup_file.h"
@@ -21,17 +25,84 @@ namespace {
 constexpr uint32_t kBeforeRenameMilliseconds = 2000;
 constexpr uint32_t kAfterRenameMilliseconds = 500;
 
-// The new backup file is made under this name beside the backup file and
-// takes the backup file's name last, in one rename.
+// The new backup file is made beside the backup file under the backup
+// file's name, this suffix and the number of the process making it, and
+// takes the backup file's name last, in one rename. Whatever else begins
+// with the backup file's name and this suffix was left by a run that
+// stopped midway.
 constexpr char kNewFileSuffix[] = ".new";
 
-// The rollback journal SQLite keeps beside a database file while a unit on
-// it is open.
-constexpr char kJournalSuffix[] = "-journal";
+// The files SQLite keeps beside a database file in write-ahead-log mode
+// while any connection has it open: the log, which may hold committed rows
+// that the file itself does not yet, and the index of the log.
+constexpr const char* kWalSuffixes[] = {"-wal", "-shm"};
+
+// Moves everything of the log into the database file and empties the log:
+// answers busy (0 when done), the log's pages and those moved. On a file in
+// rollback-journal mode it answers 0 at once.
+constexpr char kCheckpointWholeLog[] = "PRAGMA wal_checkpoint(TRUNCATE)";
+
+// A new file keeps its changes in a rollback journal, so that everything it
+// holds is in the file itself whenever no unit is open: the file alone is
+// the database when it is renamed or set aside.
+constexpr char kRollbackJournalMode[] = "delete";
 
 // The name under which the new file is attached to the backup session while
 // its tables are emptied.
 constexpr char kNewFileSchema[] = "fresh";
+
+// True for a name that RotateBackupFile gives: `start`, two dates of eight
+// digits joined by "_", `extension`.
+bool IsSetAsideName(const std::string& name, const std::string& start, const std::string& extension) {
+  constexpr size_t kDates = 17;  // YYYYMMDD_YYYYMMDD
+  if (name.size() != start.size() + kDates + extension.size() || name.rfind(start, 0) != 0 ||
+      name.compare(name.size() - extension.size(), extension.size(), extension) != 0) {
+    return false;
+  }
+  for (size_t i = 0; i < kDates; ++i) {
+    const char c = name[start.size() + i];
+    if (i == 8 ? c != '_' : (c < '0' || c > '9')) return false;
+  }
+  return true;
+}
+
+// Removes what a run that stopped midway left beside the backup file
+// `file`: a new file not yet in place, with its journal (which SQLite would
+// otherwise play back into a new file made under that name), and every
+// set-aside name already given to `file` itself (found by its inode, so also
+// a name of an earlier month's dates), so that this run starts again from
+// the full file and names it once.
+void RemoveLeftoversOf(const std::string& file, const std::string& setAsidePrefix,
+                       const std::string& setAsideExtension) {
+  namespace fs = std::filesystem;
+  const std::string newFiles = fs::path(file).filename().string() + kNewFileSuffix;
+  const fs::path setAside(setAsidePrefix);
+  const std::string setAsideStart = setAside.filename().string() + "_";
+  std::error_code error;
+  for (const fs::path& folder : {fs::path(file).parent_path(), setAside.parent_path()}) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
+      const std::string name = entry.path().filename().string();
+      const std::string path = entry.path().string();
+      if (name.rfind(newFiles, 0) == 0) {
+        DeleteFilePath(path.c_str());
+      } else if (IsSetAsideName(name, setAsideStart, setAsideExtension) && IsSameFile(path.c_str(), file.c_str())) {
+        DeleteFilePath(path.c_str());
+      }
+    }
+  }
+}
+
+// The first of the log's files that remains beside `file`, "" when none
+// does: after this process closed its connection, a log left means that
+// another connection still has the file open, and that rows may be in the
+// log alone.
+std::string RemainingLogFile(const std::string& file) {
+  for (const char* suffix : kWalSuffixes) {
+    const std::string log = file + suffix;
+    if (FileExists(log.c_str())) return log;
+  }
+  return "";
+}
 
 }  // namespace
 
@@ -48,21 +119,20 @@ int CIvrLog::RotateBackupFile() {
   if (due > 0 && !BackupSessionReachesItsFile()) due = -1;
   if (due > 0 && !BackupHasNoUnfinishedMove()) due = -1;
   std::string file = ResolvedFilePath(backupFilePath.c_str());
-  std::string newFile = file + kNewFileSuffix;
+  std::string newFile = file + kNewFileSuffix + "-" + std::to_string(getpid());
   char dates[40] = {};
   std::snprintf(dates, sizeof dates, kSetAsideSuffixFormat, first.wYear, first.wMonth, first.wDay, last.wYear,
                 last.wMonth, last.wDay);
   std::string setAsideName = setAsidePrefix + dates + setAsideExtension;
+  FileIdentity prepared;
   if (due > 0) {
-    // What a run that stopped midway left behind: a new file not yet in
-    // place, or the old file's second name given before the new file took
-    // its first. Undone, so that this run starts again from the full file.
-    // SQLite's journal of a new file whose unit was cut short would be
-    // played back into the next new file made under that name.
-    DeleteFilePath(newFile.c_str());
-    DeleteFilePath((newFile + kJournalSuffix).c_str());
-    if (IsSameFile(setAsideName.c_str(), file.c_str())) DeleteFilePath(setAsideName.c_str());
-    if (!PrepareNewBackupFile(newFile)) due = -1;
+    RemoveLeftoversOf(file, setAsidePrefix, setAsideExtension);
+    if (!PrepareNewBackupFile(newFile)) {
+      due = -1;
+    } else if (!BackupFileCheckpointed() || !FileIdentityOf(newFile.c_str(), &prepared)) {
+      DeleteFilePath(newFile.c_str());
+      due = -1;
+    }
   }
   // Closed on every path: a session left open would keep reaching the old
   // file.
@@ -71,6 +141,19 @@ int CIvrLog::RotateBackupFile() {
   if (due <= 0) return 0;
 
   SleepMilliseconds(kBeforeRenameMilliseconds);
+  // Another connection that has the file open in write-ahead-log mode may
+  // hold committed rows in the log alone, which a name given to the file
+  // would not take along: the file is set aside only when no one has it
+  // open in that mode.
+  const std::string log = RemainingLogFile(file);
+  if (!log.empty()) {
+    Trace(kIvrLogModule, kLineBackupFileInUse,
+          "The backup file %s is open elsewhere (%s remains), so it is not set aside; it stays as it was",
+          file.c_str(), log.c_str());
+    DeleteFilePath(newFile.c_str());
+    ++failedSteps;
+    return 0;
+  }
   // The old file gets its set-aside name as a second one first, and the new
   // file takes the backup file's name in one rename last: at every instant
   // the backup file is the old one or the new one, and the old one is never
@@ -79,6 +162,18 @@ int CIvrLog::RotateBackupFile() {
     Trace(kIvrLogModule, kLineSetAside, "Failed to set %s aside as %s (%s), it stays as it was", file.c_str(),
           setAsideName.c_str(), std::strerror(errno));
     DeleteFilePath(newFile.c_str());
+    ++failedSteps;
+    return 0;
+  }
+  // The file renamed must be the one this run prepared, not one put under
+  // its name meanwhile.
+  FileIdentity now;
+  if (!FileIdentityOf(newFile.c_str(), &now) || !(now == prepared)) {
+    Trace(kIvrLogModule, kLineNewBackupFile,
+          "The new backup file %s is not the one this run made, so it is not put in place; the backup file stays as "
+          "it was",
+          newFile.c_str());
+    DeleteFilePath(setAsideName.c_str());
     ++failedSteps;
     return 0;
   }
@@ -92,6 +187,18 @@ int CIvrLog::RotateBackupFile() {
   }
   SleepMilliseconds(kAfterRenameMilliseconds);
   return 1;
+}
+
+bool CIvrLog::BackupFileCheckpointed() {
+  char busy[16] = {};
+  if (backupSession.QueryFirstText(kCheckpointWholeLog, busy, sizeof busy) == 1 && std::strcmp(busy, "0") == 0) {
+    return true;
+  }
+  Trace(kIvrLogModule, kLineBackupFileInUse,
+        "Failed to move the log of the backup file %s into the file (another connection is reading it), so it is "
+        "not set aside; it stays as it was",
+        backupFilePath.c_str());
+  return false;
 }
 
 bool CIvrLog::BackupSessionReachesItsFile() {
@@ -145,7 +252,12 @@ bool CIvrLog::EmptyNewBackupFile(const std::string& newFile) {
   // that no statement here can touch a row of the backup database itself.
   const std::string attach = "ATTACH DATABASE " + SqlStringLiteral(newFile) + " AS " + kNewFileSchema;
   if (backupSession.Execute(attach.c_str()) == 0) return false;
-  bool emptied = backupSession.BeginTransaction() == 1;
+  // A copy of a database in write-ahead-log mode is in that mode too.
+  const std::string journalMode = std::string("PRAGMA ") + kNewFileSchema + ".journal_mode=" + kRollbackJournalMode;
+  char mode[16] = {};
+  bool emptied = backupSession.QueryFirstText(journalMode.c_str(), mode, sizeof mode) == 1 &&
+                 std::strcmp(mode, kRollbackJournalMode) == 0;
+  if (emptied) emptied = backupSession.BeginTransaction() == 1;
   // The new file starts with a journal of its own, made by its first move:
   // an entry copied from elsewhere would speak of rows it never took.
   const std::string journal = std::string("DROP TABLE IF EXISTS ") + kNewFileSchema + "." + kMoveJournalTable;

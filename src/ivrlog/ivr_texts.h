@@ -48,6 +48,7 @@ enum IvrReportLine {
   kLineSelectOld = 330,
   kLineBackupColumns = 332,
   kLineColumnMismatch = 333,
+  kLineTableEngine = 334,
   kLineCopyStart = 335,
   kLineReadOld = 338,
   kLineInsertCopy = 340,
@@ -68,4 +69,5 @@ enum IvrReportLine {
   kLineNewBackupFile = 460,
   kLineBackupFileMatch = 465,
   kLineMoveUnfinished = 470,
+  kLineBackupFileInUse = 475,
 };

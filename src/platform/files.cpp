@@ -101,6 +101,14 @@ bool IsSameFile(const char* first, const char* second) {
   return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
+bool FileIdentityOf(const char* path, FileIdentity* identity) {
+  struct stat status {};
+  if (path == nullptr || identity == nullptr || stat(path, &status) != 0) return false;
+  identity->device = static_cast<uint64_t>(status.st_dev);
+  identity->inode = static_cast<uint64_t>(status.st_ino);
+  return true;
+}
+
 std::string ResolvedFilePath(const char* path) {
   if (path == nullptr) return "";
   char* resolved = realpath(path, nullptr);

@@ -55,6 +55,18 @@ bool FileExists(const char* path);
 // same device and inode.
 bool IsSameFile(const char* first, const char* second);
 
+// Which file a name stands for now: its device and inode. Two identities
+// are equal only for the same file, also under other names.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The identity of the existing file `path` (links followed); false when it
+// does not exist.
+bool FileIdentityOf(const char* path, FileIdentity* identity);
+
 // The absolute path of an existing file with every link resolved; "" when
 // it does not exist.
 std::string ResolvedFilePath(const char* path);

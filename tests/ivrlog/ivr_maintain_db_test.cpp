@@ -13,6 +13,7 @@
 #include "cli/ivr_maintain_command.h"
 #include "ivrlog/ivr_fixture.h"
 #include "ivrlog/minute_ticker.h"
+#include "platform/exclusive_lock.h"
 #include "support/raw_odbc.h"
 #include "support/tool_runner.h"
 
@@ -144,6 +145,30 @@ TEST_P(IvrMaintainTest, OnceRefusesABackupFileThatTheDataSourceDoesNotOpen) {
                                                   "source SarvoIVR_bak opens (" + worker.backupFilePath + ")"
                                               : std::string("is not a database file")),
             std::string::npos)
+      << result.err;
+  EXPECT_EQ(Rows(kLiveDsn, "IVRCALL"), before);
+  EXPECT_TRUE(Rows(kBackupDsn, "IVRCALL").empty());
+}
+
+// A timer's run and one started by hand, at once, would each make and
+// rename a new backup file of the other's: the second exits at once,
+// naming the holder of the lock, and moves nothing.
+TEST_P(IvrMaintainTest, OnceWhileAnotherRunHoldsTheBackupFileDoesNothing) {
+  if (!HasDatabaseFile()) GTEST_SKIP() << "a server database has no backup file to hold";
+  FillLive();
+  PrepareBackup();
+  PrepareTemplate();
+  const std::vector<Row> before = Rows(kLiveDsn, "IVRCALL");
+  CExclusiveLock other;
+  std::string holder;
+  ASSERT_TRUE(other.TryAcquire(worker.backupFilePath + ".lock", &holder)) << holder;
+  ToolOptions run;
+  run.frozenClock = "2026-05-10 12:00:00";
+  run.arguments = {"ivr-maintain", "--once", "--live", kLiveDsn, "--trace", Options().tracePath,
+                   "--backup-file", worker.backupFilePath, "--new-backup-source", worker.newBackupSourcePath};
+  ToolRun result = RunTool("", run);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("is being maintained by process " + std::to_string(getpid())), std::string::npos)
       << result.err;
   EXPECT_EQ(Rows(kLiveDsn, "IVRCALL"), before);
   EXPECT_TRUE(Rows(kBackupDsn, "IVRCALL").empty());

@@ -4,10 +4,14 @@
 // none to set aside).
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "ivrlog/ivr_fixture.h"
+#include "ivrlog/ivr_host.h"
+#include "ivrlog/move_journal.h"
 #include "ivrlog/message_pool.h"
 #include "support/raw_odbc.h"
 
@@ -196,18 +200,89 @@ TEST_P(IvrRotationFileTest, OnlyTheFileTheDataSourceOpensIsRotated) {
 }
 
 // A run stopped between giving the old file its set-aside name and putting
-// the new file in place left both names on the full file and a new file
-// beside it: the next run starts again from the full file, never from an
-// empty one.
+// the new file in place left a second name on the full file, and a new file
+// with its journal beside it; a later month's run names the file by later
+// dates. It starts again from the full file, never from an empty one, and
+// the file has one set-aside name.
 TEST_P(IvrRotationFileTest, RotationStoppedMidwayIsDoneAgainFromTheFullFile) {
-  const std::string setAside = ScratchDir() + "/SarvoIVR_bak_20250403_20251231.mdb";
-  std::filesystem::create_hard_link(worker.backupFilePath, setAside);
-  { std::ofstream(worker.backupFilePath + ".new") << "half a copy"; }
+  const std::string earlierName = ScratchDir() + "/SarvoIVR_bak_20250403_20251130.mdb";
+  std::filesystem::create_hard_link(worker.backupFilePath, earlierName);
+  for (const char* left : {".new", ".new-journal", ".new-1", ".new-1-journal"}) {
+    std::ofstream(worker.backupFilePath + left) << "half a copy";
+  }
   EXPECT_EQ(Rotate(), 1);
+  const std::string setAside = ScratchDir() + "/SarvoIVR_bak_20250403_20251231.mdb";
   EXPECT_EQ(FileRows(setAside, "IVRCALL"), (std::vector<Row>{{"1"}, {"2"}}));
   EXPECT_EQ(FileRows(setAside, "IVRDETAIL"), (std::vector<Row>{{"2"}}));
   EXPECT_TRUE(Rows(kBackupDsn, "IVRCALL").empty());
-  EXPECT_FALSE(std::filesystem::exists(worker.backupFilePath + ".new"));
+  EXPECT_EQ(FilesStartingWith(ScratchDir(), "SarvoIVR_bak_"),
+            (std::vector<std::string>{"SarvoIVR_bak_20250403_20251231.mdb"}));
+  const std::string base = std::filesystem::path(worker.backupFilePath).filename().string();
+  EXPECT_TRUE(FilesStartingWith(ScratchDir(), base + ".new").empty());
+}
+
+// A file set aside with an unfinished move would take the journal's entry
+// along, and the next night would copy the rows still live once more.
+TEST_P(IvrRotationFileTest, UnfinishedMoveKeepsTheFileFromBeingSetAside) {
+  OSql backup;
+  ASSERT_EQ(backup.Connect(kBackupDsn, "", ""), 1);
+  ASSERT_EQ(EnsureMoveJournal(backup), 1);
+  ASSERT_EQ(RecordMove(backup, "IVRCALL", "20251201000000", 2, "20260301020000"), 1);
+  backup.Disconnect();
+  const std::string before = ReadWholeFile(worker.backupFilePath);
+  EXPECT_EQ(Rotate(), 0);
+  EXPECT_EQ(worker.failedSteps, 1);
+  EXPECT_EQ(ReadWholeFile(worker.backupFilePath), before);
+  EXPECT_TRUE(FilesStartingWith(ScratchDir(), "SarvoIVR_bak_").empty());
+  EXPECT_TRUE(TraceLog().Has("is not set aside while a move of old rows into it is unfinished"));
+}
+
+// Another connection that has the backup file open in write-ahead-log mode
+// keeps committed rows in the log, which a name given to the file does not
+// take along: the file stays until that connection closes, and then goes
+// with every row. The new file, a copy of a file in that mode, keeps its
+// changes in a rollback journal, so that the file alone is the database.
+TEST_P(IvrRotationFileTest, FileOpenElsewhereInWalModeStaysUntilItIsClosed) {
+  for (const std::string& file : {worker.backupFilePath, worker.newBackupSourcePath}) {
+    RawConnection db("Driver=SQLite3;Database=" + file);
+    ASSERT_TRUE(db.Exec("PRAGMA journal_mode=WAL")) << db.error();
+  }
+  const std::string setAside = ScratchDir() + "/SarvoIVR_bak_20250403_20251231.mdb";
+  {
+    RawConnection elsewhere("Driver=SQLite3;Database=" + worker.backupFilePath);
+    std::vector<Row> rows;
+    ASSERT_TRUE(elsewhere.Query("SELECT count(*) FROM IVRCALL", &rows, kNullText)) << elsewhere.error();
+    Insert(kBackupDsn, IvrCall{.id = 3, .stamp = "20251101000000"});
+    EXPECT_EQ(Rotate(), 0);
+    EXPECT_EQ(worker.failedSteps, 1);
+    EXPECT_TRUE(TraceLog().Has("is open elsewhere")) << TraceLog().Text();
+    EXPECT_EQ(Rows(kBackupDsn, "IVRCALL").size(), 3u);
+    EXPECT_TRUE(FilesStartingWith(ScratchDir(), "SarvoIVR_bak_").empty());
+  }
+  EXPECT_EQ(Rotate(), 1);
+  EXPECT_EQ(FileRows(setAside, "IVRCALL"), (std::vector<Row>{{"1"}, {"2"}, {"3"}}));
+  RawConnection fresh("Driver=SQLite3;Database=" + worker.backupFilePath);
+  std::vector<Row> mode;
+  ASSERT_TRUE(fresh.Query("PRAGMA journal_mode", &mode, kNullText)) << fresh.error();
+  EXPECT_EQ(mode, (std::vector<Row>{{"delete"}}));
+}
+
+// The host names set-aside files after the file a link leads to, beside
+// it: a hard link cannot leave the file's own file system.
+TEST_P(IvrRotationFileTest, LinkedBackupFileIsSetAsideBesideItsTarget) {
+  const std::string link = worker.backupFilePath;
+  const std::string folder = ScratchDir() + "/elsewhere";
+  std::filesystem::create_directory(folder);
+  const std::string target = folder + "/ivr_backup.sqlite";
+  std::filesystem::rename(link, target);
+  std::filesystem::create_symlink(target, link);
+  IvrHostSettings settings{.liveDsn = kLiveDsn, .backupDsn = kBackupDsn, .backupFile = link,
+                           .newBackupSource = worker.newBackupSourcePath};
+  CIvrHost host(&worker, &MessagePool, settings);
+  EXPECT_EQ(Rotate(), 1);
+  EXPECT_EQ(FileRows(folder + "/ivr_backup_20250403_20251231.sqlite", "IVRCALL"), (std::vector<Row>{{"1"}, {"2"}}));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_TRUE(Rows(kBackupDsn, "IVRCALL").empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, IvrRotationFileTest, ::testing::Values(std::string("SQLite")),
