@@ -106,12 +106,18 @@ class CIvrLog : public CWorker {
   // its tables, in its place. Nothing is touched unless the backup data
   // source is shown to open `backupFilePath` itself (links followed): a
   // server database, or a data source that opens another file, is refused
-  // (reported). The copy is made and its IVRCALL and IVRDETAIL emptied under
-  // a name of its own beside the file; then the old file takes its
-  // set-aside name, which must not exist, and the copy takes the file's name
-  // in one rename, so that at every instant the backup file is the old one
-  // or the new one. What a run stopped midway left (a copy not yet in
-  // place, a set-aside name not yet followed by the copy) is undone first.
+  // (reported). The copy is made, put in rollback-journal mode and its
+  // IVRCALL and IVRDETAIL emptied under a name of its own beside the file
+  // (the file's name, ".new-" and the process number); then the old file
+  // takes its set-aside name, which must not exist, and the copy, checked to
+  // be the file this run made, takes the file's name in one rename, so that
+  // at every instant the backup file is the old one or the new one. The old
+  // file is set aside only when its write-ahead log is wholly in it and no
+  // other connection has it open in that mode (no "-wal" or "-shm" file
+  // remains once `backupSession` is closed); else nothing changes
+  // (reported, 0). What a run stopped midway left (a copy not yet in place,
+  // with its journal; set-aside names already given to the file, of any
+  // dates) is undone first. The host runs one rotation of a file at a time.
   // The new file has no move journal; an unfinished move in the backup
   // database keeps it from being set aside (reported, 0) until the next
   // BackupOldRows finishes it.
