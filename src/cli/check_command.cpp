@@ -349,6 +349,7 @@ bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind&
   request.horizonMonths = kCheckHorizonMonths;
   request.currentYear = today.wYear;
   request.currentMonth = today.wMonth;
+  request.currentDay = today.wDay;
   const CapacityPlan plan = MakeCapacityPlan(days, request);
   *found = FindLinesExhaustion(plan, today.wYear, today.wMonth);
   *stale = StaleRecordsText(plan);

@@ -243,6 +243,10 @@ int RunPlan(const PlanOptions& options) {
   request.horizonMonths = options.months;
   request.currentYear = today.wYear;
   request.currentMonth = today.wMonth;
+  request.currentDay = today.wDay;
+  request.busyDays = options.busyDays == "weekdays" ? BusyDaysRule::kWeekdays
+                     : options.busyDays == "all"    ? BusyDaysRule::kAll
+                                                    : BusyDaysRule::kAuto;
   const CapacityPlan plan = MakeCapacityPlan(days, request);
   if (const std::string stale = StaleRecordsText(plan); !stale.empty()) {
     std::fprintf(stderr, "nortesk-etp: %s\n", stale.c_str());

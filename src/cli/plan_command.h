@@ -50,6 +50,7 @@ struct PlanOptions {
   std::string calls = "trunk";  // the name of one of CallKinds() (cli/call_kinds.h)
   double gradePercent = 1.0;
   double highGradePercent = 7.0;
+  std::string busyDays = "auto";  // "auto", "weekdays" or "all"
   int32_t lines = 0;  // 0: not given
   int32_t months = 12;
   int32_t historyMonths = kDefaultHistoryMonths;

@@ -61,6 +61,12 @@ CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options) {
       ->type_name("PERCENT")
       ->check(CLI::Validator(CheckPercent, "in (0 - 100)"))
       ->capture_default_str();
+  plan->add_option("--busy-days", options->busyDays,
+                   "the days a month's busy hour is measured on: weekdays, all, or auto (every day when weekends "
+                   "carry 80% of a weekday)")
+      ->type_name("RULE")
+      ->check(CLI::IsMember({"auto", "weekdays", "all"}))
+      ->capture_default_str();
   plan->add_option("--lines", options->lines, "lines installed: when do they run out?")
       ->type_name("N")
       ->check(CLI::Range(1, 100000));

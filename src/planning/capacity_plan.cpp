@@ -1,6 +1,7 @@
 #include "planning/capacity_plan.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "planning/erlang_b.h"
 #include "planning/reference_loads.h"
@@ -26,21 +27,117 @@ double Median(std::vector<double>& values) {
   return (lower + upper) / 2.0;
 }
 
-// The daily peak hours of the measured days among `days`.
-std::vector<double> PeakHourLoads(std::span<const DayFigures> days, std::span<const DayLoad> loads) {
+// The offered daily peak hours of the measured days among `days`.
+std::vector<double> OfferedPeakHours(std::span<const DayFigures> days, std::span<const DayLoad> loads) {
   std::vector<double> values;
   values.reserve(days.size());
   for (size_t i = 0; i < days.size(); ++i) {
-    if (!days[i].missing) values.push_back(loads[i].peakHour.erlangs);
+    if (!days[i].missing) values.push_back(loads[i].offered);
   }
   return values;
 }
 
+// Carried traffic scaled up by the attempts turned away, c carried and b
+// blocked: carried / (1 − b / (b + c)) = carried · (b + c) / c; the carried
+// traffic when there is nothing to scale by.
+double OfferedTraffic(double carried, int64_t c, int64_t b) {
+  return c > 0 && b > 0 ? carried * static_cast<double>(b + c) / static_cast<double>(c) : carried;
+}
+
+// The daily peak hour of a measured day, its attempts and offered traffic.
+DayLoad MeasureDay(const DayFigures& day) {
+  DayLoad load;
+  load.peakHour = FindPeakHour(day.traffic, day.quarters);
+  if (load.peakHour.start < 0) return load;
+  for (int32_t q = load.peakHour.start; q < load.peakHour.start + kQuartersPerHour && q < kMaxQuarterHours; ++q) {
+    load.carriedAttempts += day.carriedAttempts[q];
+    load.blockedAttempts += day.blockedAttempts[q];
+  }
+  load.offered = OfferedTraffic(load.peakHour.erlangs, load.carriedAttempts, load.blockedAttempts);
+  return load;
+}
+
+// How many of a period's highest days a reference load averages: `count`
+// of a year, in proportion for a period of fewer measured days, at least 1.
+int32_t BusiestDays(int32_t count, int32_t measuredDays) {
+  if (measuredDays >= 365) return count;
+  const int32_t scaled = static_cast<int32_t>(std::lround(static_cast<double>(count) * measuredDays / 365.0));
+  return std::max(1, scaled);
+}
+
+// The reference loads of the 365 days ending with days[last], and their
+// lines; none for `last` < 0.
+YearLoads ReferenceLoadsEndingAt(std::span<const DayFigures> days, std::span<const DayLoad> loads, int32_t last,
+                                 const PlanRequest& request) {
+  YearLoads year;
+  if (last < 0) return year;
+  const int32_t end = DayNumber(days[static_cast<size_t>(last)]);
+  int32_t first = last;
+  while (first > 0 && end - DayNumber(days[static_cast<size_t>(first - 1)]) < 365) --first;
+  year.firstIndex = first;
+  year.lastIndex = last;
+  const size_t count = static_cast<size_t>(last - first + 1);
+  std::vector<double> offered =
+      OfferedPeakHours(days.subspan(static_cast<size_t>(first), count), loads.subspan(static_cast<size_t>(first), count));
+  year.days = static_cast<int32_t>(offered.size());
+  if (year.days == 0) return year;
+  year.normalDays = BusiestDays(kNormalLoadDays, year.days);
+  year.highDays = BusiestDays(kHighLoadDays, year.days);
+  year.normal = MeanOfBusiest(offered, year.normalDays);
+  year.high = MeanOfBusiest(offered, year.highDays);
+  year.normalLines = LinesNeeded(year.normal, request.grade);
+  year.highLines = LinesNeeded(year.high, request.highGrade);
+  const LinesByCriteria lines = LinesForLoads(year.normal, request.grade, year.high, request.highGrade);
+  year.lines = lines.lines;
+  year.governs = lines.governs;
+  return year;
+}
+
+// Whether a day given lies before today.
+bool BeforeToday(const DayFigures& day, const PlanRequest& request) {
+  if (request.currentDay <= 0) return true;
+  return DateToEpochUtc(day.year, day.month, day.day) <
+         DateToEpochUtc(request.currentYear, request.currentMonth, request.currentDay);
+}
+
+bool IsWeekend(const DayFigures& day) {
+  const int64_t weekday = (DateToEpochUtc(day.year, day.month, day.day) / 86400 + 4) % 7;  // 0 Sunday
+  return weekday == 0 || weekday == 6;
+}
+
+// Whether `day` is a working day under `rule` (kWeekdays or kAll).
+bool IsWorkingDay(const DayFigures& day, BusyDaysRule rule) { return rule == BusyDaysRule::kAll || !IsWeekend(day); }
+
+// Which days are working days: the request's rule, or for kAuto every day
+// when the weekend days' median daily peak hour reaches kSevenDayShare of
+// the weekdays'.
+void ChooseWorkingDays(std::span<const DayFigures> days, const PlanRequest& request, CapacityPlan* plan) {
+  std::vector<double> weekdays, weekends;
+  for (size_t i = 0; i < days.size(); ++i) {
+    const double peak = plan->dayLoads[i].peakHour.erlangs;
+    if (days[i].missing || !(peak > 0.0)) continue;
+    (IsWeekend(days[i]) ? weekends : weekdays).push_back(peak);
+  }
+  const double weekday = Median(weekdays);
+  const double weekend = Median(weekends);
+  plan->weekendShare = weekday > 0.0 && weekend > 0.0 ? weekend / weekday : 0.0;
+  plan->workingDaysGiven = request.busyDays != BusyDaysRule::kAuto;
+  if (plan->workingDaysGiven) {
+    plan->workingDays = request.busyDays;
+  } else {
+    plan->workingDays = weekday > 0.0 && plan->weekendShare < kSevenDayShare ? BusyDaysRule::kWeekdays
+                                                                             : BusyDaysRule::kAll;
+  }
+}
+
 // Busy days, the time-consistent busy hour, carried, offered and high load
 // of one month's days.
-void MeasureMonth(std::span<const DayFigures> days, std::span<DayLoad> loads, const PlanRequest& request,
+void MeasureMonth(std::span<const DayFigures> days, std::span<DayLoad> loads, BusyDaysRule workingDays,
                   MonthPlan* month) {
-  std::vector<double> peaks = PeakHourLoads(days, loads);
+  std::vector<double> peaks;
+  for (size_t i = 0; i < days.size(); ++i) {
+    if (!days[i].missing && IsWorkingDay(days[i], workingDays)) peaks.push_back(loads[i].peakHour.erlangs);
+  }
   const double half = Median(peaks) / 2.0;
   std::array<double, kClockQuarterHours> sums{};
   std::array<int32_t, kClockQuarterHours> readings{};
@@ -51,7 +148,10 @@ void MeasureMonth(std::span<const DayFigures> days, std::span<DayLoad> loads, co
     // A day without traffic has no busy hour to speak of, even in a month
     // of mostly such days.
     const double peak = loads[i].peakHour.erlangs;
-    if (day.missing || loads[i].peakHour.start < 0 || !(peak > 0.0) || peak < half) continue;
+    if (day.missing || !IsWorkingDay(day, workingDays) || loads[i].peakHour.start < 0 || !(peak > 0.0) ||
+        peak < half) {
+      continue;
+    }
     loads[i].busy = true;
     ++month->busyDays;
     for (int32_t q = 0; q < day.quarters && q < kMaxQuarterHours; ++q) {
@@ -83,18 +183,16 @@ void MeasureMonth(std::span<const DayFigures> days, std::span<DayLoad> loads, co
           ? static_cast<double>(month->carriedAttempts + month->blockedAttempts) / month->carriedAttempts
           : 1.0;
   month->load = month->carried * ratio;
-  month->highLoad = MeanOfBusiest(peaks, kHighLoadDays) * ratio;
-  const LinesByCriteria lines = LinesForLoads(month->load, request.grade, month->highLoad, request.highGrade);
-  month->linesNeeded = lines.lines;
-  month->governs = lines.governs;
+  month->highLoad = MeanOfBusiest(OfferedPeakHours(days, loads), kHighLoadDays);
 }
 
 void AddMeasuredMonths(std::span<const DayFigures> days, const PlanRequest& request, CapacityPlan* plan) {
   const int32_t current = MonthCount(request.currentYear, request.currentMonth);
   plan->dayLoads.resize(days.size());
   for (size_t i = 0; i < days.size(); ++i) {
-    if (!days[i].missing) plan->dayLoads[i].peakHour = FindPeakHour(days[i].traffic, days[i].quarters);
+    if (!days[i].missing) plan->dayLoads[i] = MeasureDay(days[i]);
   }
+  ChooseWorkingDays(days, request, plan);
   size_t first = 0;
   while (first < days.size()) {
     MonthPlan month;
@@ -116,7 +214,15 @@ void AddMeasuredMonths(std::span<const DayFigures> days, const PlanRequest& requ
     }
     plan->missingDays += month.missingDays;
     MeasureMonth(days.subspan(first, end - first), std::span<DayLoad>(plan->dayLoads).subspan(first, end - first),
-                 request, &month);
+                 plan->workingDays, &month);
+    // The lines of the year ending with the month's last day before today.
+    int32_t last = static_cast<int32_t>(end) - 1;
+    while (last >= static_cast<int32_t>(first) && !BeforeToday(days[static_cast<size_t>(last)], request)) --last;
+    if (last >= static_cast<int32_t>(first)) {
+      const YearLoads reference = ReferenceLoadsEndingAt(days, plan->dayLoads, last, request);
+      month.linesNeeded = reference.lines;
+      month.governs = reference.governs;
+    }
     const int32_t given = static_cast<int32_t>(end - first);
     month.absentDays = std::max(0, DaysInMonth(month.year, month.month) - given);
     month.inProgress = MonthCount(month.year, month.month) == current;
@@ -140,7 +246,6 @@ void AddMeasuredMonths(std::span<const DayFigures> days, const PlanRequest& requ
   for (int32_t i = plan->measuredMonths - 1; i >= 0; --i) {
     if (plan->months[static_cast<size_t>(i)].kind == MonthKind::kComplete) {
       plan->lastComplete = i;
-      plan->linesNeededNow = plan->months[static_cast<size_t>(i)].linesNeeded;
       break;
     }
   }
@@ -155,21 +260,13 @@ void AddMeasuredMonths(std::span<const DayFigures> days, const PlanRequest& requ
 }
 
 void AddYearLoads(std::span<const DayFigures> days, const PlanRequest& request, CapacityPlan* plan) {
-  if (days.empty()) return;
-  const int32_t last = DayNumber(days.back());
-  size_t first = days.size();
-  while (first > 0 && last - DayNumber(days[first - 1]) < 365) --first;
-  YearLoads& year = plan->year;
-  year.firstIndex = static_cast<int32_t>(first);
-  std::vector<double> loads = PeakHourLoads(days.subspan(first), std::span<const DayLoad>(plan->dayLoads).subspan(first));
-  year.days = static_cast<int32_t>(loads.size());
-  year.normal = MeanOfBusiest(loads, kNormalLoadDays);
-  year.high = MeanOfBusiest(loads, kHighLoadDays);
-  year.normalLines = LinesNeeded(year.normal, request.grade);
-  year.highLines = LinesNeeded(year.high, request.highGrade);
+  int32_t yesterday = static_cast<int32_t>(days.size()) - 1;
+  while (yesterday >= 0 && !BeforeToday(days[static_cast<size_t>(yesterday)], request)) --yesterday;
+  plan->year = ReferenceLoadsEndingAt(days, plan->dayLoads, yesterday, request);
+  plan->linesNeededNow = plan->year.lines;
 }
 
-void AddProjection(const PlanRequest& request, CapacityPlan* plan) {
+void AddProjection(std::span<const DayFigures> days, const PlanRequest& request, CapacityPlan* plan) {
   std::vector<TrendPoint> points;
   std::vector<int32_t> pointMonths;  // the index into months of each point
   int32_t firstCount = 0;
@@ -191,6 +288,24 @@ void AddProjection(const PlanRequest& request, CapacityPlan* plan) {
   }
   plan->completeMonths = static_cast<int32_t>(points.size());
   if (rated > 0) plan->highRatio = ratios / rated;
+  // The reference loads now against the highest complete month of their
+  // year: how far a year's busiest days stand above its busiest month.
+  const YearLoads& year = plan->year;
+  double highestMonth = 0.0;
+  for (int32_t i = 0; i < plan->measuredMonths && year.lastIndex >= 0; ++i) {
+    const MonthPlan& month = plan->months[static_cast<size_t>(i)];
+    const int32_t count = MonthCount(month.year, month.month);
+    const DayFigures& from = days[static_cast<size_t>(year.firstIndex)];
+    const DayFigures& to = days[static_cast<size_t>(year.lastIndex)];
+    if (month.kind == MonthKind::kComplete && count >= MonthCount(from.year, from.month) &&
+        count <= MonthCount(to.year, to.month)) {
+      highestMonth = std::max(highestMonth, month.load);
+    }
+  }
+  if (highestMonth > 0.0) {
+    plan->normalSpread = year.normal / highestMonth;
+    plan->highSpread = year.high / highestMonth;
+  }
   plan->forecast = MakeForecast({points, MonthOfMonthCount(firstCount)});
   plan->trend = plan->forecast.line;
   if (!plan->trend.fitted) return;
@@ -209,11 +324,24 @@ void AddProjection(const PlanRequest& request, CapacityPlan* plan) {
     month.highLoad = value.load * plan->highRatio;
     month.loadUpper = value.upper;
     month.loadLower = LowerEnd(value);
-    const LinesByCriteria lines = LinesForLoads(month.load, request.grade, month.highLoad, request.highGrade);
+    // The busiest month of the year ending with this one sets its
+    // reference loads, at the spread seen now.
+    double highest = month.load;
+    double highestUpper = month.loadUpper;
+    for (size_t i = plan->months.size(); i > 0 && plan->months.size() - i < 11; --i) {
+      const MonthPlan& before = plan->months[i - 1];
+      if (MonthCount(before.year, before.month) <= count - 12) break;
+      if (before.kind == MonthKind::kPartial) continue;
+      highest = std::max(highest, before.load);
+      highestUpper = std::max(highestUpper, before.kind == MonthKind::kProjected ? before.loadUpper : before.load);
+    }
+    const LinesByCriteria lines = LinesForLoads(highest * plan->normalSpread, request.grade,
+                                                highest * plan->highSpread, request.highGrade);
     month.linesNeeded = lines.lines;
     month.governs = lines.governs;
-    month.linesNeededUpper =
-        LinesForLoads(value.upper, request.grade, value.upper * plan->highRatio, request.highGrade).lines;
+    month.linesNeededUpper = LinesForLoads(highestUpper * plan->normalSpread, request.grade,
+                                           highestUpper * plan->highSpread, request.highGrade)
+                                 .lines;
     plan->months.push_back(month);
   }
 }
@@ -223,20 +351,34 @@ void JudgeLines(std::span<const DayFigures> days, const PlanRequest& request, Ca
   if (request.lines <= 0) return;
   verdict.lines = request.lines;
   verdict.capacity = LinesCapacity(request.lines, request.grade);
+  verdict.highCapacity = LinesCapacity(request.lines, request.highGrade);
   verdict.lastComplete = plan->lastComplete;
+  const YearLoads& year = plan->year;
+  if (year.lastIndex >= 0) {
+    verdict.blockingNow = ErlangB(year.normal, request.lines);
+    for (int32_t i = year.firstIndex; i <= year.lastIndex; ++i) {
+      const DayFigures& day = days[static_cast<size_t>(i)];
+      if (!day.missing) verdict.peakCallsNow = std::max(verdict.peakCallsNow, day.peakCalls);
+    }
+  }
   if (verdict.lastComplete >= 0) {
     const MonthPlan& last = plan->months[static_cast<size_t>(verdict.lastComplete)];
-    verdict.blockingNow = ErlangB(last.load, request.lines);
     for (const DayFigures& day : days) {
       if (day.year == last.year && day.month == last.month && !day.missing && day.peakCalls >= request.lines) {
         ++verdict.saturatedDays;
       }
     }
-    if (last.linesNeeded > request.lines) {
-      verdict.outlook = LinesOutlook::kAlreadyShort;
-      verdict.shortBy = last.linesNeeded - request.lines;
-      return;
+  }
+  if (plan->linesNeededNow > request.lines) {
+    verdict.outlook = LinesOutlook::kAlreadyShort;
+    verdict.shortBy = plan->linesNeededNow - request.lines;
+    for (int32_t i = plan->measuredMonths - 1; i >= 0; --i) {
+      const MonthPlan& month = plan->months[static_cast<size_t>(i)];
+      if (month.linesNeeded == 0 && month.inProgress) continue;  // no day of it before today
+      if (month.linesNeeded <= request.lines) break;
+      verdict.shortSince = i;
     }
+    return;
   }
   if (!plan->trend.fitted) {
     verdict.outlook = LinesOutlook::kNoProjection;
@@ -269,7 +411,7 @@ CapacityPlan MakeCapacityPlan(std::span<const DayFigures> days, const PlanReques
   CapacityPlan plan;
   AddMeasuredMonths(days, request, &plan);
   AddYearLoads(days, request, &plan);
-  AddProjection(request, &plan);
+  AddProjection(days, request, &plan);
   JudgeLines(days, request, &plan);
   return plan;
 }

@@ -53,3 +53,13 @@ std::string GradeText(double percent) {
   FormatBounded(text, sizeof text, "%g%%", percent);
   return text;
 }
+
+std::string LoadText(double erlangs) {
+  char text[64] = {};
+  FormatBounded(text, sizeof text, "%.1f", erlangs);
+  return text;
+}
+
+std::string CountOf(int64_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}

@@ -23,6 +23,12 @@ std::string ClockText(const DayFigures& day, int32_t offset);
 // `erlangs` in kErlangsFormat.
 std::string ErlangsText(double erlangs);
 
+// `erlangs` to one decimal, as the answer's sentences give a load: "23.1".
+std::string LoadText(double erlangs);
+
+// `count` and the noun that fits it: "1 day", "14 days".
+std::string CountOf(int64_t count, const char* one, const char* many);
+
 // A count with "," between groups of three digits: "12,345".
 std::string CountText(int64_t value);
 

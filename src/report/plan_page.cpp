@@ -81,7 +81,8 @@ void Header(const PlanPageRequest& request, std::span<const DayFigures> days, co
                             " call records read; grade of service " + GradeText(header.gradePercent) + " blocking (" +
                             GradeText(header.highGradePercent) + " at high load)");
   if (plan.missingDays > 0) {
-    *page += "\n" + Element("p", std::to_string(plan.missingDays) + " days had no call records and count as missing");
+    *page += "\n" + Element("p", CountOf(plan.missingDays, "day had", "days had") + " no call records and " +
+                                     (plan.missingDays == 1 ? "counts" : "count") + " as missing");
   }
   if (const std::string stale = StaleRecordsText(plan); !stale.empty()) *page += "\n" + Element("p", stale);
   *page += "\n</header>\n";
@@ -110,9 +111,10 @@ void ReportLines(const std::vector<std::string>& lines, const char* firstClass, 
   if (inList) *page += "</ul>\n";
 }
 
-void Answer(const PlanPageRequest& request, const CapacityPlan& plan, std::string* page) {
+void Answer(const PlanPageRequest& request, std::span<const DayFigures> days, const CapacityPlan& plan,
+            std::string* page) {
   *page += "<section class=\"answer\" aria-labelledby=\"answer\">\n<h2 id=\"answer\">The answer</h2>\n";
-  ReportLines(PlanAnswerLines(request.header, plan), "now", page);
+  ReportLines(PlanAnswerLines(request.header, days, plan), "now", page);
   *page += "</section>\n";
 }
 
@@ -208,11 +210,12 @@ void MonthsTable(const PlanPageRequest& request, const CapacityPlan& plan, std::
 void YearTable(const PlanPageRequest& request, std::span<const DayFigures> days, const CapacityPlan& plan,
                std::string* page) {
   const YearLoads& year = plan.year;
+  if (year.days == 0) return;
   *page += "<section aria-labelledby=\"year\">\n<h2 id=\"year\">Reference loads of the year</h2>\n"
            "<table class=\"year\">\n";
-  *page += Element("caption", "ITU-T E.500 reference loads over the " + std::to_string(year.days) + " days from " +
-                                  DateText(days[static_cast<size_t>(year.firstIndex)]) + " to " +
-                                  DateText(days.back())) +
+  *page += Element("caption", "ITU-T E.500 reference loads, offered (E.501), over the " + std::to_string(year.days) +
+                                  " days from " + DateText(days[static_cast<size_t>(year.firstIndex)]) + " to " +
+                                  DateText(days[static_cast<size_t>(year.lastIndex)])) +
            "\n";
   *page += "<thead><tr><th scope=\"col\">Load</th><th scope=\"col\">Erlangs</th>"
            "<th scope=\"col\">Mean of the highest daily peak hours</th><th scope=\"col\">Lines</th>"
@@ -223,10 +226,8 @@ void YearTable(const PlanPageRequest& request, std::span<const DayFigures> days,
     int32_t days, lines;
     double grade;
   };
-  for (const Row& r : {Row{"Normal load", year.normal, std::min(year.days, kNormalLoadDays), year.normalLines,
-                           request.header.gradePercent},
-                       Row{"High load", year.high, std::min(year.days, kHighLoadDays), year.highLines,
-                           request.header.highGradePercent}}) {
+  for (const Row& r : {Row{"Normal load", year.normal, year.normalDays, year.normalLines, request.header.gradePercent},
+                       Row{"High load", year.high, year.highDays, year.highLines, request.header.highGradePercent}}) {
     std::string row = "<tr><th scope=\"row\">" + HtmlText(r.name) + "</th>";
     Cell(ErlangsText(r.erlangs), &row);
     Cell(std::to_string(r.days), &row);
@@ -261,16 +262,18 @@ void Method(const PlanPageRequest& request, std::string* page) {
   const PlanReportHeader& header = request.header;
   *page += "<section aria-labelledby=\"method\">\n<h2 id=\"method\">Method</h2>\n";
   *page += Element("p",
-                   "Each month's busy hour is the clock hour with the most traffic over its busy days, the "
-                   "time-consistent busy hour of ITU-T Recommendation E.500, and the year's normal and high loads "
-                   "are the means of its " +
+                   "Each day's peak hour, its four consecutive quarter hours with the most traffic, is scaled up "
+                   "by the share of its call attempts that found every line busy to give its offered traffic "
+                   "(ITU-T E.501). The reference loads of a year of days are the means of its " +
                        std::to_string(kNormalLoadDays) + " and " + std::to_string(kHighLoadDays) +
-                       " highest daily peak hours (E.500). The traffic carried in the busy hour is scaled up by "
-                       "the share of call attempts that found every line busy to give the offered load (ITU-T "
-                       "E.501). The lines needed are Erlang B's for the offered load at " +
-                       GradeText(header.gradePercent) + " blocking and for the high load at " +
+                       " highest offered peak hours, the normal and the high load of ITU-T Recommendation E.500. "
+                       "The lines needed, now and in each month, are Erlang B's for the normal load of the 365 "
+                       "days ending then at " +
+                       GradeText(header.gradePercent) + " blocking and for its high load at " +
                        GradeText(header.highGradePercent) +
-                       ", the more of the two (ITU-T E.520). The complete months' offered loads are projected " +
+                       ", the more of the two (ITU-T E.520). Each month's busy hour is the clock hour with the most "
+                       "traffic over its busy days, the time-consistent busy hour of E.500, and its offered load "
+                       "is what the forecast projects. The complete months' offered loads are projected " +
                        std::to_string(header.horizonMonths) +
                        " months ahead, with the upper end of a 95% interval, by the model with the best track record "
                        "(ITU-T E.507): a straight trend, the trend with monthly season factors, or Holt-Winters with "
@@ -326,7 +329,7 @@ std::string PlanPageText(const PlanPageRequest& request, std::span<const DayFigu
   if (!days.empty()) {
     Header(request, days, plan, &page);
     page += "<main>\n";
-    Answer(request, plan, &page);
+    Answer(request, days, plan, &page);
     Chart(request, plan, &page);
     MonthsTable(request, plan, &page);
     Projection(request, plan, &page);

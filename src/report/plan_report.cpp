@@ -51,7 +51,8 @@ void PrintHeader(std::FILE* out, const PlanReportHeader& header, std::span<const
                static_cast<int>(days.size()), Thousands(plan.calls).c_str(), Grade(header.gradePercent).c_str(),
                Grade(header.highGradePercent).c_str());
   if (plan.missingDays > 0) {
-    std::fprintf(out, "%d days had no call records and count as missing\n", static_cast<int>(plan.missingDays));
+    std::fprintf(out, "%s no call records and %s as missing\n",
+                 CountOf(plan.missingDays, "day had", "days had").c_str(), plan.missingDays == 1 ? "counts" : "count");
   }
   const std::string stale = StaleRecordsText(plan);
   if (!stale.empty()) std::fprintf(out, "%s\n", stale.c_str());
@@ -69,6 +70,19 @@ const char* ModelTitle(ForecastModel model) {
 
 }  // namespace
 
+std::string BusyDaysText(const CapacityPlan& plan) {
+  std::string text = plan.workingDays == BusyDaysRule::kAll ? "Busy days: every day of the week"
+                                                            : "Busy days: Monday to Friday";
+  text += ", less those whose peak hour is under half the median of their month's";
+  if (plan.workingDaysGiven) return text + " (as --busy-days says)";
+  if (plan.weekendShare <= 0.0) return text;
+  const std::string share = Format("%.0f%%", plan.weekendShare * 100.0);
+  if (plan.workingDays == BusyDaysRule::kAll) {
+    return text + " (a seven-day operation: the weekend days' median peak hour is " + share + " of the weekdays')";
+  }
+  return text + " (the weekend days' median peak hour is " + share + " of the weekdays')";
+}
+
 std::string StaleRecordsText(const CapacityPlan& plan) {
   const StaleRecords& stale = plan.staleRecords;
   if (!stale.stale) return "";
@@ -79,8 +93,8 @@ std::string StaleRecordsText(const CapacityPlan& plan) {
 std::vector<std::string> PlanProjectionLines(const PlanReportHeader& header, const CapacityPlan& plan) {
   std::vector<std::string> lines;
   if (!plan.trend.fitted) {
-    lines.push_back(Format("No projection: %d complete months, at least %d are needed.", plan.completeMonths,
-                           kMinTrendMonths));
+    lines.push_back(Format("No projection: %s, at least %d are needed.",
+                           CountOf(plan.completeMonths, "complete month", "complete months").c_str(), kMinTrendMonths));
     return lines;
   }
   const MonthPlan& first = plan.months[static_cast<size_t>(plan.trendFrom)];
@@ -128,40 +142,64 @@ std::vector<std::string> PlanProjectionLines(const PlanReportHeader& header, con
   return lines;
 }
 
-std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, const CapacityPlan& plan) {
+// "the 365 days to 2026-12-08", and for a shorter period the days its
+// loads average.
+std::string ReferencePeriodText(std::span<const DayFigures> days, const YearLoads& year) {
+  std::string text = "the " + CountOf(year.days, "day", "days") + " to " +
+                     DateText(days[static_cast<size_t>(year.lastIndex)]);
+  if (year.days < 365) {
+    text += Format(" (less than a year: the means of the %d and the %d highest)", year.normalDays, year.highDays);
+  }
+  return text;
+}
+
+std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, std::span<const DayFigures> days,
+                                         const CapacityPlan& plan) {
   std::vector<std::string> lines;
-  if (plan.lastComplete < 0) {
-    lines.push_back("Lines needed now: unknown, no complete month measured yet");
+  const YearLoads& year = plan.year;
+  if (year.days == 0) {
+    lines.push_back("Lines needed now: unknown, no day of records before today");
   } else {
-    const MonthPlan& last = plan.months[static_cast<size_t>(plan.lastComplete)];
-    const bool high = last.governs == Criterion::kHighLoad;
-    lines.push_back(Format("Lines needed now: %d (%s, set by the %s: %s E at %s blocking; offered load %s E)",
-                           plan.linesNeededNow, MonthOf(last).c_str(), CriterionName(last.governs),
-                           ErlangsText(high ? last.highLoad : last.load).c_str(),
-                           Grade(high ? header.highGradePercent : header.gradePercent).c_str(),
-                           ErlangsText(last.load).c_str()));
+    // The criterion that sets the lines first, then the other.
+    const std::string normal = Format("the normal load %s E needs %d at %s", LoadText(year.normal).c_str(),
+                                      year.normalLines, Grade(header.gradePercent).c_str());
+    const std::string high = Format("the high load %s E needs %d at %s", LoadText(year.high).c_str(),
+                                    year.highLines, Grade(header.highGradePercent).c_str());
+    const bool highGoverns = year.governs == Criterion::kHighLoad;
+    lines.push_back(Format("Lines needed now: %d, set by the %s (ITU-T E.520 on the reference loads of %s)",
+                           plan.linesNeededNow, CriterionName(year.governs), ReferencePeriodText(days, year).c_str()));
+    lines.push_back(Format("  %s, %s", (highGoverns ? high : normal).c_str(), (highGoverns ? normal : high).c_str()));
   }
   const LinesVerdict& verdict = plan.verdict;
   if (verdict.outlook == LinesOutlook::kNotAsked) return lines;
-  lines.push_back(Format("With %d lines installed:", verdict.lines));
-  lines.push_back(Format("  capacity %s E at %s blocking", ErlangsText(verdict.capacity).c_str(),
-                         Grade(header.gradePercent).c_str()));
-  if (verdict.lastComplete >= 0) {
-    const MonthPlan& last = plan.months[static_cast<size_t>(verdict.lastComplete)];
+  lines.push_back(Format("With %s installed:", CountOf(verdict.lines, "line", "lines").c_str()));
+  if (year.days > 0) {
+    auto judged = [](double load, double capacity) { return load > capacity ? "over" : "within"; };
+    lines.push_back(Format("  they carry %s E at %s and %s E at %s: the normal load %s E is %s, the high load %s E %s",
+                           LoadText(verdict.capacity).c_str(), Grade(header.gradePercent).c_str(),
+                           LoadText(verdict.highCapacity).c_str(), Grade(header.highGradePercent).c_str(),
+                           LoadText(year.normal).c_str(), judged(year.normal, verdict.capacity),
+                           LoadText(year.high).c_str(), judged(year.high, verdict.highCapacity)));
     const std::string blocking = verdict.blockingNow < 0.0001 ? std::string("below 0.01%")
                                                               : Format("%.2f%%", verdict.blockingNow * 100.0);
-    lines.push_back(Format("  blocking now %s (the offered load of %s, %s E)", blocking.c_str(),
-                           MonthOf(last).c_str(), ErlangsText(last.load).c_str()));
+    lines.push_back(Format("  blocking now %s (Erlang B at the normal load)", blocking.c_str()));
+  } else {
+    lines.push_back(Format("  capacity %s E at %s blocking", ErlangsText(verdict.capacity).c_str(),
+                           Grade(header.gradePercent).c_str()));
   }
   switch (verdict.outlook) {
-    case LinesOutlook::kAlreadyShort:
-      lines.push_back(Format("  already short by %d lines", verdict.shortBy));
+    case LinesOutlook::kAlreadyShort: {
+      std::string line = "  already short by " + CountOf(verdict.shortBy, "line", "lines");
+      if (verdict.shortSince >= 0) line += " since " + MonthOf(plan.months[static_cast<size_t>(verdict.shortSince)]);
+      lines.push_back(line);
       break;
+    }
     case LinesOutlook::kRunsOut: {
       const MonthPlan& month = plan.months[static_cast<size_t>(verdict.runsOutAt)];
-      std::string line = Format("  runs out in %s (the %s %s E needs %d lines)", MonthOf(month).c_str(),
+      std::string line = Format("  runs out in %s (the %s %s E a month makes the year's busiest days need %d lines)",
+                                MonthOf(month).c_str(),
                                 plan.forecast.model == ForecastModel::kLine ? "trend's" : "forecast's",
-                                ErlangsText(month.load).c_str(), month.linesNeeded);
+                                LoadText(month.load).c_str(), month.linesNeeded);
       if (verdict.earliestAt >= 0) {
         line += Format(", as early as %s (the upper end of the 95%% interval)",
                        MonthOf(plan.months[static_cast<size_t>(verdict.earliestAt)]).c_str());
@@ -179,17 +217,23 @@ std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, const C
       break;
     }
     case LinesOutlook::kNoProjection:
-      lines.push_back(Format("  no projection to judge the months ahead by: %d complete months, at least %d are needed",
-                             plan.completeMonths, kMinTrendMonths));
+      lines.push_back(Format("  no projection to judge the months ahead by: %s, at least %d are needed",
+                             CountOf(plan.completeMonths, "complete month", "complete months").c_str(),
+                             kMinTrendMonths));
       break;
     case LinesOutlook::kNotAsked:
       break;
   }
+  if (verdict.peakCallsNow > verdict.lines) {
+    lines.push_back(Format("  up to %d calls at once, more than the %s given: check --lines and --calls",
+                           verdict.peakCallsNow, CountOf(verdict.lines, "line", "lines").c_str()));
+  }
   if (verdict.lastComplete < 0) return lines;
   const MonthPlan& last = plan.months[static_cast<size_t>(verdict.lastComplete)];
-  if (verdict.saturatedDays > 0) {
-    lines.push_back(Format("  peak calls reached all %d lines on %d days of %s; carried traffic is capped there",
-                           verdict.lines, verdict.saturatedDays, MonthOf(last).c_str()));
+  if (verdict.saturatedDays > 0 && verdict.peakCallsNow <= verdict.lines) {
+    lines.push_back(Format("  peak calls reached all %s on %s of %s; carried traffic is capped there",
+                           CountOf(verdict.lines, "line", "lines").c_str(),
+                           CountOf(verdict.saturatedDays, "day", "days").c_str(), MonthOf(last).c_str()));
   }
   if (last.blockedAttempts > 0) {
     lines.push_back(Format("  %s of the attempts in the busy hour of %s found every line busy (%s of %s)",
@@ -249,9 +293,10 @@ MonthCells PlanMonthCells(const MonthPlan& month, const std::string& callsCounte
 
 namespace {
 
-void PrintAnswer(std::FILE* out, const PlanReportHeader& header, const CapacityPlan& plan) {
+void PrintAnswer(std::FILE* out, const PlanReportHeader& header, std::span<const DayFigures> days,
+                 const CapacityPlan& plan) {
   std::fprintf(out, "\n");
-  for (const std::string& line : PlanAnswerLines(header, plan)) std::fprintf(out, "%s\n", line.c_str());
+  for (const std::string& line : PlanAnswerLines(header, days, plan)) std::fprintf(out, "%s\n", line.c_str());
 }
 
 void PrintMonths(std::FILE* out, const PlanReportHeader& header, const CapacityPlan& plan) {
@@ -273,22 +318,25 @@ void PrintMonths(std::FILE* out, const PlanReportHeader& header, const CapacityP
   std::fprintf(out,
                "Carried: the mean traffic of the month's time-consistent busy hour over its busy days (ITU-T E.500);\n"
                "offered: carried scaled up by the attempts of that hour that found every line busy (E.501);\n"
-               "high: the mean of the %d highest daily peak hours, scaled alike; lines by Erlang B for the\n"
-               "offered load at %s and the high load at %s blocking, the more of the two (E.520).\n",
+               "high: the mean of the %d highest daily peak hours, each scaled alike; lines: Erlang B's for the\n"
+               "reference loads of the 365 days ending with the month, the normal load at %s and the high\n"
+               "load at %s blocking, the more of the two (E.520); projected: at the reference loads' spread\n"
+               "over the busiest month seen in the last year.\n",
                kHighLoadDays, Grade(header.gradePercent).c_str(), Grade(header.highGradePercent).c_str());
+  std::fprintf(out, "%s.\n", BusyDaysText(plan).c_str());
 }
 
 void PrintYear(std::FILE* out, const PlanReportHeader& header, std::span<const DayFigures> days,
                const CapacityPlan& plan) {
   const YearLoads& year = plan.year;
-  std::fprintf(out, "\nReference loads (ITU-T E.500) over the %d days from %s to %s:\n", year.days,
-               DateText(days[static_cast<size_t>(year.firstIndex)]).c_str(), DateText(days.back()).c_str());
+  if (year.days == 0) return;
+  std::fprintf(out, "\nReference loads (ITU-T E.500) over the %d days from %s to %s, offered (E.501):\n", year.days,
+               DateText(days[static_cast<size_t>(year.firstIndex)]).c_str(),
+               DateText(days[static_cast<size_t>(year.lastIndex)]).c_str());
   std::fprintf(out, "  normal load %s E, mean of the %d highest daily peak hours: %d lines at %s\n",
-               ErlangsText(year.normal).c_str(), std::min(year.days, kNormalLoadDays), year.normalLines,
-               Grade(header.gradePercent).c_str());
+               ErlangsText(year.normal).c_str(), year.normalDays, year.normalLines, Grade(header.gradePercent).c_str());
   std::fprintf(out, "  high load   %s E, mean of the %d highest daily peak hours: %d lines at %s\n",
-               ErlangsText(year.high).c_str(), std::min(year.days, kHighLoadDays), year.highLines,
-               Grade(header.highGradePercent).c_str());
+               ErlangsText(year.high).c_str(), year.highDays, year.highLines, Grade(header.highGradePercent).c_str());
 }
 
 void PrintTrend(std::FILE* out, const PlanReportHeader& header, const CapacityPlan& plan) {
@@ -321,7 +369,7 @@ void PrintPlanReport(std::FILE* out, const PlanReportHeader& header, std::span<c
                      const CapacityPlan& plan) {
   if (days.empty()) return;
   PrintHeader(out, header, days, plan);
-  PrintAnswer(out, header, plan);
+  PrintAnswer(out, header, days, plan);
   PrintMonths(out, header, plan);
   PrintYear(out, header, days, plan);
   PrintTrend(out, header, plan);

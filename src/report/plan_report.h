@@ -25,10 +25,15 @@ struct PlanReportHeader {
   int32_t horizonMonths = 12;
 };
 
+// Which days the months' busy days come from, and why, in one sentence
+// without its full stop: "Busy days: Monday to Friday (...)".
+std::string BusyDaysText(const CapacityPlan& plan);
+
 // The answer block as the report prints it, one text per line (indented
 // lines start with two spaces, no line ends): the lines needed now and,
 // when lines were given, how they stand.
-std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, const CapacityPlan& plan);
+std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, std::span<const DayFigures> days,
+                                         const CapacityPlan& plan);
 
 // The projection as the report prints it, one text per line (a text may
 // hold a line end where the report breaks it; indented texts start with two

@@ -71,9 +71,14 @@ TEST(CapacityPlanTest, BusyDaysReachHalfTheMedianPeakHourAndSetTheBusyHour) {
   EXPECT_DOUBLE_EQ(january.load, 19.5);     // nothing turned away
   EXPECT_DOUBLE_EQ(january.highLoad, 29.0);  // 27..31
   EXPECT_DOUBLE_EQ(january.profile[kTen - 1], 19.5 / 5);
-  // 29 E at 7% needs 31 lines, 19.5 E at 1% needs 29: the high load governs.
-  EXPECT_EQ(january.linesNeeded, std::max(LinesNeeded(19.5, 0.01), LinesNeeded(29.0, 0.07)));
-  EXPECT_EQ(january.governs, Criterion::kHighLoad);
+  // The year ending with January holds its 31 days alone: its normal load
+  // is the mean of its round(30 * 31 / 365) = 3 highest peak hours, its
+  // high load the highest one (round(5 * 31 / 365) is 0, at least 1).
+  EXPECT_EQ(january.linesNeeded, std::max(LinesNeeded(30.0, 0.01), LinesNeeded(31.0, 0.07)));
+  EXPECT_EQ(january.governs, Criterion::kNormalLoad);
+  EXPECT_EQ(plan.year.normalDays, 3);
+  EXPECT_EQ(plan.year.highDays, 1);
+  EXPECT_DOUBLE_EQ(plan.year.normal, 30.0);
   EXPECT_EQ(plan.linesNeededNow, january.linesNeeded);
   EXPECT_EQ(plan.lastComplete, 0);
   // A month of one measured day: that day is its busy day.
@@ -95,7 +100,29 @@ TEST(CapacityPlanTest, WeekendsOfAnOfficeDropOutAndAMonthWithoutTrafficHasNoBusy
   EXPECT_EQ(plan.months[1].busyDays, 0);
   EXPECT_EQ(plan.months[1].busyHourStart, -1);
   EXPECT_EQ(plan.months[1].load, 0.0);
-  EXPECT_EQ(plan.months[1].linesNeeded, 0);
+  // The year ending with April still holds March's busy days.
+  EXPECT_EQ(plan.months[1].linesNeeded, plan.months[0].linesNeeded);
+}
+
+// Weekends at half a weekday's traffic reach half the median, but are no
+// working days of an office; in a seven-day operation they are.
+TEST(CapacityPlanTest, WorkingDaysAreWeekdaysUnlessWeekendsCarryNearlyAsMuch) {
+  const auto plan = [](double weekend, BusyDaysRule rule) {
+    PlanRequest request = Request(2025, 6);
+    request.busyDays = rule;
+    return MakeCapacityPlan(
+        Days(2025, 3, 1, 0, [weekend](int32_t, int32_t d) { return d % 7 == 1 || d % 7 == 2 ? weekend : 10.0; }),
+        request);
+  };
+  const CapacityPlan office = plan(5.0, BusyDaysRule::kAuto);
+  EXPECT_EQ(office.workingDays, BusyDaysRule::kWeekdays);
+  EXPECT_EQ(office.months[0].busyDays, 21);
+  EXPECT_DOUBLE_EQ(office.months[0].load, 10.0);
+  const CapacityPlan sevenDays = plan(8.0, BusyDaysRule::kAuto);
+  EXPECT_EQ(sevenDays.workingDays, BusyDaysRule::kAll);
+  EXPECT_EQ(sevenDays.months[0].busyDays, 31);
+  EXPECT_EQ(plan(5.0, BusyDaysRule::kAll).months[0].busyDays, 31);
+  EXPECT_EQ(plan(8.0, BusyDaysRule::kWeekdays).months[0].busyDays, 21);
 }
 
 TEST(CapacityPlanTest, TheBusyHourIsTheEarliestOfEqualClockPositions) {
@@ -162,6 +189,25 @@ TEST(CapacityPlanTest, BlockedAttemptsInTheBusyHourScaleCarriedToOfferedLoad) {
   EXPECT_EQ(plan.verdict.saturatedDays, 0);
 }
 
+// Each day's peak hour is scaled by the attempts of that hour on that day,
+// wherever the month's busy hour lies: the reference loads are offered.
+TEST(CapacityPlanTest, EachDaysPeakHourIsScaledByItsOwnAttempts) {
+  std::vector<DayFigures> days = Days(2025, 5, 1, 0, [](int32_t, int32_t) { return 12.0; });
+  DayFigures& last = days.back();
+  for (int32_t q = 60; q < 64; ++q) {  // 15:00, 14 E carried, half the attempts turned away
+    last.traffic[q] = 14.0;
+    last.carriedAttempts[q] = 5;
+    last.blockedAttempts[q] = 5;
+  }
+  const CapacityPlan plan = MakeCapacityPlan(days, Request(2025, 6, 15));
+  EXPECT_EQ(plan.months[0].busyHourStart, kTen);
+  EXPECT_DOUBLE_EQ(plan.months[0].load, 12.0);  // the month's busy hour turned nothing away
+  EXPECT_DOUBLE_EQ(plan.dayLoads.back().offered, 28.0);
+  EXPECT_EQ(plan.year.highDays, 1);
+  EXPECT_DOUBLE_EQ(plan.year.high, 28.0);
+  EXPECT_DOUBLE_EQ(plan.year.normal, (28.0 + 12.0 * 2) / 3);
+}
+
 TEST(CapacityPlanTest, TheYearTakesTheHighestPeakHoursOfItsLast365Days) {
   // 400 days from 2025-01-01; the first 35 days are the busiest of all but
   // lie outside the last 365.
@@ -207,15 +253,21 @@ TEST(CapacityPlanTest, AStraightLineRunsOutOnItsCentralTrend) {
   EXPECT_NEAR(february.loadUpper, february.load, 1e-6);
   EXPECT_NEAR(february.highLoad, 17.0 * plan.highRatio, 1e-9);
   EXPECT_GT(plan.highRatio, 1.0);
-  // 30 lines carry 20.337 E at 1%: k = 20 gives 20.0 E, k = 21 gives 20.5 E.
+  // The 30 highest peak hours of the year to 2026-01-09 average 16.6 E,
+  // 3.75% above its busiest complete month (December, 16.0 E); a projected
+  // month's normal load stands as far above its year's busiest month. 30
+  // lines carry 20.337 E at 1%: k = 19 gives 19.5 E and a normal load of
+  // 20.23 E, k = 20 gives 20.0 E and 20.75 E.
+  EXPECT_NEAR(plan.year.normal, 16.6, 1e-9);
+  EXPECT_NEAR(plan.normalSpread, 16.6 / 16.0, 1e-9);
   EXPECT_EQ(plan.verdict.outlook, LinesOutlook::kRunsOut);
   ASSERT_GE(plan.verdict.runsOutAt, 0);
   const MonthPlan& out = plan.months[static_cast<size_t>(plan.verdict.runsOutAt)];
   EXPECT_EQ(out.year, 2026);
-  EXPECT_EQ(out.month, 9);
+  EXPECT_EQ(out.month, 8);
   EXPECT_EQ(plan.verdict.earliestAt, plan.verdict.runsOutAt);
   EXPECT_NEAR(plan.verdict.capacity, 20.337, 5e-4);
-  EXPECT_NEAR(plan.verdict.blockingNow, ErlangB(16.0, 30), 1e-12);  // December 2025, k = 12
+  EXPECT_NEAR(plan.verdict.blockingNow, ErlangB(16.6, 30), 1e-12);
 }
 
 TEST(CapacityPlanTest, TheUpperEndRunsOutEarlierAndAFlatLoadLasts) {

@@ -162,7 +162,7 @@ TEST_F(PlanPageTest, EveryFigureOfMonthsCsvIsInItsMonthsRowAsTheSameText) {
 TEST_F(PlanPageTest, TheAnswerIsTheReportsAnswerLineByLine) {
   const PlanPageRequest request = Page("Logger");
   const std::string page = PlanPageText(request, days_, plan_);
-  const std::vector<std::string> lines = PlanAnswerLines(request.header, plan_);
+  const std::vector<std::string> lines = PlanAnswerLines(request.header, days_, plan_);
   ASSERT_GE(lines.size(), 5u);
   EXPECT_NE(page.find("<p class=\"now\">" + HtmlText(lines[0]) + "</p>"), std::string::npos) << lines[0];
   for (const std::string& line : lines) EXPECT_NE(page.find(HtmlText(line.substr(line.rfind("  ", 0) == 0 ? 2 : 0))),
@@ -298,7 +298,7 @@ class PlanPageBrowserTest : public PlanPageTest {
 TEST_F(PlanPageBrowserTest, TheDocumentHoldsTheAnswerAndEveryFigureOfMonthsCsv) {
   BROWSE_OR_SKIP(run, {"--dump-dom"});
   const std::string dom = run.out;
-  for (const std::string& line : PlanAnswerLines(request_.header, plan_)) {
+  for (const std::string& line : PlanAnswerLines(request_.header, days_, plan_)) {
     // The browser writes text back with only &, < and > as entities.
     std::string text = line.substr(line.rfind("  ", 0) == 0 ? 2 : 0);
     for (const auto& [from, to] : {std::pair{"&", "&amp;"}, {"<", "&lt;"}, {">", "&gt;"}}) {
@@ -334,7 +334,7 @@ TEST_F(PlanPageBrowserTest, ThePrintedPageHoldsTheAnswerLine) {
   BROWSE_OR_SKIP(run, {"--no-pdf-header-footer", "--print-to-pdf=" + pdf});
   const std::string text = dir_ + "/plan.txt";
   ASSERT_EQ(std::system(("pdftotext '" + pdf + "' '" + text + "'").c_str()), 0) << "pdftotext (poppler-utils)";
-  const std::string answer = PlanAnswerLines(request_.header, plan_).front();
+  const std::string answer = PlanAnswerLines(request_.header, days_, plan_).front();
   ASSERT_EQ(answer.rfind("Lines needed now: ", 0), 0u);
   EXPECT_NE(OneLine(ReadFile(text)).find(answer), std::string::npos) << answer;
 }

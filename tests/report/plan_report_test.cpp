@@ -35,12 +35,6 @@ std::vector<DayFigures> ScatteredYear() {
   return days;
 }
 
-std::string Fixed3(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.3f", value);
-  return text;
-}
-
 std::string MonthName(const MonthPlan& month) {
   char text[16];
   std::snprintf(text, sizeof text, "%04d/%02d", static_cast<int>(month.year), static_cast<int>(month.month));
@@ -72,32 +66,50 @@ PlanRequest Lines(int32_t lines) {
   return request;
 }
 
+std::string Fixed1(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", value);
+  return text;
+}
+
 TEST(PlanReportTest, TheAnswerQuotesTheFiguresOfTheMonthsItJudges) {
   const std::vector<DayFigures> days = ScatteredYear();
   const CapacityPlan runsOut = MakeCapacityPlan(days, Lines(30));
   ASSERT_EQ(runsOut.verdict.outlook, LinesOutlook::kRunsOut);
   ASSERT_GE(runsOut.verdict.earliestAt, 0);
   ASSERT_LT(runsOut.verdict.earliestAt, runsOut.verdict.runsOutAt);
-  const MonthPlan& last = runsOut.months[static_cast<size_t>(runsOut.verdict.lastComplete)];
+  const YearLoads& year = runsOut.year;
+  ASSERT_EQ(year.governs, Criterion::kNormalLoad);
   const MonthPlan& out = runsOut.months[static_cast<size_t>(runsOut.verdict.runsOutAt)];
   const MonthPlan& earliest = runsOut.months[static_cast<size_t>(runsOut.verdict.earliestAt)];
   char blocking[32];
   std::snprintf(blocking, sizeof blocking, "%.2f%%", runsOut.verdict.blockingNow * 100.0);
+  // One lines-needed figure, that of the reference loads the answer names.
+  EXPECT_EQ(runsOut.linesNeededNow, year.normalLines);
   EXPECT_EQ(Answer(days, runsOut),
-            "Lines needed now: " + std::to_string(last.linesNeeded) + " (" + MonthName(last) +
-                ", set by the normal load: " + Fixed3(last.load) + " E at 1% blocking; offered load " +
-                Fixed3(last.load) + " E)\nWith 30 lines installed:\n  capacity " +
-                Fixed3(runsOut.verdict.capacity) + " E at 1% blocking\n  blocking now " + blocking +
-                " (the offered load of " + MonthName(last) + ", " + Fixed3(last.load) + " E)\n  runs out in " +
-                MonthName(out) + " (the trend's " + Fixed3(out.load) + " E needs " +
+            "Lines needed now: " + std::to_string(year.lines) +
+                ", set by the normal load (ITU-T E.520 on the reference loads of the 365 days to 2026-01-09)\n"
+                "  the normal load " + Fixed1(year.normal) + " E needs " + std::to_string(year.normalLines) +
+                " at 1%, the high load " + Fixed1(year.high) + " E needs " + std::to_string(year.highLines) +
+                " at 7%\nWith 30 lines installed:\n  they carry 20.3 E at 1% and 26.2 E at 7%: the normal load " +
+                Fixed1(year.normal) + " E is within, the high load " + Fixed1(year.high) + " E within\n"
+                "  blocking now " + blocking + " (Erlang B at the normal load)\n  runs out in " + MonthName(out) +
+                " (the trend's " + Fixed1(out.load) + " E a month makes the year's busiest days need " +
                 std::to_string(out.linesNeeded) + " lines), as early as " + MonthName(earliest) +
                 " (the upper end of the 95% interval)\n");
 
   const CapacityPlan alreadyShort = MakeCapacityPlan(days, Lines(10));
   ASSERT_EQ(alreadyShort.verdict.outlook, LinesOutlook::kAlreadyShort);
   const std::string answer = Answer(days, alreadyShort);
-  EXPECT_EQ(answer.substr(answer.rfind("\n  ") + 1),
-            "  already short by " + std::to_string(last.linesNeeded - 10) + " lines\n");
+  EXPECT_EQ(answer.substr(answer.rfind("\n  ") + 1), "  already short by " + std::to_string(year.lines - 10) +
+                                                          " lines since 2025/01\n");
+  // The peak calls of the year ending yesterday, above the lines given.
+  std::vector<DayFigures> crowded = days;
+  crowded[200].peakCalls = 38;
+  const std::string doubt = Answer(crowded, MakeCapacityPlan(crowded, Lines(30)));
+  EXPECT_NE(doubt.find("\n  up to 38 calls at once, more than the 30 lines given: check --lines and --calls\n"),
+            std::string::npos)
+      << doubt;
 }
 
 }  // namespace
