@@ -324,7 +324,7 @@ std::string ClockText(int32_t seconds) {
 // plan makes it, and what the plan says of stale records (empty when they
 // are not). On failure returns false with the reason.
 bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind& kind, LinesExhaustion* found,
-                std::string* stale, std::string* reason) {
+                int32_t* linesNeeded, std::string* stale, std::string* reason) {
   checker->Sessions = DefaultRangeSessions();
   auto collected = std::make_unique<CPlanDays>();
   const int scanned = ScanPlanDays(checker, kind.mode, collected.get(), nullptr, kDefaultHistoryMonths);
@@ -352,6 +352,7 @@ bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind&
   request.currentDay = today.wDay;
   const CapacityPlan plan = MakeCapacityPlan(days, request);
   *found = FindLinesExhaustion(plan, today.wYear, today.wMonth);
+  *linesNeeded = plan.linesNeededNow;
   *stale = StaleRecordsText(plan);
   if (found->kind == ExhaustionKind::kUnknown) {
     *reason = "no projection of the months ahead: " + std::to_string(plan.completeMonths) +
@@ -510,20 +511,24 @@ int RunCheck(const CheckOptions& options) {
   Judged months{RangeOf(options.warningMonths), RangeOf(options.criticalMonths)};
   Judged ageJudged{AgeRangeOf(options.warningAge), AgeRangeOf(options.criticalAge)};
   const bool ageThresholds = ageJudged.warning || ageJudged.critical;
+  // The plan, and with it the lines needed now, only where a months
+  // threshold asks for it: it reads years of records.
   std::optional<LinesExhaustion> exhaustion;
+  std::optional<int32_t> linesNeeded;
   std::string stale;
   if (months.warning || months.critical) {
     LinesExhaustion found;
+    int32_t lines = 0;
     std::string reason;
-    if (!PlanMonths(&checker, options, kind, &found, &stale, &reason)) {
+    if (!PlanMonths(&checker, options, kind, &found, &lines, &stale, &reason)) {
       checker.CloseDatabase();
       return unknown(reason);
     }
     exhaustion = found;
+    linesNeeded = lines;
   }
   checker.CloseDatabase();
 
-  const int32_t linesNeeded = LinesNeeded(figures.busyHourErlangs, options.gradePercent / 100.0);
   const double peakValue = options.lines > 0 ? 100.0 * figures.peakCalls / options.lines : figures.peakCalls;
   int status = std::max(peak.Status(peakValue), blocked.Status(figures.blockedCalls));
   if (exhaustion) status = std::max(status, months.Status(exhaustion->months));
@@ -568,14 +573,14 @@ int RunCheck(const CheckOptions& options) {
                            options.lines > 0 ? std::to_string(options.lines) : "");
   text += " " + PerfData("busy_hour_erlangs", PlainNumber(figures.busyHourErlangs, 3), {}, 1.0, "0", "");
   text += " " + PerfData("blocked_calls", std::to_string(figures.blockedCalls), blocked, 1.0, "0", "");
-  text += " " + PerfData("lines_needed", std::to_string(linesNeeded), {}, 1.0, "0", "");
+  if (linesNeeded) text += " " + PerfData("lines_needed", std::to_string(*linesNeeded), {}, 1.0, "0", "");
   if (newest) text += " " + PerfData("record_age", std::to_string(age) + "s", ageJudged, 1.0, "0", "");
   if (exhaustion) text += " " + PerfData("months_left", std::to_string(exhaustion->months), months, 1.0, "0", "");
 
   if (!options.metricsPath.empty()) {
     MetricsSource source{options.dsn, kind.name, options.gradePercent, options.lines};
     std::string error;
-    TrunkMetrics metrics = MetricsOfDay(source, figures, exhaustion);
+    TrunkMetrics metrics = MetricsOfDay(source, figures, exhaustion, linesNeeded);
     metrics.newestRecord = newest;
     if (!WriteTrunkMetrics(options.metricsPath, metrics, &error)) {
       return unknown("cannot write the metrics: " + error);

@@ -2,7 +2,6 @@
 
 #include <CLI/CLI.hpp>
 
-#include "planning/erlang_b.h"
 #include "platform/local_time.h"
 #include "timeutil/time_conversions.h"
 
@@ -15,7 +14,7 @@ void AddMetricsOption(CLI::App* command, std::string* path) {
 }
 
 TrunkMetrics MetricsOfDay(const MetricsSource& source, const DayFigures& day,
-                          const std::optional<LinesExhaustion>& exhaustion) {
+                          const std::optional<LinesExhaustion>& exhaustion, std::optional<int32_t> linesNeeded) {
   TrunkMetrics metrics;
   metrics.dataSource = source.dataSource;
   metrics.calls = source.calls;
@@ -23,7 +22,7 @@ TrunkMetrics MetricsOfDay(const MetricsSource& source, const DayFigures& day,
   if (source.lines > 0) metrics.linesInstalled = source.lines;
   metrics.busyHourErlangs = day.busyHourErlangs;
   metrics.blockedCalls = day.blockedCalls;
-  metrics.linesNeeded = LinesNeeded(day.busyHourErlangs, source.gradePercent / 100.0);
+  metrics.linesNeeded = linesNeeded;
   metrics.dayStart = day.dayStart;
   if (exhaustion && (exhaustion->kind == ExhaustionKind::kNow || exhaustion->kind == ExhaustionKind::kAhead)) {
     metrics.linesExhausted = LocalDateToEpoch(exhaustion->year, exhaustion->month, 1);
@@ -54,5 +53,7 @@ bool WritePlanMetrics(const std::string& path, const MetricsSource& source, std:
   SYSTEMTIME today{};
   GetLocalTime(&today);
   const LinesExhaustion exhaustion = FindLinesExhaustion(plan, today.wYear, today.wMonth);
-  return WriteTrunkMetrics(path, MetricsOfDay(source, *day, exhaustion), error);
+  return WriteTrunkMetrics(path, MetricsOfDay(source, *day, exhaustion,
+                                                  plan.year.days > 0 ? std::optional<int32_t>(plan.linesNeededNow)
+                                                                     : std::nullopt), error);
 }

@@ -29,9 +29,10 @@ struct MetricsSource {
   int32_t lines = 0;         // 0: not given
 };
 
-// The metrics of `day`; `exhaustion` when a plan judged the lines.
+// The metrics of `day`; `exhaustion` and `linesNeeded` (the plan's lines
+// needed now) when a plan was made.
 TrunkMetrics MetricsOfDay(const MetricsSource& source, const DayFigures& day,
-                          const std::optional<LinesExhaustion>& exhaustion);
+                          const std::optional<LinesExhaustion>& exhaustion, std::optional<int32_t> linesNeeded);
 
 // Writes plan --metrics: the figures of LastCompleteDay(days) and when the
 // lines run out by `plan` (made for the current month). False with a

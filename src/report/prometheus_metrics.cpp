@@ -44,9 +44,11 @@ std::string FormatTrunkMetrics(const TrunkMetrics& metrics) {
            PlainNumber(metrics.busyHourErlangs, 3));
   AddGauge(&text, "nortesk_blocked_calls", "Calls of the day read turned away because every trunk was busy.", labels,
            std::to_string(metrics.blockedCalls));
-  AddGauge(&text, "nortesk_lines_needed",
-           "Lines the busy-hour traffic of the day read needs at the grade of service (Erlang B).", labels,
-           std::to_string(metrics.linesNeeded));
+  if (metrics.linesNeeded) {
+    AddGauge(&text, "nortesk_lines_needed",
+             "Lines needed now by the plan: ITU-T E.520 on the reference loads of the year ending yesterday.",
+             labels, std::to_string(*metrics.linesNeeded));
+  }
   AddGauge(&text, "nortesk_day_start_timestamp_seconds", "Local midnight that opens the day read, in Unix time.",
            labels, std::to_string(metrics.dayStart));
   if (metrics.linesExhausted) {

@@ -29,7 +29,9 @@ struct TrunkMetrics {
   std::optional<int32_t> linesInstalled;
   double busyHourErlangs = 0.0;
   int32_t blockedCalls = 0;
-  int32_t linesNeeded = 0;
+  // The lines needed now by the plan (ITU-T E.520 on the reference loads
+  // of the year ending yesterday); none when no plan was made.
+  std::optional<int32_t> linesNeeded;
   int64_t dayStart = 0;
   std::optional<int64_t> linesExhausted;
   std::optional<int64_t> newestRecord;

@@ -44,12 +44,12 @@ class CheckTest : public LoggerDatabaseTest {
     InsertCall(kLoggerDsn, {.startTime = kFeb10 + 41400, .endTime = kFeb10 + 41400, .sessionId = 5, .exitState = 21,
                             .callerType = 7, .localDay = "20260210"});
   }
-  // The perfdata the day gives after peak_calls.
+  // The perfdata the day gives after peak_calls; lines_needed only comes
+  // with the plan that a months threshold asks for.
   static std::string OtherPerfData(const std::string& blocked) {
     // 1200 + 1140 + 1067 call-seconds in the busy hour; the newest record
     // started at 11:30, half an hour before the clock.
-    return " busy_hour_erlangs=0.946;;;0 blocked_calls=1" + blocked + ";0 lines_needed=" +
-           std::to_string(LinesNeeded(3407.0 / 3600.0, 0.01)) + ";;;0 record_age=1800s;;;0\n";
+    return " busy_hour_erlangs=0.946;;;0 blocked_calls=1" + blocked + ";0 record_age=1800s;;;0\n";
   }
 };
 
@@ -141,7 +141,7 @@ TEST_P(CheckTest, TheAgeOfTheNewestRecordTellsADeadFeedFromAQuietDay) {
   EXPECT_EQ(quiet.status, 0) << quiet.err;
   EXPECT_EQ(quiet.out, "TRUNKS OK - peak 0 of 40 lines (0%), 0 calls turned away today; no record of any kind "
                        "today, the newest is 28 hours old | peak_calls=0;;;0;40 busy_hour_erlangs=0;;;0 "
-                       "blocked_calls=0;;;0 lines_needed=0;;;0 record_age=101400s;;;0\n");
+                       "blocked_calls=0;;;0 record_age=101400s;;;0\n");
 
   options.arguments = {"check", "--day", "yesterday", "--warning-age", "2h", "--critical-age", "1d"};
   ToolRun critical = RunTool("", options);
@@ -161,7 +161,7 @@ TEST_P(CheckTest, TheAgeOfTheNewestRecordTellsADeadFeedFromAQuietDay) {
   ToolRun empty = RunTool("", options);
   EXPECT_EQ(empty.status, 2) << empty.err;
   EXPECT_EQ(empty.out, "TRUNKS CRITICAL - peak 0 calls, 0 calls turned away today; CDRMAIN holds no records at all "
-                       "| peak_calls=0;;;0 busy_hour_erlangs=0;;;0 blocked_calls=0;;;0 lines_needed=0;;;0\n");
+                       "| peak_calls=0;;;0 busy_hour_erlangs=0;;;0 blocked_calls=0;;;0\n");
 }
 
 // Records that ended a year ago, none since: the months are counted from
@@ -180,6 +180,8 @@ TEST_P(StaleCheckTest, StaleRecordsAreSaidAndTheirMonthsCountFromToday) {
             std::string::npos)
       << run.out << run.err;
   EXPECT_NE(run.out.find(" months_left=0;6:;;0\n"), std::string::npos) << run.out;
+  // The plan made for the months gives the lines needed now, E.520's.
+  EXPECT_NE(run.out.find(" lines_needed="), std::string::npos) << run.out;
 }
 
 // plan --metrics describes the last complete day with the same figures as
@@ -196,19 +198,30 @@ TEST_P(CheckTest, PlanAndCheckWriteTheSameMetricsOfYesterday) {
   ToolRun checked = Check({"--day", "yesterday", "--lines", "4", "--metrics", fromCheck});
   ASSERT_EQ(checked.status, 0) << checked.err;
   // check also knows the newest record (plan reads days, not the table's
-  // newest row): the same file but for that gauge.
+  // newest row), and plan the lines needed now, its answer (check plans
+  // only for a months threshold): the same file but for those gauges.
+  const auto without = [](std::string text, const std::string& gauge) {
+    const size_t at = text.find("# HELP " + gauge + " ");
+    EXPECT_NE(at, std::string::npos) << gauge << " in " << text;
+    if (at == std::string::npos) return text;
+    const size_t next = text.find("# HELP ", at + 1);
+    return text.erase(at, next == std::string::npos ? std::string::npos : next - at);
+  };
   const std::string text = ReadWholeFile(fromPlan);
-  std::string fromCheckText = ReadWholeFile(fromCheck);
-  const size_t newest = fromCheckText.find("# HELP nortesk_newest_record_timestamp_seconds ");
-  ASSERT_NE(newest, std::string::npos) << fromCheckText;
-  const size_t next = fromCheckText.find("# HELP ", newest + 1);
-  fromCheckText.erase(newest, next == std::string::npos ? std::string::npos : next - newest);
-  EXPECT_EQ(text, fromCheckText);
+  EXPECT_EQ(without(text, "nortesk_lines_needed"),
+            without(ReadWholeFile(fromCheck), "nortesk_newest_record_timestamp_seconds"));
+  const size_t answer = planned.out.find("Lines needed now: ");
+  ASSERT_NE(answer, std::string::npos) << planned.out;
+  const std::string lines = planned.out.substr(answer + 18, planned.out.find(',', answer) - answer - 18);
   EXPECT_NE(text.find("\nnortesk_day_start_timestamp_seconds{data_source=\"Internal Logger Database\",calls=\"trunk\"} " +
                       std::to_string(kFeb10 - 86400) + "\n"),
             std::string::npos)
       << text;
   EXPECT_NE(text.find("\nnortesk_trunk_peak_calls{data_source=\"Internal Logger Database\",calls=\"trunk\"} 2\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(text.find("\nnortesk_lines_needed{data_source=\"Internal Logger Database\",calls=\"trunk\"} " + lines +
+                      "\n"),
             std::string::npos)
       << text;
 }
