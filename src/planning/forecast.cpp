@@ -130,7 +130,7 @@ Forecast MakeForecast(const LoadSeries& series) {
   double best = HUGE_VAL;
   for (ForecastModel model : kModels) {
     const ModelRecord& record = forecast.records[Index(model)];
-    if (!fitted[Index(model)] || !record.judged || !(record.error < best)) continue;
+    if (!fitted[Index(model)] || record.forecasts < kMinBacktestForecasts || !(record.error < best)) continue;
     best = record.error;
     forecast.model = model;
   }

@@ -17,7 +17,8 @@
 // seasonal model takes part). The mean absolute percentage error is the
 // mean of |actual − forecast| / actual over those forecasts (a month whose
 // load is 0 has no percentage and is left out). The lowest wins; of equals,
-// the earlier model of ForecastModel. With no model judged, the line.
+// the earlier model of ForecastModel. A model is chosen only on at least
+// kMinBacktestForecasts forecasts; with none such, the line.
 //
 // The 95% interval, given by its upper end (the interval is symmetric):
 // - the line: its t-based prediction interval (planning/trend.h);
@@ -43,6 +44,12 @@
 enum class ForecastModel { kLine, kSeasonal, kHoltWinters };
 inline constexpr int32_t kForecastModels = 3;
 inline constexpr int32_t kBacktestMonths = 6;
+// A model is chosen on a track record of at least this many forecasts; a
+// record of fewer says too little, and the line is used.
+inline constexpr int32_t kMinBacktestForecasts = 6;
+// A chosen model whose track record misses by more than this share on the
+// mean makes an uncertain forecast.
+inline constexpr double kUncertainError = 0.10;
 // The months the line is fitted to, counted back from the last point: a
 // year and the month before it, as many as the console's 395 days hold.
 inline constexpr int32_t kLineMonths = 13;

@@ -224,6 +224,20 @@ std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, std::sp
     case LinesOutlook::kNotAsked:
       break;
   }
+  // A run-out month, or its absence, is as good as the forecast it comes
+  // from.
+  if (verdict.outlook == LinesOutlook::kRunsOut || verdict.outlook == LinesOutlook::kLasts) {
+    const ModelRecord& record = plan.forecast.records[static_cast<size_t>(plan.forecast.model)];
+    if (record.forecasts < kMinBacktestForecasts) {
+      lines.push_back(Format("  the forecast is uncertain: %s give its model a track record of %s, %d are needed",
+                             CountOf(plan.completeMonths, "complete month", "complete months").c_str(),
+                             CountOf(record.forecasts, "forecast", "forecasts").c_str(), kMinBacktestForecasts));
+    } else if (record.error > kUncertainError) {
+      lines.push_back(Format("  the forecast is uncertain: its model missed the last %d complete months by %.1f%% on "
+                             "the mean",
+                             kBacktestMonths, record.error * 100.0));
+    }
+  }
   if (verdict.peakCallsNow > verdict.lines) {
     lines.push_back(Format("  up to %d calls at once, more than the %s given: check --lines and --calls",
                            verdict.peakCallsNow, CountOf(verdict.lines, "line", "lines").c_str()));

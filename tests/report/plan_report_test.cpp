@@ -103,6 +103,14 @@ TEST(PlanReportTest, TheAnswerQuotesTheFiguresOfTheMonthsItJudges) {
   const std::string answer = Answer(days, alreadyShort);
   EXPECT_EQ(answer.substr(answer.rfind("\n  ") + 1), "  already short by " + std::to_string(year.lines - 10) +
                                                           " lines since 2025/01\n");
+  // Seven complete months, from June 2025, give the line a track record of
+  // one forecast: the run-out month it finds is said to be uncertain.
+  const std::vector<DayFigures> recent(days.begin() + 151, days.end());
+  const std::string unsure = Answer(recent, MakeCapacityPlan(recent, Lines(30)));
+  EXPECT_NE(unsure.find("\n  the forecast is uncertain: 7 complete months give its model a track record of 1 "
+                        "forecast, 6 are needed\n"),
+            std::string::npos)
+      << unsure;
   // The peak calls of the year ending yesterday, above the lines given.
   std::vector<DayFigures> crowded = days;
   crowded[200].peakCalls = 38;
