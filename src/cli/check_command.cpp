@@ -29,6 +29,7 @@
 #include "planning/erlang_b.h"
 #include "planning/lines_exhaustion.h"
 #include "platform/local_time.h"
+#include "report/plan_formats.h"
 #include "report/plan_report.h"
 #include "report/threshold_range.h"
 #include "timeutil/time_conversions.h"
@@ -280,10 +281,6 @@ std::string PerfData(const char* label, const std::string& value, const Judged& 
   return text;
 }
 
-std::string Plural(int64_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
 // The range of an age threshold: alerts above the duration.
 std::optional<ThresholdRange> AgeRangeOf(const std::string& text) {
   int64_t seconds = 0;
@@ -293,10 +290,10 @@ std::optional<ThresholdRange> AgeRangeOf(const std::string& text) {
 
 // An age in the largest unit that leaves at least two of it, rounded down.
 std::string AgeText(int64_t seconds) {
-  if (seconds < 120) return Plural(seconds, "second", "seconds");
-  if (seconds < 2 * 3600) return Plural(seconds / 60, "minute", "minutes");
-  if (seconds < 2 * 86400) return Plural(seconds / 3600, "hour", "hours");
-  return Plural(seconds / 86400, "day", "days");
+  if (seconds < 120) return CountOf(seconds, "second", "seconds");
+  if (seconds < 2 * 3600) return CountOf(seconds / 60, "minute", "minutes");
+  if (seconds < 2 * 86400) return CountOf(seconds / 3600, "hour", "hours");
+  return CountOf(seconds / 86400, "day", "days");
 }
 
 // Reads the start of the newest record of any kind into `newest` (left
@@ -542,9 +539,9 @@ int RunCheck(const CheckOptions& options) {
   std::string text = options.lines > 0
                          ? "peak " + std::to_string(figures.peakCalls) + " of " + std::to_string(options.lines) +
                                " lines (" + PlainNumber(peakValue, 0) + "%)"
-                         : "peak " + Plural(figures.peakCalls, "call", "calls");
+                         : "peak " + CountOf(figures.peakCalls, "call", "calls");
   if (figures.peakCalls > 0) text += " at " + ClockText(figures.dayStart + figures.peakSecond);
-  text += ", " + Plural(figures.blockedCalls, "call", "calls") + " turned away " + day.words;
+  text += ", " + CountOf(figures.blockedCalls, "call", "calls") + " turned away " + day.words;
   if (exhaustion) {
     char month[32] = {};
     std::snprintf(month, sizeof month, "%04d-%02d", exhaustion->year, exhaustion->month);
@@ -553,7 +550,7 @@ int RunCheck(const CheckOptions& options) {
         text += ", the lines are too few already";
         break;
       case ExhaustionKind::kAhead:
-        text += ", the lines run out in " + Plural(exhaustion->months, "month", "months") + " (" + month + ")";
+        text += ", the lines run out in " + CountOf(exhaustion->months, "month", "months") + " (" + month + ")";
         break;
       default:
         text += ", the lines last the " + std::to_string(exhaustion->months) + " months projected";

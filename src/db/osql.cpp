@@ -1,5 +1,7 @@
 #include "db/osql.h"
 
+#include <strings.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -366,13 +368,15 @@ std::string FoldIdentifier(const char* name, SQLUSMALLINT identifierCase) {
   return folded;
 }
 
-bool OSql::IsSqlite() {
-  if (!IsOpen()) return false;
+bool OSql::DbmsNameStartsWith(const char* prefix) {
+  if (!IsOpen() || prefix == nullptr) return false;
   char name[64] = {};
   SQLSMALLINT length = 0;
   if (!SqlSucceeded(SQLGetInfo(connectionHandle, SQL_DBMS_NAME, name, sizeof name, &length))) return false;
-  return std::strncmp(name, "SQLite", 6) == 0;
+  return strncasecmp(name, prefix, std::strlen(prefix)) == 0;
 }
+
+bool OSql::IsSqlite() { return DbmsNameStartsWith("SQLite"); }
 
 int OSql::GetIdentifierRules(char* quote, size_t size, SQLUSMALLINT* identifierCase) {
   if (connectionHandle == SQL_NULL_HDBC || size == 0) return 0;

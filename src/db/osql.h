@@ -152,6 +152,10 @@ class OSql {
   // name), whose database is a file and whose SQL has its own dialect.
   bool IsSqlite();
 
+  // True when the session is open and the driver's DBMS name begins with
+  // `prefix`, in any case ("MariaDB", "PostgreSQL").
+  bool DbmsNameStartsWith(const char* prefix);
+
   // Rows changed by the last INSERT, UPDATE or DELETE on the own statement;
   // -1 when the driver cannot tell or the session is closed.
   int64_t AffectedRows();

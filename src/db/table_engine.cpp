@@ -12,10 +12,7 @@ namespace {
 constexpr const char* kTransactionalEngines[] = {"InnoDB", "RocksDB", "TokuDB"};
 
 bool HasStorageEngines(OSql& session) {
-  char name[64] = {};
-  SQLSMALLINT length = 0;
-  if (!SqlSucceeded(SQLGetInfo(session.connectionHandle, SQL_DBMS_NAME, name, sizeof name, &length))) return false;
-  return strncasecmp(name, "MariaDB", 7) == 0 || strncasecmp(name, "MySQL", 5) == 0;
+  return session.DbmsNameStartsWith("MariaDB") || session.DbmsNameStartsWith("MySQL");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "db/sql_literal.h"
 #include "ivrlog/backup_file.h"
@@ -79,7 +80,10 @@ void RemoveLeftoversOf(const std::string& file, const std::string& setAsidePrefi
   const fs::path setAside(setAsidePrefix);
   const std::string setAsideStart = setAside.filename().string() + "_";
   std::error_code error;
-  for (const fs::path& folder : {fs::path(file).parent_path(), setAside.parent_path()}) {
+  std::vector<fs::path> folders = {fs::path(file).parent_path()};
+  // Most often the set-aside names live beside the file: that folder is read once.
+  if (!fs::equivalent(setAside.parent_path(), folders.front(), error)) folders.push_back(setAside.parent_path());
+  for (const fs::path& folder : folders) {
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
       const std::string name = entry.path().filename().string();
       const std::string path = entry.path().string();
