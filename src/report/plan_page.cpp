@@ -200,11 +200,13 @@ void MonthsTable(const PlanPageRequest& request, const CapacityPlan& plan, std::
   *page += "</table>\n<p>Carried: the mean traffic of the month's time-consistent busy hour over its busy days; "
            "blocked: the share of the attempts in that hour that found every line busy; offered: carried scaled up "
            "by them; high: the mean of the " +
-           std::to_string(kHighLoadDays) + " highest daily peak hours, scaled alike; lines: Erlang B's at " +
-           HtmlText(GradeText(request.header.gradePercent)) + " for the offered load and at " +
+           std::to_string(kHighLoadDays) + " highest daily peak hours, each scaled alike; lines: Erlang B's for the "
+           "reference loads of the 365 days ending with the month, the normal load at " +
+           HtmlText(GradeText(request.header.gradePercent)) + " and the high load at " +
            HtmlText(GradeText(request.header.highGradePercent)) +
-           " for the high load, the more of the two; upper: the upper end of the 95% prediction interval.</p>\n"
-           "</section>\n";
+           ", the more of the two (projected: at the reference loads' spread over the busiest month seen in the last "
+           "year); upper: the upper end of the 95% prediction interval.</p>\n" +
+           Element("p", BusyDaysText(plan) + ".") + "\n</section>\n";
 }
 
 void YearTable(const PlanPageRequest& request, std::span<const DayFigures> days, const CapacityPlan& plan,
