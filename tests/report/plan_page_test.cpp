@@ -168,6 +168,8 @@ TEST_F(PlanPageTest, TheAnswerIsTheReportsAnswerLineByLine) {
   for (const std::string& line : lines) EXPECT_NE(page.find(HtmlText(line.substr(line.rfind("  ", 0) == 0 ? 2 : 0))),
                                                   std::string::npos)
       << line;
+  // Which days the months' busy days are, as the report says it.
+  EXPECT_NE(page.find(HtmlText(BusyDaysText(plan_))), std::string::npos);
 }
 
 TEST_F(PlanPageTest, StaleRecordsAndTheProjectionAreSaidAsInTheReport) {
