@@ -1,5 +1,6 @@
 #include "analysis/call_peak.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -70,6 +71,7 @@ void CCallPeak::StartDay(int32_t dayStart, int32_t dayEnd) {
   std::memset(QuarterCarried, 0, sizeof QuarterCarried);
   std::memset(QuarterBlocked, 0, sizeof QuarterBlocked);
   dayFirstRow_ = RowsCounted;
+  if (replaysCalls) replay_.StartDay();
 }
 
 int32_t CCallPeak::OnCall(int32_t startTime, int32_t endTime) {
@@ -79,6 +81,7 @@ int32_t CCallPeak::OnCall(int32_t startTime, int32_t endTime) {
   int64_t s = static_cast<int64_t>(startTime) - DayStart;
   int64_t e = static_cast<int64_t>(endTime) - DayStart;
   lastStart_ = s;
+  lastEnd_ = e;
   if (s < 0 || s >= DayLength || e < 0 || e >= DayLength) return 0;
   if (e - s < 2) return 0;
   // Until FindPeak, Counts holds the change of the count at each second:
@@ -93,10 +96,19 @@ int32_t CCallPeak::OnCall(int32_t startTime, int32_t endTime) {
 }
 
 void CCallPeak::OnExitState(int32_t exitState) {
+  const bool blocked = exitState == kExitAllTrunksBusy;
+  const bool secondPass = (CheckMode & ~kCheckModeMask) != 0;
+  if (replaysCalls && lastStart_ >= 0 && lastStart_ < DayLength) {
+    const int32_t end = static_cast<int32_t>(std::clamp<int64_t>(lastEnd_, lastStart_, DayLength));
+    if (secondPass) {
+      replay_.AddSecondLine(static_cast<int32_t>(lastStart_), end, blocked);
+    } else {
+      replay_.AddAttempt(static_cast<int32_t>(lastStart_), end, blocked);
+    }
+  }
   // The second pass brings calls of the first once more; a turned-away call
   // is one call.
-  if ((CheckMode & ~kCheckModeMask) != 0) return;
-  const bool blocked = exitState == kExitAllTrunksBusy;
+  if (secondPass) return;
   if (blocked) ++DayBlockedRows;
   if (lastStart_ < 0 || lastStart_ >= DayLength) return;
   const int64_t quarter = lastStart_ / kQuarterHourSeconds;
@@ -121,7 +133,7 @@ int32_t CCallPeak::FindPeak() {
   if (DayObserver != nullptr) {
     DayObserver->OnDay(
         {DayStart, DayLength, Counts, PeakValue, PeakSecond, RowsCounted - dayFirstRow_, DayBlockedRows,
-         QuarterCarried, QuarterBlocked});
+         QuarterCarried, QuarterBlocked, replaysCalls ? &replay_ : nullptr});
   }
   AddPeak();
   Peaks.Truncate(PeakList::kKept);

@@ -19,6 +19,7 @@
 #include "analysis/record_processor.h"
 #include "db/osql.h"
 #include "planning/busy_hour.h"
+#include "planning/call_replay.h"
 #include "timeutil/time_conversions.h"
 
 // What GetRecordRange found besides the range.
@@ -160,6 +161,10 @@ class CCallPeak : public CRecordProcessor {
   // calls (DaySelects::firstTimes), for a caller that lists no calls (the
   // planner). Reset leaves it.
   bool readsCallDetails = true;
+  // True: every row of the day is also kept for the replay of its attempts
+  // (planning/call_replay.h), which the day observer is handed as
+  // DayOccupancy::replay (the planner). Reset leaves it.
+  bool replaysCalls = false;
   // False: GetRecordRange takes the least and the greatest LocalDay as they
   // are, and one that is no day fails it (the console's checks). True: when
   // either is no day, every LocalDay value is read, the range runs from the
@@ -240,6 +245,8 @@ class CCallPeak : public CRecordProcessor {
   int32_t dayFirstRow_ = 0;
   // The start of the row last handed to OnCall, from DayStart.
   int64_t lastStart_ = -1;
+  int64_t lastEnd_ = -1;
+  CallReplay replay_;
 };
 
 // Sessions for a range check by default: the online processors, at most

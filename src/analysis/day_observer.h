@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+class CallReplay;
+
 // One checked day, valid only during the call that receives it.
 struct DayOccupancy {
   int32_t dayStart;       // epoch seconds of the day's local midnight
@@ -21,6 +23,9 @@ struct DayOccupancy {
   // and turned away with ALL_TRK_BUSY.
   const int32_t* carriedByQuarter;
   const int32_t* blockedByQuarter;
+  // The day's rows kept for their replay, when the checker keeps them
+  // (CCallPeak::replaysCalls); else null. The observer may replay them.
+  CallReplay* replay;
 };
 
 class CDayObserver {

@@ -68,6 +68,7 @@ void CCallPeak::WalkMonthsOnSessions(int32_t first, int32_t last, const RecordDa
   readers.back()->Session.SwapWith(Session);
   readers.back()->DayObserver = DayObserver;
   readers.back()->readsCallDetails = readsCallDetails;
+  readers.back()->replaysCalls = replaysCalls;
   for (int32_t i = 1; i < Sessions && i < kMaxSessions; ++i) {
     auto reader = std::make_unique<CCallPeak>();
     if (reader->OpenOn(openedDsn_.c_str()) == 0) {
@@ -76,6 +77,7 @@ void CCallPeak::WalkMonthsOnSessions(int32_t first, int32_t last, const RecordDa
     }
     reader->DayObserver = DayObserver;
     reader->readsCallDetails = readsCallDetails;
+    reader->replaysCalls = replaysCalls;
     readers.push_back(std::move(reader));
   }
   std::vector<std::thread> threads;

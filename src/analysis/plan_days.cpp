@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "planning/busy_hour.h"
+#include "planning/call_replay.h"
 #include "platform/local_time.h"
 #include "timeutil/time_conversions.h"
 
@@ -69,7 +70,16 @@ void CPlanDays::OnDay(const DayOccupancy& day) {
       EpochToLocalFields(day.dayStart, &local) ? DayNumber(local.wYear, local.wMonth, local.wDay) - firstNumber_ : -1;
   if (index < 0 || static_cast<size_t>(index) >= days_.size()) return;
   // Straight into its slot: a day's figures are too large to pass around.
-  days_[static_cast<size_t>(index)] = FiguresOfDay(day);
+  DayFigures& figures = days_[static_cast<size_t>(index)];
+  figures = FiguresOfDay(day);
+  if (day.replay != nullptr) {
+    // The replay counts what is lost in the same daily peak hour the
+    // plan's loads are read from.
+    const PeakHour peak = FindPeakHour(figures.traffic, figures.quarters);
+    const int32_t peakStart = peak.start < 0 ? 0 : peak.start * kQuarterHourSeconds;
+    const int32_t peakEnd = peak.start < 0 ? 0 : peakStart + kBusyHourSeconds;
+    day.replay->Replay(day.dayLength, peakStart, peakEnd, replayLines, &figures.replay);
+  }
   kept_[static_cast<size_t>(index)] = 1;
 }
 

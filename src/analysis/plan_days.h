@@ -31,6 +31,12 @@ class CPlanDays final : public CDayObserver {
   // be read is left out.
   void OnDay(const DayOccupancy& day) override;
 
+  // Lines the days' attempts are replayed through besides the sizes around
+  // each day's demand (the lines installed; 0: none), when the checker
+  // keeps its rows for that (CCallPeak::replaysCalls). Set before the
+  // range check.
+  int32_t replayLines = 0;
+
   // The days kept, oldest first.
   std::vector<DayFigures> Days() const;
 

@@ -72,12 +72,17 @@ int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanPr
                  int32_t historyMonths) {
   const CheckModeScope scanMode(mode);
   // The plan lists no calls: its statements read the times, the kinds and
-  // the exit state, and the checker reads as the console's again after it.
+  // the exit state, its rows are kept for the replay, and the checker reads
+  // as the console's again after it.
   struct CallDetails {
     CCallPeak* checker;
-    ~CallDetails() { checker->readsCallDetails = true; }
+    ~CallDetails() {
+      checker->readsCallDetails = true;
+      checker->replaysCalls = false;
+    }
   } details{checker};
   checker->readsCallDetails = false;
+  checker->replaysCalls = true;
   checker->Reset();
   const RecordDay today = LocalToday();
   const RecordDay through = DayBefore(today);

@@ -324,6 +324,7 @@ bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind&
                 int32_t* linesNeeded, std::string* stale, std::string* reason) {
   checker->Sessions = DefaultRangeSessions();
   auto collected = std::make_unique<CPlanDays>();
+  collected->replayLines = options.lines;
   const int scanned = ScanPlanDays(checker, kind.mode, collected.get(), nullptr, kDefaultHistoryMonths);
   if (checker->UnreadDays > 0) {
     *reason = std::string(checker->Session.connectionLost != 0 ? "lost the connection to" : "failed to read") +

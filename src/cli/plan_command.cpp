@@ -208,6 +208,7 @@ int RunPlan(const PlanOptions& options) {
   }
   checker.Sessions = options.sessions;
   auto collected = std::make_unique<CPlanDays>();
+  collected->replayLines = options.lines;
   int scanned = 0;
   {
     StdoutToStderr redirect;

@@ -93,6 +93,21 @@ YearLoads ReferenceLoadsEndingAt(std::span<const DayFigures> days, std::span<con
   return year;
 }
 
+// The attempts of the year ending yesterday replayed through `lines`;
+// nothing without such a year.
+PeriodReplay ReplayOfYear(std::span<const DayFigures> days, const CapacityPlan& plan, int32_t lines,
+                          const PlanRequest& request) {
+  const YearLoads& year = plan.year;
+  if (year.lastIndex < 0 || lines <= 0) return {};
+  const size_t first = static_cast<size_t>(year.firstIndex);
+  const size_t count = static_cast<size_t>(year.lastIndex - year.firstIndex + 1);
+  std::vector<double> offered(count);
+  for (size_t i = 0; i < count; ++i) offered[i] = plan.dayLoads[first + i].offered;
+  PeriodReplay replay = ReplayOfPeriod(days.subspan(first, count), offered, year.normalDays, lines, request.grade);
+  if (replay.worstIndex >= 0) replay.worstIndex += static_cast<int32_t>(first);
+  return replay;
+}
+
 // Whether a day given lies before today.
 bool BeforeToday(const DayFigures& day, const PlanRequest& request) {
   if (request.currentDay <= 0) return true;
@@ -264,6 +279,7 @@ void AddYearLoads(std::span<const DayFigures> days, const PlanRequest& request, 
   while (yesterday >= 0 && !BeforeToday(days[static_cast<size_t>(yesterday)], request)) --yesterday;
   plan->year = ReferenceLoadsEndingAt(days, plan->dayLoads, yesterday, request);
   plan->linesNeededNow = plan->year.lines;
+  plan->replayNeeded = ReplayOfYear(days, *plan, plan->linesNeededNow, request);
 }
 
 void AddProjection(std::span<const DayFigures> days, const PlanRequest& request, CapacityPlan* plan) {
@@ -306,7 +322,17 @@ void AddProjection(std::span<const DayFigures> days, const PlanRequest& request,
     plan->normalSpread = year.normal / highestMonth;
     plan->highSpread = year.high / highestMonth;
   }
-  plan->forecast = MakeForecast({points, MonthOfMonthCount(firstCount)});
+  const LoadChanges changes = FindLoadChanges(points);
+  if (changes.stepAt >= 0) {
+    plan->stepMonth = pointMonths[static_cast<size_t>(changes.stepAt)];
+    plan->stepRatio = changes.stepRatio;
+  }
+  for (size_t j = 0; j < changes.oneOffs.size(); ++j) {
+    plan->oneOffMonths.push_back(pointMonths[static_cast<size_t>(changes.oneOffs[j])]);
+    plan->oneOffRatios.push_back(changes.oneOffRatios[j]);
+  }
+  const std::vector<TrendPoint> adjusted = WithoutChanges(points, changes);
+  plan->forecast = MakeForecast({adjusted, MonthOfMonthCount(firstCount)});
   plan->trend = plan->forecast.line;
   if (!plan->trend.fitted) return;
   plan->trendFrom = pointMonths[points.size() - static_cast<size_t>(plan->trend.points)];
@@ -356,6 +382,7 @@ void JudgeLines(std::span<const DayFigures> days, const PlanRequest& request, Ca
   const YearLoads& year = plan->year;
   if (year.lastIndex >= 0) {
     verdict.blockingNow = ErlangB(year.normal, request.lines);
+    verdict.replay = ReplayOfYear(days, *plan, request.lines, request);
     for (int32_t i = year.firstIndex; i <= year.lastIndex; ++i) {
       const DayFigures& day = days[static_cast<size_t>(i)];
       if (!day.missing) verdict.peakCallsNow = std::max(verdict.peakCallsNow, day.peakCalls);

@@ -53,7 +53,8 @@
 // the line's months (planning/forecast.h: LinePoints), k = 1 for the first
 // complete month, counting calendar months; it needs kMinTrendMonths. The
 // projection is the forecast of the model with the best track record on those loads (planning/forecast.h), the trend among
-// them. A projected month's high load is its load times the mean
+// them, fitted to the loads with a step and one-off months taken out
+// (planning/load_changes.h). A projected month's high load is its load times the mean
 // high / offered ratio of the complete months.
 // The records are stale when the last complete month lies more than
 // kStaleMonths before the current month: the projection then starts after
@@ -68,6 +69,8 @@
 #include "planning/busy_hour.h"
 #include "planning/day_figures.h"
 #include "planning/forecast.h"
+#include "planning/load_changes.h"
+#include "planning/period_replay.h"
 #include "planning/trend.h"
 
 enum class MonthKind { kComplete, kPartial, kProjected };
@@ -172,6 +175,9 @@ struct LinesVerdict {
   // lines given means that they were not the lines the calls went over).
   int32_t saturatedDays = 0;
   int32_t peakCallsNow = 0;
+  // The attempts of the year ending yesterday replayed through the lines
+  // (its busiest days: the normal load's).
+  PeriodReplay replay;
 };
 
 // Months between the last complete month and the current one beyond which
@@ -208,11 +214,20 @@ struct CapacityPlan {
   // Lines needed now: those of the reference loads of the year ending
   // yesterday (`year`; 0 without a day before today).
   int32_t linesNeededNow = 0;
+  // The attempts of that year replayed through the lines needed now.
+  PeriodReplay replayNeeded;
   Trend trend;
   int32_t trendFrom = -1;  // index of the first month the trend runs through
   // The models fitted to the complete months' loads, their track record and
   // the one the projection follows (its line is `trend`).
   Forecast forecast;
+  // What of the complete months' loads is no growth (planning/load_changes.h),
+  // by index into months: the forecast is made with these taken out. A step
+  // makes the forecast uncertain: it stands on the months since.
+  int32_t stepMonth = -1;
+  double stepRatio = 1.0;
+  std::vector<int32_t> oneOffMonths;
+  std::vector<double> oneOffRatios;
   StaleRecords staleRecords;
   // The working days the months' busy days were taken from (kWeekdays or
   // kAll; kAll also when no weekday has traffic), whether the request named

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "planning/busy_hour.h"
+#include "planning/call_replay.h"
 
 struct DayFigures {
   int32_t year = 0;   // the local date
@@ -45,6 +46,9 @@ struct DayFigures {
   // it goes forward an hour, -4 back). -1 and 0 on a plain day.
   int32_t clockChangeQuarter = -1;
   int32_t clockChangeShift = 0;
+  // The day's attempts replayed through loss systems around their demand
+  // (planning/call_replay.h); all 0 when the scan kept no rows for it.
+  DayReplay replay;
 
   // The clock position (0 for 00:00 .. 95 for 23:45) of reading `index`;
   // the readings of the hour a clock going back repeats share positions.

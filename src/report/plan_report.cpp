@@ -97,12 +97,25 @@ std::vector<std::string> PlanProjectionLines(const PlanReportHeader& header, con
                            CountOf(plan.completeMonths, "complete month", "complete months").c_str(), kMinTrendMonths));
     return lines;
   }
-  const MonthPlan& first = plan.months[static_cast<size_t>(plan.trendFrom)];
-  lines.push_back(Format(
-      "Trend of the offered load of the %d complete months since %s: %+.3f E a month; projected over %d\n"
-      "months with the upper end of the 95%% prediction interval, the high load at %.3f times the load.",
-      plan.trend.points, MonthOf(first).c_str(), plan.trend.slope, header.horizonMonths, plan.highRatio));
   const Forecast& forecast = plan.forecast;
+  if (forecast.model == ForecastModel::kLine) {
+    const MonthPlan& first = plan.months[static_cast<size_t>(plan.trendFrom)];
+    lines.push_back(Format(
+        "Trend of the offered load of the %d complete months since %s: %+.3f E a month; projected over %d\n"
+        "months with the upper end of the 95%% prediction interval, the high load at %.3f times the load.",
+        plan.trend.points, MonthOf(first).c_str(), plan.trend.slope, header.horizonMonths, plan.highRatio));
+  } else {
+    // The growth the chosen model projects: the same calendar month a year
+    // apart, so that the season drops out.
+    const double next = ProjectForecast(forecast, forecast.lastK + 1).load;
+    const double yearOn = ProjectForecast(forecast, forecast.lastK + 13).load;
+    const MonthPlan& first = plan.months[static_cast<size_t>(plan.firstComplete)];
+    lines.push_back(Format(
+        "Growth of the offered load of the %d complete months since %s: %+.1f%% a year by the %s; projected\n"
+        "over %d months with the upper end of the 95%% interval, the high load at %.3f times the load.",
+        forecast.points, MonthOf(first).c_str(), next > 0.0 ? (yearOn / next - 1.0) * 100.0 : 0.0,
+        ModelTitle(forecast.model), header.horizonMonths, plan.highRatio));
+  }
   const ModelRecord& chosen = forecast.records[static_cast<size_t>(forecast.model)];
   if (chosen.judged) {
     lines.push_back(Format("Model: %s, %.1f%% mean absolute percentage error forecasting the last %d complete months "
@@ -153,6 +166,34 @@ std::string ReferencePeriodText(std::span<const DayFigures> days, const YearLoad
   return text;
 }
 
+// A share of blocked attempts: two decimals, "below 0.01%" for less, "0%"
+// for none.
+std::string BlockingText(double share) {
+  if (!(share > 0.0)) return "0%";
+  return share < 0.0001 ? std::string("below 0.01%") : Format("%.2f%%", share * 100.0);
+}
+
+// The replay's two lines for `replay`, nothing when no attempt was replayed.
+void AddReplayLines(const PlanReportHeader& header, std::span<const DayFigures> days, const YearLoads& year,
+                    const PeriodReplay& replay, std::vector<std::string>* lines) {
+  if (!replay.Made()) return;
+  lines->push_back(Format("  replayed through %s: %s of all attempts lost, %s in the daily peak hours, %s in those of "
+                          "the %s",
+                          CountOf(replay.lines, "line", "lines").c_str(), BlockingText(replay.Share()).c_str(),
+                          BlockingText(replay.PeakShare()).c_str(), BlockingText(replay.BusiestShare()).c_str(),
+                          CountOf(year.normalDays, "busiest day", "busiest days").c_str()));
+  std::string dayLine = "    " + CountOf(replay.daysAbove, "day", "days") + " above " + Grade(header.gradePercent);
+  if (replay.worstIndex >= 0) {
+    dayLine += ", the worst " + DateText(days[static_cast<size_t>(replay.worstIndex)]) + " with " +
+                 BlockingText(replay.worstShare);
+  }
+  if (replay.unreplayedDays > 0) {
+    dayLine += Format("; %s left out, whose calls needed more than %d lines beyond these at once",
+                        CountOf(replay.unreplayedDays, "day", "days").c_str(), kReplaySystems - 1);
+  }
+  lines->push_back(dayLine);
+}
+
 std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, std::span<const DayFigures> days,
                                          const CapacityPlan& plan) {
   std::vector<std::string> lines;
@@ -169,6 +210,7 @@ std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, std::sp
     lines.push_back(Format("Lines needed now: %d, set by the %s (ITU-T E.520 on the reference loads of %s)",
                            plan.linesNeededNow, CriterionName(year.governs), ReferencePeriodText(days, year).c_str()));
     lines.push_back(Format("  %s, %s", (highGoverns ? high : normal).c_str(), (highGoverns ? normal : high).c_str()));
+    AddReplayLines(header, days, year, plan.replayNeeded, &lines);
   }
   const LinesVerdict& verdict = plan.verdict;
   if (verdict.outlook == LinesOutlook::kNotAsked) return lines;
@@ -182,7 +224,14 @@ std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, std::sp
                            LoadText(year.high).c_str(), judged(year.high, verdict.highCapacity)));
     const std::string blocking = verdict.blockingNow < 0.0001 ? std::string("below 0.01%")
                                                               : Format("%.2f%%", verdict.blockingNow * 100.0);
-    lines.push_back(Format("  blocking now %s (Erlang B at the normal load)", blocking.c_str()));
+    if (verdict.replay.Made()) {
+      lines.push_back(Format("  blocking now %s by Erlang B at the normal load, %s replayed in the peak hours of the %s",
+                             blocking.c_str(), BlockingText(verdict.replay.BusiestShare()).c_str(),
+                             CountOf(year.normalDays, "busiest day", "busiest days").c_str()));
+    } else {
+      lines.push_back(Format("  blocking now %s (Erlang B at the normal load)", blocking.c_str()));
+    }
+    AddReplayLines(header, days, year, verdict.replay, &lines);
   } else {
     lines.push_back(Format("  capacity %s E at %s blocking", ErlangsText(verdict.capacity).c_str(),
                            Grade(header.gradePercent).c_str()));
@@ -236,6 +285,20 @@ std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, std::sp
       lines.push_back(Format("  the forecast is uncertain: its model missed the last %d complete months by %.1f%% on "
                              "the mean",
                              kBacktestMonths, record.error * 100.0));
+    }
+  }
+  if (verdict.outlook == LinesOutlook::kRunsOut || verdict.outlook == LinesOutlook::kLasts) {
+    if (plan.stepMonth >= 0) {
+      const MonthPlan& step = plan.months[static_cast<size_t>(plan.stepMonth)];
+      lines.push_back(Format("  the forecast is uncertain: the load stepped %s %.0f%% in %s, a new level and no growth; "
+                             "it is projected from there",
+                             plan.stepRatio >= 1.0 ? "up" : "down", std::abs(plan.stepRatio - 1.0) * 100.0,
+                             MonthOf(step).c_str()));
+    }
+    for (size_t j = 0; j < plan.oneOffMonths.size(); ++j) {
+      const MonthPlan& month = plan.months[static_cast<size_t>(plan.oneOffMonths[j])];
+      lines.push_back(Format("  %s stands apart from the months around it (%+.0f%%) and is left out of the forecast",
+                             MonthOf(month).c_str(), (plan.oneOffRatios[j] - 1.0) * 100.0));
     }
   }
   if (verdict.peakCallsNow > verdict.lines) {

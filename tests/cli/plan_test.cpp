@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "analysis/format_thousands.h"
@@ -83,6 +85,10 @@ struct DayCount {
   double peakHour = 0.0;
   double offered = 0.0;  // the peak hour scaled by its own attempts
   bool weekend = false;
+  // The first-pass rows as attempts (start and end from the day's start,
+  // turned away, lines held), and the daily peak hour in seconds.
+  std::vector<std::array<long, 4>> attempts;
+  long peakFrom = 0;
 };
 
 // The days of the record range from a per-second recount of the rows: both
@@ -108,6 +114,7 @@ std::vector<DayCount> Recount(const std::vector<Row>& rows, int year, int month,
       if (s < start || s >= end || e >= end || weight == 0) continue;
       calls += weight;
       blocked += row[4] == "21";
+      count.attempts.push_back({s - start, e - start, row[4] == "21", weight});
       (row[4] == "21" ? count.turnedAway : count.carried)[static_cast<size_t>((s - start) / 900)] += 1;
       if (e - s < 2) continue;
       for (long t = s; t < e; ++t) perSecond[static_cast<size_t>(t - start)] += weight;
@@ -135,6 +142,7 @@ std::vector<DayCount> Recount(const std::vector<Row>& rows, int year, int month,
     count.peakHour = static_cast<double>(sums[(peakQuarter + 4) * 900] - sums[peakQuarter * 900]) / 3600.0;
     count.offered = count.peakHour * (b > 0 && c > 0 ? static_cast<double>(b + c) / c : 1.0);
     count.weekend = LocalText(start, "%u") >= "6";
+    count.peakFrom = static_cast<long>(peakQuarter) * 900;
     count.peak = static_cast<int>(perSecond[peak]);
     count.blocked = blocked;
     count.missing = !any;
@@ -241,6 +249,61 @@ std::vector<std::string> MonthRecord(std::vector<DayCount*> days, const std::vec
           std::to_string(blocked), std::to_string(ReferenceLines(year, grade, highGrade)), "", ""};
 }
 
+std::string BlockingText(double share) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f%%", share * 100.0);
+  return share == 0.0 ? "0%" : share < 0.0001 ? "below 0.01%" : text;
+}
+
+// The report's two replay lines for the measured `days` through `lines`,
+// each day's attempts taken in start order (then end, turned away, more
+// lines first) through a plain list of the calls held: a turned-away
+// attempt holds for the day's mean carried call, rounded.
+std::string ReplayLines(std::vector<DayCount> days, int lines, int busiestDays, const std::string& grade) {
+  std::erase_if(days, [](const DayCount& day) { return day.missing; });
+  std::stable_sort(days.begin(), days.end(), [](const DayCount& a, const DayCount& b) { return a.offered > b.offered; });
+  long attempts = 0, lost = 0, peakAttempts = 0, peakLost = 0, busiestAttempts = 0, busiestLost = 0;
+  int above = 0;
+  double worst = 0.0;
+  std::string worstDay;
+  for (size_t d = 0; d < days.size(); ++d) {
+    auto calls = days[d].attempts;
+    long held = 0, carried = 0;
+    for (const auto& a : calls) {
+      if (a[2] == 0) held += std::max(a[1] - a[0], 1L), ++carried;
+    }
+    const long hold = carried > 0 ? (held + carried / 2) / carried : 180;
+    std::sort(calls.begin(), calls.end(), [](const auto& x, const auto& y) {
+      return std::make_tuple(x[0], x[1], x[2], -x[3]) < std::make_tuple(y[0], y[1], y[2], -y[3]);
+    });
+    std::vector<std::pair<long, long>> busy;
+    long dayPeak = 0, dayPeakLost = 0;
+    for (const auto& a : calls) {
+      const bool inPeak = a[0] >= days[d].peakFrom && a[0] < days[d].peakFrom + 3600;
+      std::erase_if(busy, [&](const auto& call) { return call.first <= a[0]; });
+      long inUse = 0;
+      for (const auto& call : busy) inUse += call.second;
+      ++attempts, dayPeak += inPeak;
+      if (inUse + a[3] <= lines) {
+        busy.push_back({a[2] ? a[0] + hold : std::max(a[1], a[0] + 1), a[3]});
+      } else {
+        ++lost, dayPeakLost += inPeak;
+      }
+    }
+    peakAttempts += dayPeak, peakLost += dayPeakLost;
+    if (d < static_cast<size_t>(busiestDays)) busiestAttempts += dayPeak, busiestLost += dayPeakLost;
+    const double share = dayPeak > 0 ? static_cast<double>(dayPeakLost) / dayPeak : 0.0;
+    above += share > std::stod(grade) / 100.0;
+    if (share > worst || (share == worst && share > 0 && days[d].csv[0] < worstDay)) worst = share, worstDay = days[d].csv[0];
+  }
+  const auto ratio = [](long part, long whole) { return whole > 0 ? static_cast<double>(part) / whole : 0.0; };
+  return "  replayed through " + std::to_string(lines) + " lines: " + BlockingText(ratio(lost, attempts)) +
+         " of all attempts lost, " + BlockingText(ratio(peakLost, peakAttempts)) + " in the daily peak hours, " +
+         BlockingText(ratio(busiestLost, busiestAttempts)) + " in those of the " + std::to_string(busiestDays) +
+          " busiest days\n    " + std::to_string(above) + (above == 1 ? " day" : " days") + " above " + grade + "%" +
+         (worstDay.empty() ? "" : ", the worst " + worstDay + " with " + BlockingText(worst)) + "\n";
+}
+
 class PlanTest : public BackendTest {};
 
 TEST_P(PlanTest, FilesAgreeWithAPlainRecountOfTheRows) {
@@ -345,6 +408,11 @@ TEST_P(PlanTest, FilesAgreeWithAPlainRecountOfTheRows) {
       << run.out;
   EXPECT_LT(run.out.find("Lines needed now: "), run.out.find("Month    Kind"));
   EXPECT_NE(run.out.find("\nWith 5 lines installed:\n"), std::string::npos);
+  // The replay through the lines given and through those needed, recounted.
+  EXPECT_NE(run.out.find(ReplayLines(days, 5, 6, "2")), std::string::npos) << ReplayLines(days, 5, 6, "2") << run.out;
+  const int needed = std::stoi(monthsCsv[4][12]);
+  EXPECT_NE(run.out.find(ReplayLines(days, needed, 6, "2")), std::string::npos)
+      << ReplayLines(days, needed, 6, "2") << run.out;
 }
 
 TEST_P(PlanTest, ATableWithoutRecordsFailsWithOneLineNamingTheSource) {

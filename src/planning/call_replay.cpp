@@ -1,0 +1,198 @@
+#include "planning/call_replay.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+namespace {
+
+// A row's place in the sort keys: seconds fit in 18 bits (a day is at most
+// 90,000), a row's number within the day in 27.
+constexpr int kTimeBits = 18;
+constexpr int kIndexBits = 27;
+constexpr uint64_t kTimeMask = (uint64_t{1} << kTimeBits) - 1;
+constexpr uint64_t kIndexMask = (uint64_t{1} << kIndexBits) - 1;
+constexpr size_t kMaxRows = size_t{1} << kIndexBits;
+// Start, end and exit state above the row's number: sorting by them puts
+// the rows in the fixed order of the replay.
+constexpr int kKeyShift = kIndexBits;
+constexpr int kKeyBits = 2 * kTimeBits + 1;
+
+// Sorts `keys` by their bits [low, low + bits), stably, in 8-bit digits.
+void RadixSort(std::vector<uint64_t>& keys, std::vector<uint64_t>& scratch, int low, int bits) {
+  scratch.resize(keys.size());
+  for (int shift = low; shift < low + bits; shift += 8) {
+    std::array<size_t, 257> offsets{};
+    for (uint64_t key : keys) ++offsets[((key >> shift) & 0xff) + 1];
+    for (size_t i = 1; i < offsets.size(); ++i) offsets[i] += offsets[i - 1];
+    for (uint64_t key : keys) scratch[offsets[(key >> shift) & 0xff]++] = key;
+    keys.swap(scratch);
+  }
+}
+
+uint64_t RowKey(int32_t start, int32_t end, bool blocked) {
+  return ((static_cast<uint64_t>(start) << (kTimeBits + 1)) | (static_cast<uint64_t>(end) << 1) |
+          (blocked ? 1u : 0u))
+         << kKeyShift;
+}
+
+int32_t StartOf(uint64_t key) { return static_cast<int32_t>((key >> (kKeyShift + kTimeBits + 1)) & kTimeMask); }
+int32_t EndOf(uint64_t key) { return static_cast<int32_t>((key >> (kKeyShift + 1)) & kTimeMask); }
+bool BlockedOf(uint64_t key) { return ((key >> kKeyShift) & 1) != 0; }
+
+}  // namespace
+
+DayLoss LossAt(const DayReplay& day, int32_t lines) {
+  DayLoss loss;
+  if (lines >= day.demand) return loss;
+  for (int32_t i = 0; i < day.systems; ++i) {
+    if (day.lines[i] == lines) {
+      loss.lost = day.lost[i];
+      loss.peakLost = day.peakLost[i];
+      return loss;
+    }
+  }
+  loss.known = false;
+  return loss;
+}
+
+void CallReplay::StartDay() {
+  first_.clear();
+  second_.clear();
+}
+
+void CallReplay::AddAttempt(int32_t start, int32_t end, bool blocked) {
+  if (first_.size() < kMaxRows) first_.push_back({start, end, blocked});
+}
+
+void CallReplay::AddSecondLine(int32_t start, int32_t end, bool blocked) {
+  if (second_.size() < kMaxRows) second_.push_back({start, end, blocked});
+}
+
+void CallReplay::Replay(int32_t dayLength, int32_t peakStart, int32_t peakEnd, int32_t givenLines, DayReplay* out) {
+  *out = DayReplay{};
+  const int32_t length = std::clamp(dayLength, 0, static_cast<int32_t>(kTimeMask));
+  // The rows that start in the day, their ends within it, in the fixed
+  // order; the holding time of the carried ones.
+  int64_t heldSeconds = 0;
+  int64_t carried = 0;
+  events_.clear();
+  for (const Row& row : first_) {
+    if (row.start < 0 || row.start >= length) continue;
+    const int32_t end = std::clamp(row.end, row.start, length);
+    if (!row.blocked) {
+      heldSeconds += std::max(end - row.start, 1);
+      ++carried;
+    }
+    events_.push_back(RowKey(row.start, end, row.blocked) | events_.size());
+  }
+  const size_t attempts = events_.size();
+  out->attempts = static_cast<int32_t>(attempts);
+  if (attempts == 0) return;
+  const int32_t hold =
+      carried > 0 ? static_cast<int32_t>(std::max<int64_t>(1, (heldSeconds + carried / 2) / carried)) : kFallbackHoldSeconds;
+  RadixSort(events_, sorted_, kKeyShift, kKeyBits);
+
+  // A call the second statement brings again holds two lines: its row is
+  // matched to an equal row of the first. Among equal rows the first ones
+  // take the second line, so the order stays fixed.
+  lines_.assign(attempts, 1);
+  keys_.clear();
+  for (const Row& row : second_) {
+    if (row.start < 0 || row.start >= length) continue;
+    keys_.push_back(RowKey(row.start, std::clamp(row.end, row.start, length), row.blocked));
+  }
+  RadixSort(keys_, sorted_, kKeyShift, kKeyBits);
+  for (size_t a = 0, b = 0; a < attempts && b < keys_.size();) {
+    const uint64_t key = events_[a] & ~kIndexMask;
+    if (key < keys_[b]) {
+      ++a;
+    } else if (keys_[b] < key) {
+      ++b;
+    } else {
+      lines_[a++] = 2;
+      ++b;
+    }
+  }
+
+  // Releases in time order: each attempt's end (a turned-away one's after
+  // the holding time), with its place among the attempts.
+  std::vector<uint64_t>& releases = keys_;
+  releases.clear();
+  for (size_t a = 0; a < attempts; ++a) {
+    const uint64_t key = events_[a];
+    const int32_t start = StartOf(key);
+    const int32_t end = BlockedOf(key) ? start + hold : std::max(EndOf(key), start + 1);
+    releases.push_back((static_cast<uint64_t>(std::min<int64_t>(end, kTimeMask)) << kIndexBits) | a);
+  }
+  RadixSort(releases, sorted_, kIndexBits, kTimeBits);
+
+  // Walks the attempts and the releases in time order, the releases of a
+  // second before the attempts that start in it.
+  auto walk = [&](auto onArrival, auto onRelease) {
+    size_t r = 0;
+    for (size_t a = 0; a < attempts; ++a) {
+      const int32_t start = StartOf(events_[a]);
+      while (r < attempts && static_cast<int32_t>(releases[r] >> kIndexBits) <= start) {
+        onRelease(static_cast<size_t>(releases[r] & kIndexMask));
+        ++r;
+      }
+      onArrival(a, start);
+    }
+  };
+
+  int32_t busy = 0;
+  int32_t demand = 0;
+  walk([&](size_t a, int32_t) { demand = std::max(demand, busy += lines_[a]); },
+       [&](size_t a) { busy -= lines_[a]; });
+  out->demand = demand;
+  for (size_t a = 0; a < attempts; ++a) {
+    const int32_t start = StartOf(events_[a]);
+    if (start >= peakStart && start < peakEnd) ++out->peakAttempts;
+  }
+
+  // The sizes below the demand, the given lines among them.
+  const int32_t lowest = std::max(1, demand - (kReplaySystems - 1));
+  if (givenLines > 0 && givenLines < lowest) out->lines[out->systems++] = givenLines;
+  for (int32_t lines = lowest; lines < demand; ++lines) out->lines[out->systems++] = lines;
+  if (out->systems == 0) return;
+
+  // Every size at once: per attempt one flag a size, kept in a slot while
+  // the attempt holds lines in any size (sizes not in use carry all).
+  alignas(64) int32_t capacity[kReplaySystems];
+  alignas(64) int32_t held[kReplaySystems] = {};
+  alignas(64) int32_t lost[kReplaySystems] = {};
+  alignas(64) int32_t peakLost[kReplaySystems] = {};
+  for (int32_t i = 0; i < kReplaySystems; ++i) capacity[i] = i < out->systems ? out->lines[i] : demand;
+  slotOf_.assign(attempts, 0);
+  flags_.resize(static_cast<size_t>(demand + 1) * kReplaySystems);
+  freeSlots_.clear();
+  for (int32_t slot = demand; slot >= 0; --slot) freeSlots_.push_back(slot);
+  walk(
+      [&](size_t a, int32_t start) {
+        const int32_t need = lines_[a];
+        const int32_t inPeak = start >= peakStart && start < peakEnd ? 1 : 0;
+        const int32_t slot = freeSlots_.back();
+        freeSlots_.pop_back();
+        slotOf_[a] = slot;
+        uint8_t* flags = &flags_[static_cast<size_t>(slot) * kReplaySystems];
+        for (int32_t i = 0; i < kReplaySystems; ++i) {
+          const int32_t fits = held[i] + need <= capacity[i] ? 1 : 0;
+          held[i] += fits * need;
+          lost[i] += 1 - fits;
+          peakLost[i] += inPeak & (1 - fits);
+          flags[i] = static_cast<uint8_t>(fits);
+        }
+      },
+      [&](size_t a) {
+        const int32_t need = lines_[a];
+        const int32_t slot = slotOf_[a];
+        const uint8_t* flags = &flags_[static_cast<size_t>(slot) * kReplaySystems];
+        for (int32_t i = 0; i < kReplaySystems; ++i) held[i] -= need * flags[i];
+        freeSlots_.push_back(slot);
+      });
+  for (int32_t i = 0; i < out->systems; ++i) {
+    out->lost[i] = lost[i];
+    out->peakLost[i] = peakLost[i];
+  }
+}
