@@ -175,20 +175,24 @@ void CallReplay::Replay(int32_t dayLength, int32_t peakStart, int32_t peakEnd, i
         const int32_t slot = freeSlots_.back();
         freeSlots_.pop_back();
         slotOf_[a] = slot;
-        uint8_t* flags = &flags_[static_cast<size_t>(slot) * kReplaySystems];
+        // Computed apart from the slot, which the compiler cannot tell
+        // from the counts: the loop then runs on vectors.
+        alignas(64) uint8_t carried[kReplaySystems];
         for (int32_t i = 0; i < kReplaySystems; ++i) {
           const int32_t fits = held[i] + need <= capacity[i] ? 1 : 0;
           held[i] += fits * need;
           lost[i] += 1 - fits;
           peakLost[i] += inPeak & (1 - fits);
-          flags[i] = static_cast<uint8_t>(fits);
+          carried[i] = static_cast<uint8_t>(fits);
         }
+        std::memcpy(&flags_[static_cast<size_t>(slot) * kReplaySystems], carried, sizeof carried);
       },
       [&](size_t a) {
         const int32_t need = lines_[a];
         const int32_t slot = slotOf_[a];
-        const uint8_t* flags = &flags_[static_cast<size_t>(slot) * kReplaySystems];
-        for (int32_t i = 0; i < kReplaySystems; ++i) held[i] -= need * flags[i];
+        alignas(64) uint8_t carried[kReplaySystems];
+        std::memcpy(carried, &flags_[static_cast<size_t>(slot) * kReplaySystems], sizeof carried);
+        for (int32_t i = 0; i < kReplaySystems; ++i) held[i] -= need * carried[i];
         freeSlots_.push_back(slot);
       });
   for (int32_t i = 0; i < out->systems; ++i) {
