@@ -1,6 +1,7 @@
 #include "analysis/plan_days.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "planning/busy_hour.h"
 #include "planning/call_replay.h"
@@ -78,15 +79,20 @@ void CPlanDays::OnDay(const DayOccupancy& day) {
     const PeakHour peak = FindPeakHour(figures.traffic, figures.quarters);
     const int32_t peakStart = peak.start < 0 ? 0 : peak.start * kQuarterHourSeconds;
     const int32_t peakEnd = peak.start < 0 ? 0 : peakStart + kBusyHourSeconds;
-    day.replay->Replay(day.dayLength, peakStart, peakEnd, replayLines, &figures.replay);
+    day.replay->Replay(peakStart, peakEnd, replayLines, &figures.replay);
   }
   kept_[static_cast<size_t>(index)] = 1;
 }
 
-std::vector<DayFigures> CPlanDays::Days() const {
-  std::vector<DayFigures> days;
+std::vector<DayFigures> CPlanDays::TakeDays() {
+  // In place: a year of days is too large to hold twice.
+  size_t kept = 0;
   for (size_t i = 0; i < days_.size(); ++i) {
-    if (kept_[i] != 0) days.push_back(days_[i]);
+    if (kept_[i] == 0) continue;
+    if (kept != i) days_[kept] = days_[i];
+    ++kept;
   }
-  return days;
+  days_.resize(kept);
+  kept_.clear();
+  return std::move(days_);
 }

@@ -37,8 +37,8 @@ class CPlanDays final : public CDayObserver {
   // range check.
   int32_t replayLines = 0;
 
-  // The days kept, oldest first.
-  std::vector<DayFigures> Days() const;
+  // The days kept, oldest first, moved out: the object holds none after it.
+  std::vector<DayFigures> TakeDays();
 
   // Hands each kept day whose statements returned no rows, oldest first,
   // to `visit(DayFigures&)`, which may change it.

@@ -332,7 +332,7 @@ bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind&
               " days of the plan could not be read";
     return false;
   }
-  const std::vector<DayFigures> days = collected->Days();
+  const std::vector<DayFigures> days = collected->TakeDays();
   int64_t calls = 0;
   for (const DayFigures& day : days) calls += day.calls;
   if (scanned == 0 || calls == 0) {

@@ -228,7 +228,7 @@ int RunPlan(const PlanOptions& options) {
     return Fail(std::string(lost ? "lost the connection to" : "failed to read") + " data source \"" + options.dsn +
                 "\": " + std::to_string(unread) + " days could not be read, so no plan is made");
   }
-  const std::vector<DayFigures> days = collected->Days();
+  const std::vector<DayFigures> days = collected->TakeDays();
   int64_t calls = 0;
   for (const DayFigures& day : days) calls += day.calls;
   if (scanned == 0 || calls == 0) {

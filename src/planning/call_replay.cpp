@@ -45,63 +45,54 @@ bool BlockedOf(uint64_t key) { return ((key >> kKeyShift) & 1) != 0; }
 DayLoss LossAt(const DayReplay& day, int32_t lines) {
   DayLoss loss;
   if (lines >= day.demand) return loss;
-  for (int32_t i = 0; i < day.systems; ++i) {
-    if (day.lines[i] == lines) {
-      loss.lost = day.lost[i];
-      loss.peakLost = day.peakLost[i];
-      return loss;
-    }
+  if (lines >= day.lowest && lines - day.lowest < kReplaySizes) {
+    loss.lost = day.lost[lines - day.lowest];
+    loss.peakLost = day.peakLost[lines - day.lowest];
+  } else if (lines == day.given && lines > 0) {
+    loss.lost = day.givenLost;
+    loss.peakLost = day.givenPeakLost;
+  } else {
+    loss.known = false;
   }
-  loss.known = false;
   return loss;
 }
 
 void CallReplay::StartDay() {
-  first_.clear();
-  second_.clear();
+  events_.clear();
+  keys_.clear();
+  heldSeconds_ = 0;
+  carried_ = 0;
 }
 
 void CallReplay::AddAttempt(int32_t start, int32_t end, bool blocked) {
-  if (first_.size() < kMaxRows) first_.push_back({start, end, blocked});
+  if (start < 0 || start > static_cast<int32_t>(kTimeMask) || events_.size() >= kMaxRows) return;
+  end = std::clamp(end, start, static_cast<int32_t>(kTimeMask));
+  if (!blocked) {
+    heldSeconds_ += std::max(end - start, 1);
+    ++carried_;
+  }
+  events_.push_back(RowKey(start, end, blocked) | events_.size());
 }
 
 void CallReplay::AddSecondLine(int32_t start, int32_t end, bool blocked) {
-  if (second_.size() < kMaxRows) second_.push_back({start, end, blocked});
+  if (start < 0 || start > static_cast<int32_t>(kTimeMask) || keys_.size() >= kMaxRows) return;
+  keys_.push_back(RowKey(start, std::clamp(end, start, static_cast<int32_t>(kTimeMask)), blocked));
 }
 
-void CallReplay::Replay(int32_t dayLength, int32_t peakStart, int32_t peakEnd, int32_t givenLines, DayReplay* out) {
+void CallReplay::Replay(int32_t peakStart, int32_t peakEnd, int32_t givenLines, DayReplay* out) {
   *out = DayReplay{};
-  const int32_t length = std::clamp(dayLength, 0, static_cast<int32_t>(kTimeMask));
-  // The rows that start in the day, their ends within it, in the fixed
-  // order; the holding time of the carried ones.
-  int64_t heldSeconds = 0;
-  int64_t carried = 0;
-  events_.clear();
-  for (const Row& row : first_) {
-    if (row.start < 0 || row.start >= length) continue;
-    const int32_t end = std::clamp(row.end, row.start, length);
-    if (!row.blocked) {
-      heldSeconds += std::max(end - row.start, 1);
-      ++carried;
-    }
-    events_.push_back(RowKey(row.start, end, row.blocked) | events_.size());
-  }
   const size_t attempts = events_.size();
   out->attempts = static_cast<int32_t>(attempts);
   if (attempts == 0) return;
-  const int32_t hold =
-      carried > 0 ? static_cast<int32_t>(std::max<int64_t>(1, (heldSeconds + carried / 2) / carried)) : kFallbackHoldSeconds;
+  const int32_t hold = carried_ > 0 ? static_cast<int32_t>(std::max<int64_t>(1, (heldSeconds_ + carried_ / 2) / carried_))
+                                    : kFallbackHoldSeconds;
+  // The attempts in the fixed order.
   RadixSort(events_, sorted_, kKeyShift, kKeyBits);
 
   // A call the second statement brings again holds two lines: its row is
   // matched to an equal row of the first. Among equal rows the first ones
   // take the second line, so the order stays fixed.
   lines_.assign(attempts, 1);
-  keys_.clear();
-  for (const Row& row : second_) {
-    if (row.start < 0 || row.start >= length) continue;
-    keys_.push_back(RowKey(row.start, std::clamp(row.end, row.start, length), row.blocked));
-  }
   RadixSort(keys_, sorted_, kKeyShift, kKeyBits);
   for (size_t a = 0, b = 0; a < attempts && b < keys_.size();) {
     const uint64_t key = events_[a] & ~kIndexMask;
@@ -151,19 +142,22 @@ void CallReplay::Replay(int32_t dayLength, int32_t peakStart, int32_t peakEnd, i
     if (start >= peakStart && start < peakEnd) ++out->peakAttempts;
   }
 
-  // The sizes below the demand, the given lines among them.
-  const int32_t lowest = std::max(1, demand - (kReplaySystems - 1));
-  if (givenLines > 0 && givenLines < lowest) out->lines[out->systems++] = givenLines;
-  for (int32_t lines = lowest; lines < demand; ++lines) out->lines[out->systems++] = lines;
-  if (out->systems == 0) return;
+  // The sizes below the demand, and the given lines below those in the
+  // last system.
+  const int32_t lowest = std::max(1, demand - kReplaySizes);
+  out->lowest = lowest;
+  if (givenLines > 0 && givenLines < lowest) out->given = givenLines;
+  if (lowest >= demand && out->given == 0) return;
 
   // Every size at once: per attempt one flag a size, kept in a slot while
-  // the attempt holds lines in any size (sizes not in use carry all).
+  // the attempt holds lines in any size (sizes not in use carry all, and
+  // lose nothing).
   alignas(64) int32_t capacity[kReplaySystems];
   alignas(64) int32_t held[kReplaySystems] = {};
   alignas(64) int32_t lost[kReplaySystems] = {};
   alignas(64) int32_t peakLost[kReplaySystems] = {};
-  for (int32_t i = 0; i < kReplaySystems; ++i) capacity[i] = i < out->systems ? out->lines[i] : demand;
+  for (int32_t i = 0; i < kReplaySizes; ++i) capacity[i] = std::min(lowest + i, demand);
+  capacity[kReplaySizes] = out->given > 0 ? out->given : demand;
   slotOf_.assign(attempts, 0);
   flags_.resize(static_cast<size_t>(demand + 1) * kReplaySystems);
   freeSlots_.clear();
@@ -195,8 +189,12 @@ void CallReplay::Replay(int32_t dayLength, int32_t peakStart, int32_t peakEnd, i
         for (int32_t i = 0; i < kReplaySystems; ++i) held[i] -= need * carried[i];
         freeSlots_.push_back(slot);
       });
-  for (int32_t i = 0; i < out->systems; ++i) {
+  for (int32_t i = 0; i < kReplaySizes; ++i) {
     out->lost[i] = lost[i];
     out->peakLost[i] = peakLost[i];
+  }
+  if (out->given > 0) {
+    out->givenLost = lost[kReplaySizes];
+    out->givenPeakLost = peakLost[kReplaySizes];
   }
 }

@@ -22,8 +22,10 @@
 #include <cstdint>
 #include <vector>
 
-// The most loss systems one day is replayed through.
+// The most loss systems one day is replayed through: the sizes just below
+// its demand, and the lines given.
 inline constexpr int32_t kReplaySystems = 64;
+inline constexpr int32_t kReplaySizes = kReplaySystems - 1;
 // The holding time of a turned-away attempt on a day without a carried call.
 inline constexpr int32_t kFallbackHoldSeconds = 180;
 
@@ -34,12 +36,15 @@ struct DayReplay {
   // The most lines the attempts hold at once when none is lost: with as
   // many lines or more, none is.
   int32_t demand = 0;
-  // The systems replayed, by lines ascending: the kReplaySystems − 1 sizes
-  // below the demand, and the lines given when they lie further below.
-  int32_t systems = 0;
-  int32_t lines[kReplaySystems] = {};
-  int32_t lost[kReplaySystems] = {};
-  int32_t peakLost[kReplaySystems] = {};
+  // The sizes replayed: from `lowest` up to the demand (lost[i] and
+  // peakLost[i] for lowest + i lines), at most kReplaySizes of them; and the
+  // lines given when they lie below those (0: none).
+  int32_t lowest = 0;
+  int32_t given = 0;
+  int32_t givenLost = 0;
+  int32_t givenPeakLost = 0;
+  int32_t lost[kReplaySizes] = {};
+  int32_t peakLost[kReplaySizes] = {};
 };
 
 // What one day replayed through `lines` lost: all day and in its daily peak
@@ -56,27 +61,24 @@ class CallReplay {
   // Forgets the rows of the day before (keeping the room they took).
   void StartDay();
   // A row of the day's first statement, and a row of its second: start and
-  // end in seconds from the day's start, and whether every line was busy.
+  // end in seconds from the day's start (a start outside 0 to 2^18 − 1 is
+  // left out, an end before the start taken as the start), and whether
+  // every line was busy.
   void AddAttempt(int32_t start, int32_t end, bool blocked);
   void AddSecondLine(int32_t start, int32_t end, bool blocked);
-  // Replays the day of `dayLength` seconds, whose daily peak hour runs from
-  // second `peakStart` up to `peakEnd` (an empty span: none), and keeps the
-  // figures in `out`; `givenLines` (0: none) is replayed too.
-  void Replay(int32_t dayLength, int32_t peakStart, int32_t peakEnd, int32_t givenLines, DayReplay* out);
+  // Replays the day's rows, whose daily peak hour runs from second
+  // `peakStart` up to `peakEnd` (an empty span: none), and keeps the figures
+  // in `out`; `givenLines` (0: none) is replayed too.
+  void Replay(int32_t peakStart, int32_t peakEnd, int32_t givenLines, DayReplay* out);
 
  private:
-  struct Row {
-    int32_t start;
-    int32_t end;
-    bool blocked;
-  };
-  std::vector<Row> first_;
-  std::vector<Row> second_;
-  std::vector<uint64_t> events_;   // the attempts in replay order
+  std::vector<uint64_t> events_;   // the attempts, then in replay order
   std::vector<uint64_t> keys_;     // the second rows, then the releases
   std::vector<uint64_t> sorted_;   // room for sorting
   std::vector<uint8_t> lines_;     // lines each attempt needs
   std::vector<int32_t> slotOf_;    // each attempt's slot of flags
   std::vector<uint8_t> flags_;     // per slot, whether each size carries it
   std::vector<int32_t> freeSlots_;
+  int64_t heldSeconds_ = 0;        // of the carried attempts
+  int64_t carried_ = 0;
 };

@@ -29,7 +29,7 @@ DayReplay Replay(const std::vector<Attempt>& attempts, int32_t peakStart, int32_
     if (a->lines == 2) replay->AddSecondLine(a->start, a->end, a->blocked);
   }
   DayReplay out;
-  replay->Replay(kDay, peakStart, peakEnd, given, &out);
+  replay->Replay(peakStart, peakEnd, given, &out);
   return out;
 }
 

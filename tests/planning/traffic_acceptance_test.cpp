@@ -108,7 +108,7 @@ class TrafficGenerator {
     }
     const PeakHour peak = FindPeakHour(figures.traffic, figures.quarters);
     const int32_t peakStart = std::max(peak.start, 0) * kQuarterHourSeconds;
-    replay_.Replay(kDay, peakStart, peak.start < 0 ? 0 : peakStart + kBusyHourSeconds, lines_, &figures.replay);
+    replay_.Replay(peakStart, peak.start < 0 ? 0 : peakStart + kBusyHourSeconds, lines_, &figures.replay);
     return figures;
   }
 
