@@ -116,6 +116,16 @@ std::vector<std::string> PlanProjectionLines(const PlanReportHeader& header, con
         forecast.points, MonthOf(first).c_str(), next > 0.0 ? (yearOn / next - 1.0) * 100.0 : 0.0,
         ModelTitle(forecast.model), header.horizonMonths, plan.highRatio));
   }
+  if (plan.stepMonth >= 0) {
+    lines.push_back(Format("Taken out of the forecast: the step of %+.0f%% from %s (a new level, not growth).",
+                           (plan.stepRatio - 1.0) * 100.0,
+                           MonthOf(plan.months[static_cast<size_t>(plan.stepMonth)]).c_str()));
+  }
+  for (size_t j = 0; j < plan.oneOffMonths.size(); ++j) {
+    lines.push_back(Format("Taken out of the forecast: %s, which stands apart from the months around it (%+.0f%%).",
+                           MonthOf(plan.months[static_cast<size_t>(plan.oneOffMonths[j])]).c_str(),
+                           (plan.oneOffRatios[j] - 1.0) * 100.0));
+  }
   const ModelRecord& chosen = forecast.records[static_cast<size_t>(forecast.model)];
   if (chosen.judged) {
     lines.push_back(Format("Model: %s, %.1f%% mean absolute percentage error forecasting the last %d complete months "

@@ -471,6 +471,8 @@ TEST(TrafficAcceptanceTest, ANewOfficeIsANewLevelAndACampaignMonthIsLeftOut) {
     EXPECT_EQ(planned.months[static_cast<size_t>(planned.oneOffMonths[0])].month, 10) << seed;
     EXPECT_LT(planned.stepMonth, 0) << seed;
     EXPECT_EQ(planned.verdict.outlook, LinesOutlook::kLasts) << seed;
+    EXPECT_NE(Report(busy, planned).find("\nTaken out of the forecast: 2024/10, which stands apart from the months "),
+              std::string::npos);
     std::printf("seed %u: step of %+.0f%% found in month %d, outlook lasts; campaign month %d left out (%+.0f%%)\n",
                 seed, (plan.stepRatio - 1) * 100, plan.months[static_cast<size_t>(plan.stepMonth)].month,
                 planned.months[static_cast<size_t>(planned.oneOffMonths[0])].month,
