@@ -1,6 +1,5 @@
 #include "cli/check_command.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -10,7 +9,6 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -19,7 +17,7 @@
 #include "analysis/call_peak.h"
 #include "analysis/day_statements.h"
 #include "analysis/plan_days.h"
-#include "analysis/plan_scan.h"
+#include "analysis/planned_records.h"
 #include "analysis/record_day.h"
 #include "cli/call_kinds.h"
 #include "cli/plan_command.h"
@@ -29,6 +27,7 @@
 #include "planning/erlang_b.h"
 #include "planning/lines_exhaustion.h"
 #include "platform/local_time.h"
+#include "platform/output_redirect.h"
 #include "report/plan_formats.h"
 #include "report/plan_report.h"
 #include "report/threshold_range.h"
@@ -56,33 +55,6 @@ void WriteLine(int fd, const std::string& line) {
     done += static_cast<size_t>(n);
   }
 }
-
-// While the check runs, what the analysis prints on standard output (range
-// headers, rows at the view time) goes to /dev/null: the plugin's output is
-// its one line, written to the saved descriptor.
-class QuietStandardOutput {
- public:
-  QuietStandardOutput() {
-    std::fflush(stdout);
-    saved_ = dup(STDOUT_FILENO);
-    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
-    if (saved_ >= 0 && null >= 0) dup2(null, STDOUT_FILENO);
-    if (null >= 0) close(null);
-  }
-  ~QuietStandardOutput() {
-    std::fflush(stdout);
-    if (saved_ < 0) return;
-    dup2(saved_, STDOUT_FILENO);
-    close(saved_);
-  }
-  QuietStandardOutput(const QuietStandardOutput&) = delete;
-  QuietStandardOutput& operator=(const QuietStandardOutput&) = delete;
-  // Where the plugin's line goes.
-  int Fd() const { return saved_ >= 0 ? saved_ : STDOUT_FILENO; }
-
- private:
-  int saved_ = -1;
-};
 
 // The deadline of --timeout: a thread that, unless the check has answered
 // first, prints the UNKNOWN line and ends the process with status 3. A
@@ -322,34 +294,28 @@ std::string ClockText(int32_t seconds) {
 // are not). On failure returns false with the reason.
 bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind& kind, LinesExhaustion* found,
                 int32_t* linesNeeded, std::string* stale, std::string* reason) {
-  checker->Sessions = DefaultRangeSessions();
-  auto collected = std::make_unique<CPlanDays>();
-  collected->replayLines = options.lines;
-  const int scanned = ScanPlanDays(checker, kind.mode, collected.get(), nullptr, kDefaultHistoryMonths);
-  if (checker->UnreadDays > 0) {
-    *reason = std::string(checker->Session.connectionLost != 0 ? "lost the connection to" : "failed to read") +
-              " data source \"" + options.dsn + "\": " + std::to_string(checker->UnreadDays) +
-              " days of the plan could not be read";
+  PlanSource source;
+  source.mode = kind.mode;
+  source.sessions = DefaultRangeSessions();
+  source.historyMonths = kDefaultHistoryMonths;
+  source.replayLines = options.lines;
+  const PlannedRecords records = ReadPlannedRecords(checker, source, nullptr);
+  if (records.outcome == PlannedOutcome::kDaysUnread) {
+    *reason = std::string(records.connectionLost ? "lost the connection to" : "failed to read") + " data source \"" +
+              options.dsn + "\": " + std::to_string(records.unreadDays) + " days of the plan could not be read";
     return false;
   }
-  const std::vector<DayFigures> days = collected->TakeDays();
-  int64_t calls = 0;
-  for (const DayFigures& day : days) calls += day.calls;
-  if (scanned == 0 || calls == 0) {
+  if (records.outcome != PlannedOutcome::kRead) {
     *reason = "data source \"" + options.dsn + "\" holds no usable records of " + kind.name + " calls to plan with";
     return false;
   }
-  SYSTEMTIME today{};
-  GetLocalTime(&today);
-  PlanRequest request;
+  const std::vector<DayFigures>& days = records.days;
+  PlanRequest request = TodaysPlanRequest();
   request.grade = options.gradePercent / 100.0;
   request.lines = options.lines;
   request.horizonMonths = kCheckHorizonMonths;
-  request.currentYear = today.wYear;
-  request.currentMonth = today.wMonth;
-  request.currentDay = today.wDay;
   const CapacityPlan plan = MakeCapacityPlan(days, request);
-  *found = FindLinesExhaustion(plan, today.wYear, today.wMonth);
+  *found = FindLinesExhaustion(plan, request.currentYear, request.currentMonth);
   *linesNeeded = plan.linesNeededNow;
   *stale = StaleRecordsText(plan);
   if (found->kind == ExhaustionKind::kUnknown) {
@@ -449,8 +415,11 @@ int RunCheck(const CheckOptions& options) {
   std::signal(SIGPIPE, SIG_IGN);
   const CallKind& kind = CallKindNamed(options.calls);
   const std::string service = ServiceName(kind.name);
-  QuietStandardOutput quiet;
-  const int out = quiet.Fd();
+  // While the check runs, what the analysis prints on standard output
+  // (range headers, rows at the view time) goes nowhere: the plugin's output
+  // is its one line, written to the standard output of before.
+  const StandardOutputRedirect quiet = StandardOutputRedirect::ToNowhere();
+  const int out = quiet.Saved();
   char seconds[32] = {};
   std::snprintf(seconds, sizeof seconds, "%g", options.timeoutSeconds);
   Deadline deadline(options.timeoutSeconds, out,

@@ -10,12 +10,11 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <vector>
 
 #include "analysis/call_peak.h"
 #include "analysis/format_thousands.h"
-#include "analysis/plan_scan.h"
+#include "analysis/planned_records.h"
 #include "cli/call_kinds.h"
 #include "cli/cdr_columns.h"
 #include "cli/exit_status.h"
@@ -24,6 +23,7 @@
 #include "cli/trunk_metrics.h"
 #include "planning/capacity_plan.h"
 #include "platform/local_time.h"
+#include "platform/output_redirect.h"
 #include "report/atomic_file.h"
 #include "report/plan_chart.h"
 #include "report/plan_csv.h"
@@ -32,28 +32,6 @@
 #include "report/plan_report.h"
 
 namespace {
-
-// Everything the range check prints goes to standard error while it runs:
-// standard output carries the plan alone.
-class StdoutToStderr {
- public:
-  StdoutToStderr() {
-    std::fflush(stdout);
-    saved_ = dup(STDOUT_FILENO);
-    if (saved_ >= 0) dup2(STDERR_FILENO, STDOUT_FILENO);
-  }
-  ~StdoutToStderr() {
-    std::fflush(stdout);
-    if (saved_ < 0) return;
-    dup2(saved_, STDOUT_FILENO);
-    close(saved_);
-  }
-  StdoutToStderr(const StdoutToStderr&) = delete;
-  StdoutToStderr& operator=(const StdoutToStderr&) = delete;
-
- private:
-  int saved_ = -1;
-};
 
 class TerminalProgress : public CPlanScanProgress {
  public:
@@ -206,45 +184,41 @@ int RunPlan(const PlanOptions& options) {
     checker.Session.PrintConnectFailure();
     return status;
   }
-  checker.Sessions = options.sessions;
-  auto collected = std::make_unique<CPlanDays>();
-  collected->replayLines = options.lines;
-  int scanned = 0;
+  PlanSource source;
+  source.mode = kind.mode;
+  source.sessions = options.sessions;
+  source.historyMonths = options.historyMonths;
+  source.replayLines = options.lines;
+  PlannedRecords records;
   {
-    StdoutToStderr redirect;
+    // Everything the range check prints goes to standard error while it
+    // runs: standard output carries the plan alone.
+    const StandardOutputRedirect toErrors(STDERR_FILENO);
     TerminalProgress progress;
-    scanned = ScanPlanDays(&checker, kind.mode, collected.get(), &progress, options.historyMonths);
+    records = ReadPlannedRecords(&checker, source, &progress);
     progress.End();
   }
-  const bool lost = checker.Session.connectionLost != 0;
-  const int32_t unread = checker.UnreadDays;
-  const RecordRangeNotes range = checker.RangeNotes;
   checker.CloseDatabase();
-  if (range.badRecords > 0) std::fprintf(stderr, "nortesk-etp: %s\n", BadRecordDaysText(range).c_str());
-  if (scanned == 0 && !range.failure.empty()) {
-    return Fail("cannot read the record days of data source \"" + options.dsn + "\": " + range.failure);
+  if (records.range.badRecords > 0) std::fprintf(stderr, "nortesk-etp: %s\n", BadRecordDaysText(records.range).c_str());
+  switch (records.outcome) {
+    case PlannedOutcome::kRangeUnread:
+      return Fail("cannot read the record days of data source \"" + options.dsn + "\": " + records.range.failure);
+    case PlannedOutcome::kDaysUnread:
+      return Fail(std::string(records.connectionLost ? "lost the connection to" : "failed to read") +
+                  " data source \"" + options.dsn + "\": " + std::to_string(records.unreadDays) +
+                  " days could not be read, so no plan is made");
+    case PlannedOutcome::kNoRecords:
+      return Fail("data source \"" + options.dsn + "\" holds no usable records of " + kind.name + " calls");
+    case PlannedOutcome::kRead:
+      break;
   }
-  if (unread > 0) {
-    return Fail(std::string(lost ? "lost the connection to" : "failed to read") + " data source \"" + options.dsn +
-                "\": " + std::to_string(unread) + " days could not be read, so no plan is made");
-  }
-  const std::vector<DayFigures> days = collected->TakeDays();
-  int64_t calls = 0;
-  for (const DayFigures& day : days) calls += day.calls;
-  if (scanned == 0 || calls == 0) {
-    return Fail("data source \"" + options.dsn + "\" holds no usable records of " + kind.name + " calls");
-  }
+  const std::vector<DayFigures>& days = records.days;
 
-  SYSTEMTIME today{};
-  GetLocalTime(&today);
-  PlanRequest request;
+  PlanRequest request = TodaysPlanRequest();
   request.grade = options.gradePercent / 100.0;
   request.highGrade = options.highGradePercent / 100.0;
   request.lines = options.lines;
   request.horizonMonths = options.months;
-  request.currentYear = today.wYear;
-  request.currentMonth = today.wMonth;
-  request.currentDay = today.wDay;
   request.busyDays = options.busyDays == "weekdays" ? BusyDaysRule::kWeekdays
                      : options.busyDays == "all"    ? BusyDaysRule::kAll
                                                     : BusyDaysRule::kAuto;
@@ -264,7 +238,7 @@ int RunPlan(const PlanOptions& options) {
   if (!FlushStandardOutput(&error)) return Fail(error);
   const int status = WriteFiles(options, header, days, plan);
   if (status != kExitDone || options.metricsPath.empty()) return status;
-  const MetricsSource source{options.dsn, kind.name, options.gradePercent, options.lines};
-  if (!WritePlanMetrics(options.metricsPath, source, days, plan, &error)) return Fail(error);
+  const MetricsSource metrics{options.dsn, kind.name, options.gradePercent, options.lines};
+  if (!WritePlanMetrics(options.metricsPath, metrics, days, plan, &error)) return Fail(error);
   return kExitDone;
 }
