@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "analysis/call_kinds.h"
 #include "analysis/day_statements.h"
 #include "settings/settings.h"
 #include "db/driver_process.h"

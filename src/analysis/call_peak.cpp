@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "analysis/call_kinds.h"
 #include "analysis/check_progress.h"
 #include "analysis/exit_state_names.h"
 #include "settings/settings.h"
@@ -152,15 +153,8 @@ void CCallPeak::PrintPeaks() {
   // An empty list leaves RowsCounted alone: the summary after it reports the
   // rows that were checked.
   if (Peaks.IsEmpty()) return;
-  if ((CheckMode & kCheckExtension) != 0) {
-    std::printf("Peak extension calls\n");
-  } else if ((CheckMode & kCheckTrunk) != 0) {
-    std::printf("Peak trunk calls\n");
-  } else if ((CheckMode & kCheckTrunkWithoutSipTie) != 0) {
-    std::printf("Peak trunk calls without SIP-TIE\n");
-  } else {
-    std::printf("...\n");
-  }
+  const CallKind* kind = CallKindOfMode(CheckMode);
+  std::printf("%s\n", kind != nullptr ? kind->peakHeader : "...");
   for (int32_t i = 0; i < Peaks.Count(); ++i) {
     char when[32] = {};
     FormatEpochLocal(Peaks[i].time, when, sizeof when);

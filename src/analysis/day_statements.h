@@ -1,5 +1,5 @@
-// The statements of the peak checks: the selects of one day's calls for
-// each mode, and the first and last record day of CDRMAIN.
+// The statements of the peak checks: the shape of one day's selects, and
+// the first and last record day of CDRMAIN.
 #pragma once
 
 #include <cstddef>
@@ -20,10 +20,7 @@ struct DaySelects {
   const char* firstTimes;
   const char* secondTimes;
 };
-
-// The selects of the first mode flag set in `checkMode` (1, 2, 4 in that
-// order); null when none is set.
-const DaySelects* DaySelectsFor(uint32_t checkMode);
+// The selects of each kind of call: analysis/call_kinds.h.
 
 // Formats `select` for the day [dayStart, dayEnd) into `out`.
 void FormatDaySelect(char* out, size_t size, const char* select, int32_t dayStart, int32_t dayEnd);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "analysis/call_peak.h"
+#include "analysis/call_kinds.h"
 #include "analysis/check_progress.h"
 #include "analysis/day_results.h"
 #include "analysis/day_statements.h"
@@ -229,15 +230,9 @@ int CCallPeak::CheckRange(const RecordDay& through) {
   SYSTEMTIME last{};
   EpochToLocalFields(FirstDay, &first);
   EpochToLocalFields(LastDay, &last);
-  if ((CheckMode & kCheckExtension) != 0) {
-    std::printf("Checking extension records from %02d/%04d to %02d/%04d...\n\n", first.wMonth, first.wYear,
-                last.wMonth, last.wYear);
-  } else if ((CheckMode & kCheckTrunk) != 0) {
-    std::printf("Checking trunk records from %02d/%04d to %02d/%04d...\n\n", first.wMonth, first.wYear,
-                last.wMonth, last.wYear);
-  } else if ((CheckMode & kCheckTrunkWithoutSipTie) != 0) {
-    std::printf("Checking trunk records without SIP-TIE from %02d/%04d to %02d/%04d...\n\n", first.wMonth,
-                first.wYear, last.wMonth, last.wYear);
+  if (const CallKind* kind = CallKindOfMode(CheckMode); kind != nullptr) {
+    std::printf("Checking %s from %02d/%04d to %02d/%04d...\n\n", kind->records, first.wMonth, first.wYear, last.wMonth,
+                last.wYear);
   } else {
     std::printf("...\n");
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "analysis/call_peak.h"
+#include "analysis/call_kinds.h"
 #include "analysis/check_progress.h"
 #include "analysis/day_results.h"
 #include "analysis/day_statements.h"

@@ -14,12 +14,12 @@
 #include <thread>
 #include <vector>
 
+#include "analysis/call_kinds.h"
 #include "analysis/call_peak.h"
 #include "analysis/day_statements.h"
 #include "analysis/plan_days.h"
 #include "analysis/planned_records.h"
 #include "analysis/record_day.h"
-#include "cli/call_kinds.h"
 #include "cli/plan_command.h"
 #include "cli/trunk_metrics.h"
 #include "settings/settings.h"
@@ -295,7 +295,7 @@ std::string ClockText(int32_t seconds) {
 bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind& kind, LinesExhaustion* found,
                 int32_t* linesNeeded, std::string* stale, std::string* reason) {
   PlanSource source;
-  source.mode = kind.mode;
+  source.mode = kind.Mode();
   source.sessions = DefaultRangeSessions();
   source.historyMonths = kDefaultHistoryMonths;
   source.replayLines = options.lines;
@@ -441,7 +441,7 @@ int RunCheck(const CheckOptions& options) {
   std::string rows;
   checker.Session.printSink = &diagnostics;
   checker.rowSink = &rows;
-  const CheckModeScope dayMode(kind.mode);
+  const CheckModeScope dayMode(kind.Mode());
   checker.Reset();
   KeepDay keep;
   checker.DayObserver = &keep;

@@ -12,10 +12,10 @@
 #include <iterator>
 #include <vector>
 
+#include "analysis/call_kinds.h"
 #include "analysis/call_peak.h"
 #include "analysis/format_thousands.h"
 #include "analysis/planned_records.h"
-#include "cli/call_kinds.h"
 #include "cli/cdr_columns.h"
 #include "cli/exit_status.h"
 #include "cli/progress_bar.h"
@@ -185,7 +185,7 @@ int RunPlan(const PlanOptions& options) {
     return status;
   }
   PlanSource source;
-  source.mode = kind.mode;
+  source.mode = kind.Mode();
   source.sessions = options.sessions;
   source.historyMonths = options.historyMonths;
   source.replayLines = options.lines;

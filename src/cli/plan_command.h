@@ -47,7 +47,7 @@ inline constexpr int32_t kDefaultHistoryMonths = 36;
 
 struct PlanOptions {
   std::string dsn;
-  std::string calls = "trunk";  // the name of one of CallKinds() (cli/call_kinds.h)
+  std::string calls = "trunk";  // the name of one of CallKinds() (analysis/call_kinds.h)
   double gradePercent = 1.0;
   double highGradePercent = 7.0;
   std::string busyDays = "auto";  // "auto", "weekdays" or "all"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/call_kinds.h"
 #include "analysis/call_peak.h"
-#include "cli/call_kinds.h"
 #include "cli/plan_command.h"
 #include "cli/trunk_metrics.h"
 #include "settings/settings.h"

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "analysis/call_kinds.h"
 #include "analysis/call_peak.h"
 #include "console/command_table.h"
 #include "settings/settings.h"
@@ -23,9 +24,10 @@ std::string DirectoryOf(const std::string& path) {
 }  // namespace
 
 void PrintMenu() {
-  std::printf("e -> check peak extension calls\n");
-  std::printf("t -> check peak trunk calls\n");
-  std::printf("T -> check peak trunk calls without SIP-TIE\n");
+  for (uint32_t mode : {kCheckExtension, kCheckTrunk, kCheckTrunkWithoutSipTie}) {
+    const CallKind* kind = CallKindOfMode(mode);
+    std::printf("%c -> %s\n", kind->letter, kind->menu);
+  }
   std::printf("m -> check trunk minutes\n");
   std::printf("M -> check trunk minutes without SIP-TIE\n");
 }

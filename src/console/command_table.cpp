@@ -1,7 +1,8 @@
 #include "console/command_table.h"
 
-#include "console/peak_commands.h"
+#include "analysis/call_kinds.h"
 #include "analysis/trunk_minutes.h"
+#include "console/peak_commands.h"
 #include "console/command_loop.h"
 #include "console/options_command.h"
 #include "settings/settings.h"
@@ -17,9 +18,6 @@ struct Command {
 // Letter case matters. 'q' is handled by the loop itself.
 constexpr Command kCommands[] = {
     {'?', [] { PrintMenu(); }},
-    {'e', [] { PeakCallsCommand(kCheckExtension); }},
-    {'t', [] { PeakCallsCommand(kCheckTrunk); }},
-    {'T', [] { PeakCallsCommand(kCheckTrunkWithoutSipTie); }},
     {'d', [] { PeakDayCommand(); }},
     {'o', [] { OptionsCommand(); }},
     {'m', [] { TrunkMinutesCommand(0); }},
@@ -30,6 +28,11 @@ constexpr Command kCommands[] = {
 }  // namespace
 
 bool DispatchCommand(char letter) {
+  // The peak checks by their kinds' letters (analysis/call_kinds.h).
+  if (const CallKind* kind = CallKindOfLetter(letter); kind != nullptr) {
+    PeakCallsCommand(kind->Mode());
+    return true;
+  }
   for (const Command& command : kCommands) {
     if (command.letter == letter) {
       command.handler();

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "analysis/call_kinds.h"
 #include "analysis/call_line_format.h"
 #include "analysis/check_progress.h"
 #include "analysis/day_statements.h"
