@@ -183,25 +183,25 @@ std::string BlockingText(double share) {
   return share < 0.0001 ? std::string("below 0.01%") : Format("%.2f%%", share * 100.0);
 }
 
-// The replay's two lines for `replay`, nothing when no attempt was replayed.
-void AddReplayLines(const PlanReportHeader& header, std::span<const DayFigures> days, const YearLoads& year,
-                    const PeriodReplay& replay, std::vector<std::string>* lines) {
+// The replay's line for `replay`, nothing when no attempt was replayed.
+void AddReplayLine(const PlanReportHeader& header, std::span<const DayFigures> days, const YearLoads& year,
+                   const PeriodReplay& replay, std::vector<std::string>* lines) {
   if (!replay.Made()) return;
-  lines->push_back(Format("  replayed through %s: %s of all attempts lost, %s in the daily peak hours, %s in those of "
-                          "the %s",
-                          CountOf(replay.lines, "line", "lines").c_str(), BlockingText(replay.Share()).c_str(),
-                          BlockingText(replay.PeakShare()).c_str(), BlockingText(replay.BusiestShare()).c_str(),
-                          CountOf(year.normalDays, "busiest day", "busiest days").c_str()));
-  std::string dayLine = "    " + CountOf(replay.daysAbove, "day", "days") + " above " + Grade(header.gradePercent);
+  std::string line = Format("  replayed through %s: %s of all attempts lost, %s in the daily peak hours, %s in those "
+                            "of the %s; %s above %s",
+                            CountOf(replay.lines, "line", "lines").c_str(), BlockingText(replay.Share()).c_str(),
+                            BlockingText(replay.PeakShare()).c_str(), BlockingText(replay.BusiestShare()).c_str(),
+                            CountOf(year.normalDays, "busiest day", "busiest days").c_str(),
+                            CountOf(replay.daysAbove, "day", "days").c_str(), Grade(header.gradePercent).c_str());
   if (replay.worstIndex >= 0) {
-    dayLine += ", the worst " + DateText(days[static_cast<size_t>(replay.worstIndex)]) + " with " +
-                 BlockingText(replay.worstShare);
+    line += ", the worst " + DateText(days[static_cast<size_t>(replay.worstIndex)]) + " with " +
+            BlockingText(replay.worstShare);
   }
   if (replay.unreplayedDays > 0) {
-    dayLine += Format("; %s left out, whose calls needed more than %d lines beyond these at once",
-                        CountOf(replay.unreplayedDays, "day", "days").c_str(), kReplaySystems - 1);
+    line += Format("; %s left out, whose calls needed more than %d lines beyond these at once",
+                   CountOf(replay.unreplayedDays, "day", "days").c_str(), kReplaySystems - 1);
   }
-  lines->push_back(dayLine);
+  lines->push_back(line);
 }
 
 std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, std::span<const DayFigures> days,
@@ -220,7 +220,7 @@ std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, std::sp
     lines.push_back(Format("Lines needed now: %d, set by the %s (ITU-T E.520 on the reference loads of %s)",
                            plan.linesNeededNow, CriterionName(year.governs), ReferencePeriodText(days, year).c_str()));
     lines.push_back(Format("  %s, %s", (highGoverns ? high : normal).c_str(), (highGoverns ? normal : high).c_str()));
-    AddReplayLines(header, days, year, plan.replayNeeded, &lines);
+    AddReplayLine(header, days, year, plan.replayNeeded, &lines);
   }
   const LinesVerdict& verdict = plan.verdict;
   if (verdict.outlook == LinesOutlook::kNotAsked) return lines;
@@ -241,7 +241,7 @@ std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, std::sp
     } else {
       lines.push_back(Format("  blocking now %s (Erlang B at the normal load)", blocking.c_str()));
     }
-    AddReplayLines(header, days, year, verdict.replay, &lines);
+    AddReplayLine(header, days, year, verdict.replay, &lines);
   } else {
     lines.push_back(Format("  capacity %s E at %s blocking", ErlangsText(verdict.capacity).c_str(),
                            Grade(header.gradePercent).c_str()));

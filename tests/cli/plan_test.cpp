@@ -255,7 +255,7 @@ std::string BlockingText(double share) {
   return share == 0.0 ? "0%" : share < 0.0001 ? "below 0.01%" : text;
 }
 
-// The report's two replay lines for the measured `days` through `lines`,
+// The report's replay line for the measured `days` through `lines`,
 // each day's attempts taken in start order (then end, turned away, more
 // lines first) through a plain list of the calls held: a turned-away
 // attempt holds for the day's mean carried call, rounded.
@@ -300,7 +300,7 @@ std::string ReplayLines(std::vector<DayCount> days, int lines, int busiestDays, 
   return "  replayed through " + std::to_string(lines) + " lines: " + BlockingText(ratio(lost, attempts)) +
          " of all attempts lost, " + BlockingText(ratio(peakLost, peakAttempts)) + " in the daily peak hours, " +
          BlockingText(ratio(busiestLost, busiestAttempts)) + " in those of the " + std::to_string(busiestDays) +
-          " busiest days\n    " + std::to_string(above) + (above == 1 ? " day" : " days") + " above " + grade + "%" +
+          " busiest days; " + std::to_string(above) + (above == 1 ? " day" : " days") + " above " + grade + "%" +
          (worstDay.empty() ? "" : ", the worst " + worstDay + " with " + BlockingText(worst)) + "\n";
 }
 
