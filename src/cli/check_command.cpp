@@ -21,6 +21,7 @@
 #include "analysis/planned_records.h"
 #include "analysis/record_day.h"
 #include "cli/plan_command.h"
+#include "cli/plan_option_values.h"
 #include "cli/trunk_metrics.h"
 #include "settings/settings.h"
 #include "planning/capacity_plan.h"
@@ -211,15 +212,6 @@ std::string CheckDuration(std::string& text) {
                                        : "a duration such as 90, 30s, 15m, 2h or 1d is needed, not \"" + text + "\"";
 }
 
-std::string CheckPercent(std::string& text) {
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (end == text.c_str() || *end != '\0' || !(value > 0.0 && value < 100.0)) {
-    return "a percentage above 0 and below 100 is needed, not " + text;
-  }
-  return "";
-}
-
 // One figure judged against its warning and critical ranges (either may be
 // absent).
 struct Judged {
@@ -312,6 +304,8 @@ bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind&
   const std::vector<DayFigures>& days = records.days;
   PlanRequest request = TodaysPlanRequest();
   request.grade = options.gradePercent / 100.0;
+  request.highGrade = options.highGradePercent / 100.0;
+  request.busyDays = BusyDaysRuleNamed(options.busyDays);
   request.lines = options.lines;
   request.horizonMonths = kCheckHorizonMonths;
   const CapacityPlan plan = MakeCapacityPlan(days, request);
@@ -358,6 +352,15 @@ CLI::App* AddCheckCommand(CLI::App* app, CheckOptions* options) {
   check->add_option("--gos", options->gradePercent, "grade of service of lines_needed and the months left")
       ->type_name("PERCENT")
       ->check(CLI::Validator(CheckPercent, "in (0 - 100)"))
+      ->capture_default_str();
+  check->add_option("--high-gos", options->highGradePercent,
+                    "the blocking probability allowed at high load, as plan takes it")
+      ->type_name("PERCENT")
+      ->check(CLI::Validator(CheckPercent, "in (0 - 100)"))
+      ->capture_default_str();
+  check->add_option("--busy-days", options->busyDays, "the days a month's busy hour is measured on, as plan takes it")
+      ->type_name("RULE")
+      ->check(CLI::IsMember(std::vector<std::string>(std::begin(kBusyDaysNames), std::end(kBusyDaysNames))))
       ->capture_default_str();
   const CLI::Validator range(CheckRange, "RANGE");
   check->add_option("--warning-peak", options->warningPeak, "peak calls, in percent of --lines or in calls")

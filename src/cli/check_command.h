@@ -72,6 +72,8 @@ struct CheckOptions {
   std::string day = "today";
   int32_t lines = 0;  // 0: not given
   double gradePercent = 1.0;
+  double highGradePercent = 7.0;  // of lines_needed, as plan's
+  std::string busyDays = "auto";  // of the months left, as plan's
   std::string warningPeak, criticalPeak;
   std::string warningBlocked, criticalBlocked;
   std::string warningMonths, criticalMonths;

@@ -18,6 +18,7 @@
 #include "analysis/planned_records.h"
 #include "cli/cdr_columns.h"
 #include "cli/exit_status.h"
+#include "cli/plan_option_values.h"
 #include "cli/progress_bar.h"
 #include "cli/standard_output.h"
 #include "cli/trunk_metrics.h"
@@ -219,9 +220,7 @@ int RunPlan(const PlanOptions& options) {
   request.highGrade = options.highGradePercent / 100.0;
   request.lines = options.lines;
   request.horizonMonths = options.months;
-  request.busyDays = options.busyDays == "weekdays" ? BusyDaysRule::kWeekdays
-                     : options.busyDays == "all"    ? BusyDaysRule::kAll
-                                                    : BusyDaysRule::kAuto;
+  request.busyDays = BusyDaysRuleNamed(options.busyDays);
   const CapacityPlan plan = MakeCapacityPlan(days, request);
   if (const std::string stale = StaleRecordsText(plan); !stale.empty()) {
     std::fprintf(stderr, "nortesk-etp: %s\n", stale.c_str());

@@ -7,22 +7,13 @@
 #include "analysis/call_kinds.h"
 #include "analysis/call_peak.h"
 #include "cli/plan_command.h"
+#include "cli/plan_option_values.h"
 #include "cli/trunk_metrics.h"
 #include "settings/settings.h"
 #include "report/gnuplot_literal.h"
 #include "report/plan_chart.h"
 
 namespace {
-
-// The percentage of a grade of service: strictly between 0 and 100.
-std::string CheckPercent(std::string& text) {
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (end == text.c_str() || *end != '\0' || !(value > 0.0 && value < 100.0)) {
-    return "a percentage above 0 and below 100 is needed, not " + text;
-  }
-  return "";
-}
 
 // Names that reach gnuplot: a control character could end a command there.
 std::string CheckFileName(std::string& text) {
@@ -65,7 +56,7 @@ CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options) {
                    "the days a month's busy hour is measured on: weekdays, all, or auto (every day when weekends "
                    "carry 80% of a weekday)")
       ->type_name("RULE")
-      ->check(CLI::IsMember({"auto", "weekdays", "all"}))
+      ->check(CLI::IsMember(std::vector<std::string>(std::begin(kBusyDaysNames), std::end(kBusyDaysNames))))
       ->capture_default_str();
   plan->add_option("--lines", options->lines, "lines installed: when do they run out?")
       ->type_name("N")

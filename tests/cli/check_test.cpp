@@ -180,8 +180,23 @@ TEST_P(StaleCheckTest, StaleRecordsAreSaidAndTheirMonthsCountFromToday) {
             std::string::npos)
       << run.out << run.err;
   EXPECT_NE(run.out.find(" months_left=0;6:;;0\n"), std::string::npos) << run.out;
-  // The plan made for the months gives the lines needed now, E.520's.
-  EXPECT_NE(run.out.find(" lines_needed="), std::string::npos) << run.out;
+  // The plan made for the months gives the lines needed now, E.520's, at
+  // the grades plan takes: a strict grade at high load lets the high load
+  // set them, in both.
+  const auto linesNeeded = [](const std::string& out) {
+    const size_t at = out.find(" lines_needed=");
+    return at == std::string::npos ? std::string("none") : out.substr(at + 14, out.find(';', at) - at - 14);
+  };
+  EXPECT_NE(linesNeeded(run.out), "none") << run.out;
+  ToolRun strict = Check({"--lines", "4", "--warning-months", "6:", "--high-gos", "0.1"});
+  ToolOptions plan;
+  plan.arguments = {"plan", "--high-gos", "0.1"};
+  ToolRun planned = RunTool("", plan);
+  ASSERT_EQ(planned.status, 0) << planned.err;
+  EXPECT_NE(linesNeeded(strict.out), linesNeeded(run.out)) << strict.out;
+  EXPECT_NE(planned.out.find("Lines needed now: " + linesNeeded(strict.out) + ", set by the high load"),
+            std::string::npos)
+      << planned.out << strict.out;
 }
 
 // plan --metrics describes the last complete day with the same figures as
