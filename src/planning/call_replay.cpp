@@ -18,15 +18,47 @@ constexpr size_t kMaxRows = size_t{1} << kIndexBits;
 constexpr int kKeyShift = kIndexBits;
 constexpr int kKeyBits = 2 * kTimeBits + 1;
 
-// Sorts `keys` by their bits [low, low + bits), stably, in 8-bit digits.
+// Sorts `keys` by their bits [low, low + bits), stably, in digits of at
+// most 11 bits (as few passes as that allows).
 void RadixSort(std::vector<uint64_t>& keys, std::vector<uint64_t>& scratch, int low, int bits) {
+  constexpr int kMaxDigitBits = 11;
+  const int passes = (bits + kMaxDigitBits - 1) / kMaxDigitBits;
+  const int digitBits = (bits + passes - 1) / passes;
+  const uint64_t digitMask = (uint64_t{1} << digitBits) - 1;
   scratch.resize(keys.size());
-  for (int shift = low; shift < low + bits; shift += 8) {
-    std::array<size_t, 257> offsets{};
-    for (uint64_t key : keys) ++offsets[((key >> shift) & 0xff) + 1];
-    for (size_t i = 1; i < offsets.size(); ++i) offsets[i] += offsets[i - 1];
-    for (uint64_t key : keys) scratch[offsets[(key >> shift) & 0xff]++] = key;
+  // Row numbers fit in 32 bits (kMaxRows).
+  std::array<uint32_t, (size_t{1} << kMaxDigitBits) + 1> offsets;
+  for (int pass = 0; pass < passes; ++pass) {
+    const int shift = low + pass * digitBits;
+    const size_t buckets = static_cast<size_t>(digitMask) + 1;
+    std::fill(offsets.begin(), offsets.begin() + static_cast<std::ptrdiff_t>(buckets) + 1, 0u);
+    for (uint64_t key : keys) ++offsets[((key >> shift) & digitMask) + 1];
+    for (size_t i = 1; i <= buckets; ++i) offsets[i] += offsets[i - 1];
+    for (uint64_t key : keys) scratch[offsets[(key >> shift) & digitMask]++] = key;
     keys.swap(scratch);
+  }
+}
+
+// The same order, on keys whose bits above low + bits are 0 or part of the
+// key. Rows mostly come in start order (a day read through an index led by
+// StartTime): an insertion sort finishes those in one pass, and hands keys
+// that need more than a few moves each to the radix sort.
+void SortKeys(std::vector<uint64_t>& keys, std::vector<uint64_t>& scratch, int low, int bits) {
+  size_t movesLeft = 4 * keys.size() + 64;
+  for (size_t i = 1; i < keys.size(); ++i) {
+    const uint64_t key = keys[i];
+    const uint64_t rank = key >> low;
+    size_t j = i;
+    while (j > 0 && (keys[j - 1] >> low) > rank && movesLeft > 0) {
+      keys[j] = keys[j - 1];
+      --j;
+      --movesLeft;
+    }
+    keys[j] = key;
+    if (movesLeft == 0) {
+      RadixSort(keys, scratch, low, bits);
+      return;
+    }
   }
 }
 
@@ -87,13 +119,13 @@ void CallReplay::Replay(int32_t peakStart, int32_t peakEnd, int32_t givenLines, 
   const int32_t hold = carried_ > 0 ? static_cast<int32_t>(std::max<int64_t>(1, (heldSeconds_ + carried_ / 2) / carried_))
                                     : kFallbackHoldSeconds;
   // The attempts in the fixed order.
-  RadixSort(events_, sorted_, kKeyShift, kKeyBits);
+  SortKeys(events_, sorted_, kKeyShift, kKeyBits);
 
   // A call the second statement brings again holds two lines: its row is
   // matched to an equal row of the first. Among equal rows the first ones
   // take the second line, so the order stays fixed.
   lines_.assign(attempts, 1);
-  RadixSort(keys_, sorted_, kKeyShift, kKeyBits);
+  SortKeys(keys_, sorted_, kKeyShift, kKeyBits);
   for (size_t a = 0, b = 0; a < attempts && b < keys_.size();) {
     const uint64_t key = events_[a] & ~kIndexMask;
     if (key < keys_[b]) {
@@ -116,7 +148,7 @@ void CallReplay::Replay(int32_t peakStart, int32_t peakEnd, int32_t givenLines, 
     const int32_t end = BlockedOf(key) ? start + hold : std::max(EndOf(key), start + 1);
     releases.push_back((static_cast<uint64_t>(std::min<int64_t>(end, kTimeMask)) << kIndexBits) | a);
   }
-  RadixSort(releases, sorted_, kIndexBits, kTimeBits);
+  SortKeys(releases, sorted_, kIndexBits, kTimeBits);
 
   // Walks the attempts and the releases in time order, the releases of a
   // second before the attempts that start in it.
