@@ -18,7 +18,7 @@ constexpr MonthStatements kAllTrunks = {kInboundTrunkSeconds, kOutboundTrunkSeco
 constexpr MonthStatements kTrunksWithoutSipTie = {kInboundTrunkSecondsWithoutSipTie,
                                                   kOutboundTrunkSecondsWithoutSipTie};
 
-constexpr size_t kStatementSize = 260;
+constexpr size_t kStatementSize = 320;
 
 // The month runs from local midnight of its first day to local midnight of
 // the first day of the next month, each with the zone offset of its own
@@ -32,7 +32,7 @@ void MonthWindow(int year, int month, int32_t* start, int32_t* end) {
 // The minutes of one sum statement over the window; false when it failed.
 bool SumMinutes(OSql& session, const char* format, int32_t start, int32_t end, int64_t* minutes) {
   char statement[kStatementSize] = {};
-  FormatBounded(statement, sizeof statement, format, start, end, end);
+  FormatBounded(statement, sizeof statement, format, end, start, end);
   return session.QueryMinutes(statement, minutes) != 0;
 }
 
