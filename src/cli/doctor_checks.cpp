@@ -17,6 +17,7 @@
 #include "db/osql.h"
 #include "db/table_indexes.h"
 #include "db/table_kind.h"
+#include "db/spider_shard_indexes.h"
 #include "db/table_shards.h"
 #include "platform/text.h"
 
@@ -409,7 +410,7 @@ class Checks {
   // Check 7. A head lists its own declarations, if any: the day checks are
   // answered from each shard's indexes.
   void CheckIndex() {
-    if (shards_.kind != ShardKind::kNone) return SkipHead();
+    if (shards_.kind != ShardKind::kNone) return CheckShardIndexes();
     std::vector<TableIndex> indexes;
     std::string reason;
     if (ReadTableIndexes(session_, kTable, &indexes, &reason) == 0) {
@@ -426,17 +427,41 @@ class Checks {
          dsn_ + "\"");
   }
 
-  void SkipHead() {
-    std::string where = shards_.kind == ShardKind::kSpider ? "each shard" : "each server";
-    std::string unseen = shards_.kind == ShardKind::kSpider
-                             ? "which the head does not list (it lists only what it declares itself)"
-                             : "which postgres_fdw does not show to the head";
+  // Spider lets the head ask each shard; postgres_fdw shows nothing of a
+  // remote table's indexes.
+  void CheckShardIndexes() {
+    std::string unseen = "which postgres_fdw does not show to the head";
+    if (shards_.kind == ShardKind::kSpider) {
+      std::vector<ShardIndex> indexes;
+      std::string reason;
+      const bool asked = ReadSpiderShardIndexes(session_, kTable, "StartTime", &indexes, &reason) != 0;
+      const bool answered = std::none_of(indexes.begin(), indexes.end(), [](const ShardIndex& i) { return i.ledBy < 0; });
+      if (asked && answered) return JudgeShards(indexes);
+      unseen = "which the head could not ask the shards about (" + (asked ? "a shard gave no answer" : reason) + ")";
+    }
+    const std::string where = shards_.kind == ShardKind::kSpider ? "each shard" : "each server";
     std::string servers;
     for (const std::string& server : shards_.servers) servers += (servers.empty() ? " (servers " : ", ") + server;
     if (!servers.empty()) servers += ")";
     Skip(std::string(kTable) + " is " + ShardKindText(shards_.kind) + servers + ": the day checks read the index led "
          "by StartTime of " + where + "'s CDRMAIN, " + unseen + "; check it with nortesk-etp doctor --dsn SHARD on " +
          where + ", SHARD a data source of its database, and create it there with nortesk-etp index --dsn SHARD");
+  }
+
+  void JudgeShards(const std::vector<ShardIndex>& indexes) {
+    std::string all, lacking;
+    for (const ShardIndex& index : indexes) {
+      all += (all.empty() ? "" : ", ") + index.server;
+      if (index.ledBy == 0) lacking += (lacking.empty() ? "" : ", ") + index.server;
+    }
+    const std::string head = std::string(kTable) + " is " + ShardKindText(shards_.kind);
+    if (lacking.empty()) {
+      return Pass(head + ", and the CDRMAIN of each of its shards (servers " + all +
+                  ") has an index led by StartTime, which serves the day checks there");
+    }
+    Fail(head + ", and the CDRMAIN of its shards on servers " + lacking +
+         " has no index led by StartTime, so every day checked there reads the whole table: create one on each "
+         "with nortesk-etp index --dsn SHARD, SHARD a data source of that shard's database");
   }
 
   OSql& session_;
