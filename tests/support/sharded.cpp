@@ -16,6 +16,7 @@ const char* Env(const char* name) {
 // The head's database and the single server's, on the same server.
 constexpr char kHeadDatabase[] = "nortesk";
 constexpr char kSingleDatabase[] = "nortesk_single";
+constexpr char kBareDatabase[] = "nortesk_bare";
 
 std::string Section(const std::string& engine, const char* database) {
   if (engine == "Spider") {
@@ -28,7 +29,7 @@ std::string Section(const std::string& engine, const char* database) {
 }
 
 std::string IniPath(const std::string& scratch, Holder holder) {
-  return scratch + (holder == kHead ? "/head.ini" : "/single.ini");
+  return scratch + (holder == kHead ? "/head.ini" : holder == kSingle ? "/single.ini" : "/bare.ini");
 }
 
 }  // namespace
@@ -49,6 +50,7 @@ void ShardedTest::SetUp() {
   scratch_ = made;
   std::ofstream(IniPath(scratch_, kHead)) << Section(GetParam(), kHeadDatabase);
   std::ofstream(IniPath(scratch_, kSingle)) << Section(GetParam(), kSingleDatabase);
+  if (spider) std::ofstream(IniPath(scratch_, kHeadOfAnUnindexedShard)) << Section(GetParam(), kBareDatabase);
 }
 
 void ShardedTest::TearDown() {

@@ -5,6 +5,9 @@
 // console's data source in an odbc.ini of its own, so that one program run
 // reads the head and the next the single server by the same name.
 //
+// On Spider a third head, over the same shards, holds an empty CDRMAIN whose
+// second shard has no index.
+//
 // Engines: "Spider" (MariaDB; NORTESK_SPIDER_SOCKET, the head's socket) and
 // "postgres_fdw" (PostgreSQL; NORTESK_PGSHARD_HOST and NORTESK_PGSHARD_PORT).
 // Without them an engine's cases are skipped, unless NORTESK_REQUIRE_SPIDER=1
@@ -22,9 +25,10 @@
 
 #include "support/tool_runner.h"
 
-enum class Holder { kHead, kSingle };
+enum class Holder { kHead, kSingle, kHeadOfAnUnindexedShard };
 inline constexpr Holder kHead = Holder::kHead;
 inline constexpr Holder kSingle = Holder::kSingle;
+inline constexpr Holder kHeadOfAnUnindexedShard = Holder::kHeadOfAnUnindexedShard;  // Spider only
 
 class ShardedTest : public ::testing::TestWithParam<std::string> {
  protected:
