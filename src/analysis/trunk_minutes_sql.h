@@ -1,8 +1,9 @@
 // The sums behind the trunk-minutes report: seconds talked on trunk calls of
 // one direction (1 inbound, 2 outbound) within a month. Each statement takes
-// the first second after the month, then the month's first second and the
-// first second after it again, as "%d"; a call counts only when it lies
-// wholly inside that window. A row that ends before it starts (a call the
+// the first second after the month as "%d", the table as "%s" (CDRMAIN, or
+// one partition of it), then the month's first second and the first second
+// after it again as "%d"; a call counts only when it lies wholly inside
+// that window. A row that ends before it starts (a call the
 // phone system never closed has EndTime 0) counts nowhere: its negative
 // length would swallow the month's real calls.
 //
@@ -18,7 +19,7 @@
 
 #define NORTESK_TRUNK_SECONDS(calls)                                                                   \
   "select sum(case when EndTime<%d and EndTime>=StartTime and " calls                                 \
-  " then EndTime - StartTime end) as TalkTime from CDRMAIN where StartTime>=%d and StartTime<%d"
+  " then EndTime - StartTime end) as TalkTime from %s where StartTime>=%d and StartTime<%d"
 #define NORTESK_ANY_TRUNK "(CallerType>=7 or TargetType>=7)"
 #define NORTESK_TRUNK_NOT_SIP_TIE "((CallerType>=7 and CallerType<>9) or (TargetType>=7 and TargetType<>9))"
 
