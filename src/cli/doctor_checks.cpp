@@ -15,9 +15,9 @@
 #include "analysis/record_day.h"
 #include "cli/cdr_columns.h"
 #include "db/osql.h"
+#include "db/spider_shard_indexes.h"
 #include "db/table_indexes.h"
 #include "db/table_kind.h"
-#include "db/spider_shard_indexes.h"
 #include "db/table_shards.h"
 #include "platform/text.h"
 
@@ -435,7 +435,8 @@ class Checks {
       std::vector<ShardIndex> indexes;
       std::string reason;
       const bool asked = ReadSpiderShardIndexes(session_, kTable, "StartTime", &indexes, &reason) != 0;
-      const bool answered = std::none_of(indexes.begin(), indexes.end(), [](const ShardIndex& i) { return i.ledBy < 0; });
+      const bool answered =
+          std::none_of(indexes.begin(), indexes.end(), [](const ShardIndex& index) { return index.ledBy < 0; });
       if (asked && answered) return JudgeShards(indexes);
       unseen = "which the head could not ask the shards about (" + (asked ? "a shard gave no answer" : reason) + ")";
     }
