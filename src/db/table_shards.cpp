@@ -58,8 +58,12 @@ int ReadForeignPartitions(OSql& session, const char* table, TableShards* out) {
     *out = TableShards{};
     return 0;
   }
-  if (!foreign) *out = TableShards{};
-  else out->kind = ShardKind::kForeignPartitions;
+  // Local partitions alone keep the rows on this server.
+  if (!foreign) {
+    *out = TableShards{};
+    return 1;
+  }
+  out->kind = ShardKind::kForeignPartitions;
   return 1;
 }
 
