@@ -80,7 +80,10 @@ int ReadSpiderShardIndexes(OSql& session, const char* table, const char* column,
     return 0;
   }
   std::vector<Shard> shards;
-  for (const auto& [tableComment, partitionComment] : comments) {
+  for (const auto& row : comments) {
+    // References, not a structured binding: clang 14 (the fuzz build) cannot capture one in a lambda.
+    const std::string& tableComment = row.first;
+    const std::string& partitionComment = row.second;
     auto parameter = [&](const char* name) {
       std::optional<std::string> value = SpiderParameter(partitionComment, name);
       return value.has_value() ? value : SpiderParameter(tableComment, name);
