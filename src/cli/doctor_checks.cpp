@@ -15,8 +15,10 @@
 #include "analysis/record_day.h"
 #include "cli/cdr_columns.h"
 #include "db/osql.h"
+#include "db/spider_shard_indexes.h"
 #include "db/table_indexes.h"
 #include "db/table_kind.h"
+#include "db/table_shards.h"
 #include "platform/text.h"
 
 namespace {
@@ -88,6 +90,7 @@ class Checks {
 
   std::vector<Finding> Run() {
     if (!CheckColumns()) return findings_;
+    ReadTableShards(session_, kTable, &shards_);
     CheckEpochSeconds();
     CheckDays();
     CheckRecords();
@@ -258,36 +261,60 @@ class Checks {
     Pass("LocalDay holds record days (" + std::to_string(rows) + " rows sampled)");
   }
 
-  // Check 4.
-  void CheckRecords() {
-    if (!Usable("StartTime") || !Usable("EndTime") || !Usable("LocalDay")) {
-      return Skip("records not counted until StartTime, EndTime and LocalDay are mended");
-    }
+  // The figures of check 4 over one table or partition.
+  struct RecordFigures {
+    int64_t records = 0;
+    std::string first, last;  // LocalDay; "" when there is none
+    int64_t endingEarly = 0;
+  };
+
+  // Adds the figures of `from` to `figures`; false with the driver's reason.
+  bool AddRecordFigures(const std::string& from, RecordFigures* figures, std::string* reason) {
     char values[kMostColumnsRead][kValueSize] = {};
-    std::string reason;
     const int rows = ReadRows(
-        std::string("SELECT COUNT(*), MIN(LocalDay), MAX(LocalDay), "
-                    "SUM(CASE WHEN EndTime < StartTime THEN 1 ELSE 0 END) FROM ") +
-            kTable,
+        "SELECT COUNT(*), MIN(LocalDay), MAX(LocalDay), SUM(CASE WHEN EndTime < StartTime THEN 1 ELSE 0 END) FROM " +
+            from,
         kMostColumnsRead,
         [&values](int column, const char* text) {
           FormatBounded(values[column], sizeof values[column], "%s", text == nullptr ? "" : text);
         },
-        &reason);
-    if (rows < 0) return Fail("the records cannot be counted: " + reason);
-    const int64_t records = std::atoll(values[0]);
-    if (records == 0) {
+        reason);
+    if (rows < 0) return false;
+    figures->records += std::atoll(values[0]);
+    figures->endingEarly += std::atoll(values[3]);
+    // Record days as the phone system writes them (YYYYMMDD, YYYY-MM-DD)
+    // sort alike by byte and by any collation.
+    if (values[1][0] != '\0' && (figures->first.empty() || figures->first > values[1])) figures->first = values[1];
+    if (values[2][0] != '\0' && (figures->last.empty() || figures->last < values[2])) figures->last = values[2];
+    return true;
+  }
+
+  // Check 4. A head over postgres_fdw partitions would pull every row to
+  // itself for one statement over the whole table; each partition's own
+  // statement is answered where its rows are.
+  void CheckRecords() {
+    if (!Usable("StartTime") || !Usable("EndTime") || !Usable("LocalDay")) {
+      return Skip("records not counted until StartTime, EndTime and LocalDay are mended");
+    }
+    std::vector<std::string> sources = {kTable};
+    if (shards_.kind == ShardKind::kForeignPartitions && !shards_.partitions.empty()) sources = shards_.partitions;
+    RecordFigures figures;
+    std::string reason;
+    for (const std::string& source : sources) {
+      if (!AddRecordFigures(source, &figures, &reason)) return Fail("the records cannot be counted: " + reason);
+    }
+    if (figures.records == 0) {
       return Fail(std::string(kTable) +
                   " holds no records, so the checks find no day to check: point the data source at the "
                   "database that the phone system writes into");
     }
     RecordDay first{}, last{};
-    if (!ParseRecordDay(values[1], &first) || !ParseRecordDay(values[2], &last)) {
-      return Fail(Count(records) + " records, but the first and last LocalDay, '" + values[1] + "' and '" +
-                  values[2] + "', are no days, so the checks refuse the range: " + NeedAdvice(ColumnNeed::kDay));
+    if (!ParseRecordDay(figures.first.c_str(), &first) || !ParseRecordDay(figures.last.c_str(), &last)) {
+      return Fail(Count(figures.records) + " records, but the first and last LocalDay, '" + figures.first + "' and '" +
+                  figures.last + "', are no days, so the checks refuse the range: " + NeedAdvice(ColumnNeed::kDay));
     }
-    Pass(Count(records) + " records from " + DayText(first) + " to " + DayText(last) + ", " +
-         Count(std::atoll(values[3])) + " of them end before they start");
+    Pass(Count(figures.records) + " records from " + DayText(first) + " to " + DayText(last) + ", " +
+         Count(figures.endingEarly) + " of them end before they start");
   }
 
   // Check 5: the kinds of calls the checks read, on the sample. A table
@@ -380,8 +407,10 @@ class Checks {
          "TZ=Europe/Berlin");
   }
 
-  // Check 7.
+  // Check 7. A head lists its own declarations, if any: the day checks are
+  // answered from each shard's indexes.
   void CheckIndex() {
+    if (shards_.kind != ShardKind::kNone) return CheckShardIndexes();
     std::vector<TableIndex> indexes;
     std::string reason;
     if (ReadTableIndexes(session_, kTable, &indexes, &reason) == 0) {
@@ -398,8 +427,47 @@ class Checks {
          dsn_ + "\"");
   }
 
+  // Spider lets the head ask each shard; postgres_fdw shows nothing of a
+  // remote table's indexes.
+  void CheckShardIndexes() {
+    std::string unseen = "which postgres_fdw does not show to the head";
+    if (shards_.kind == ShardKind::kSpider) {
+      std::vector<ShardIndex> indexes;
+      std::string reason;
+      const bool asked = ReadSpiderShardIndexes(session_, kTable, "StartTime", &indexes, &reason) != 0;
+      const bool answered =
+          std::none_of(indexes.begin(), indexes.end(), [](const ShardIndex& index) { return index.ledBy < 0; });
+      if (asked && answered) return JudgeShards(indexes);
+      unseen = "which the head could not ask the shards about (" + (asked ? "a shard gave no answer" : reason) + ")";
+    }
+    const std::string where = shards_.kind == ShardKind::kSpider ? "each shard" : "each server";
+    std::string servers;
+    for (const std::string& server : shards_.servers) servers += (servers.empty() ? " (servers " : ", ") + server;
+    if (!servers.empty()) servers += ")";
+    Skip(std::string(kTable) + " is " + ShardKindText(shards_.kind) + servers + ": the day checks read the index led "
+         "by StartTime of " + where + "'s CDRMAIN, " + unseen + "; check it with nortesk-etp doctor --dsn SHARD on " +
+         where + ", SHARD a data source of its database, and create it there with nortesk-etp index --dsn SHARD");
+  }
+
+  void JudgeShards(const std::vector<ShardIndex>& indexes) {
+    std::string all, lacking;
+    for (const ShardIndex& index : indexes) {
+      all += (all.empty() ? "" : ", ") + index.server;
+      if (index.ledBy == 0) lacking += (lacking.empty() ? "" : ", ") + index.server;
+    }
+    const std::string head = std::string(kTable) + " is " + ShardKindText(shards_.kind);
+    if (lacking.empty()) {
+      return Pass(head + ", and the CDRMAIN of each of its shards (servers " + all +
+                  ") has an index led by StartTime, which serves the day checks there");
+    }
+    Fail(head + ", and the CDRMAIN of its shards on servers " + lacking +
+         " has no index led by StartTime, so every day checked there reads the whole table: create one on each "
+         "with nortesk-etp index --dsn SHARD, SHARD a data source of that shard's database");
+  }
+
   OSql& session_;
   const std::string dsn_;
+  TableShards shards_;
   std::vector<Finding> findings_;
   std::vector<bool> usable_;  // by the position in CdrColumnsRead()
 };

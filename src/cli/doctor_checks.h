@@ -12,7 +12,10 @@
 //   6. LocalDay against the local day of StartTime in the process's zone
 //      (TZ) on a sample of rows: more than a few that differ fail;
 //   7. an index led by StartTime, which every day of a check reads through
-//      (skipped for a view, whose indexes are those of its tables).
+//      (skipped for a view, whose indexes are those of its tables); on a head
+//      whose rows are on shards (db/table_shards.h), that index on each
+//      shard, asked through a Spider head, or else skipped, saying where the
+//      index must be.
 //
 // Each check gives one finding; the column check one per column at fault.
 // A failed finding says what is wrong and what to do about it. A check whose

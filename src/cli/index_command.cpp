@@ -10,6 +10,7 @@
 #include "db/osql.h"
 #include "db/table_indexes.h"
 #include "db/table_kind.h"
+#include "db/table_shards.h"
 
 namespace {
 
@@ -42,6 +43,15 @@ int RunIndex(const IndexOptions& options) {
     return Fail(session,
                 "CDRMAIN in \"" + options.dsn +
                     "\" is a view: its index belongs on the table beneath it (README, \"Asterisk records\")",
+                "");
+  }
+  TableShards shards;
+  if (ReadTableShards(session, "CDRMAIN", &shards) != 0 && shards.kind != ShardKind::kNone) {
+    return Fail(session,
+                "CDRMAIN in \"" + options.dsn + "\" is " + ShardKindText(shards.kind) +
+                    ", whose rows are on its shards: an index made here would reach none of them. Run "
+                    "\"nortesk-etp index --dsn SHARD\" on each shard, SHARD a data source of that shard's "
+                    "database (README, \"Records on a sharded database\")",
                 "");
   }
   std::vector<TableIndex> indexes;

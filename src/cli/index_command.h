@@ -8,8 +8,9 @@
 // StartTime first, and says so; says which index serves when one does.
 // Exit status 0 either way; 1 when the data source cannot be opened, its
 // indexes cannot be listed or the index cannot be created, with the
-// driver's message on standard error, and when CDRMAIN is a view, whose
-// index belongs on the table beneath it.
+// driver's message on standard error; and, creating nothing, when CDRMAIN
+// is a view, whose index belongs on the table beneath it, or a head whose
+// rows are on shards (db/table_shards.h), whose index belongs on each shard.
 #pragma once
 
 #include <string>

@@ -342,8 +342,8 @@ int OSql::QueryText(const char* sql, char* out) {
   return 1;
 }
 
-int OSql::QueryMinutes(const char* sql, int64_t* outMinutes) {
-  *outMinutes = 0;
+int OSql::QueryInteger(const char* sql, int64_t* out) {
+  *out = 0;
   SQLBIGINT value = 0;
   SQLLEN indicator = 0;
   if (Execute(sql) == 0) return 0;
@@ -352,10 +352,16 @@ int OSql::QueryMinutes(const char* sql, int64_t* outMinutes) {
     return 0;
   }
   while (SqlSucceeded(SQLFetch(statementHandle))) {
-    *outMinutes = indicator == SQL_NULL_DATA ? 0 : static_cast<int64_t>(value) / 60;
+    *out = indicator == SQL_NULL_DATA ? 0 : static_cast<int64_t>(value);
   }
   FinishLocalRead();
   return 1;
+}
+
+int OSql::QueryMinutes(const char* sql, int64_t* outMinutes) {
+  const int done = QueryInteger(sql, outMinutes);
+  *outMinutes /= 60;
+  return done;
 }
 
 std::string FoldIdentifier(const char* name, SQLUSMALLINT identifierCase) {

@@ -116,10 +116,12 @@ class OSql {
   // to run or gave no row.
   int QueryFirstText(const char* sql, char* out, size_t size);
 
-  // Reads a 64-bit integer count of seconds from column 1 of `sql`'s last
-  // row and stores it divided by 60, truncated toward zero, at `outMinutes`;
+  // Reads a 64-bit integer from column 1 of `sql`'s last row into `out`;
   // no row or a NULL value gives 0. Returns 0 only when `sql` failed to run
   // or its column could not be bound.
+  int QueryInteger(const char* sql, int64_t* out);
+  // QueryInteger of a count of seconds, stored divided by 60, truncated
+  // toward zero, at `outMinutes`.
   int QueryMinutes(const char* sql, int64_t* outMinutes);
 
   // Runs a call select and hands every row to `processor`; defined with the

@@ -56,11 +56,13 @@ TEST_F(TrunkMinutesSeamTest, RunsTwoSumsPerMonthOverLocalMonthWindows) {
                          line + "\n");
   ASSERT_EQ(ExecutedTexts().size(), 8u);
   EXPECT_EQ(ExecutedTexts()[6],
-            "select sum(EndTime - StartTime) as TalkTime from CDRMAIN where StartTime>=1769904000 and "
-            "StartTime<1772323200 and EndTime<1772323200 and EndTime>=StartTime and Direction=1 and (CallerType>=7 or TargetType>=7)");
+            "select sum(case when EndTime<1772323200 and EndTime>=StartTime and Direction=1 and (CallerType>=7 or "
+            "TargetType>=7) then EndTime - StartTime end) as TalkTime from CDRMAIN where StartTime>=1769904000 and "
+            "StartTime<1772323200");
   EXPECT_EQ(ExecutedTexts()[1],
-            "select sum(EndTime - StartTime) as TalkTime from CDRMAIN where StartTime>=1761955200 and "
-            "StartTime<1764547200 and EndTime<1764547200 and EndTime>=StartTime and Direction=2 and (CallerType>=7 or TargetType>=7)");
+            "select sum(case when EndTime<1764547200 and EndTime>=StartTime and Direction=2 and (CallerType>=7 or "
+            "TargetType>=7) then EndTime - StartTime end) as TalkTime from CDRMAIN where StartTime>=1761955200 and "
+            "StartTime<1764547200");
   ExpectAllHandlesFreed();
 }
 
@@ -71,13 +73,13 @@ TEST_F(TrunkMinutesSeamTest, WithoutSipTieRunsItsOwnStatements) {
   EXPECT_EQ(printed.rfind("Checking trunk minutes without SIP-TIE from 11/2025 to 02/2026...\n\n", 0), 0u);
   ASSERT_EQ(ExecutedTexts().size(), 8u);
   EXPECT_EQ(ExecutedTexts()[7],
-            "select sum(EndTime - StartTime) as TalkTime from CDRMAIN where StartTime>=1769904000 and "
-            "StartTime<1772323200 and EndTime<1772323200 and EndTime>=StartTime and Direction=2 and ((CallerType>=7 and CallerType<>9) or (TargetType>=7 and "
-            "TargetType<>9))");
+            "select sum(case when EndTime<1772323200 and EndTime>=StartTime and Direction=2 and ((CallerType>=7 and "
+            "CallerType<>9) or (TargetType>=7 and TargetType<>9)) then EndTime - StartTime end) as TalkTime from "
+            "CDRMAIN where StartTime>=1769904000 and StartTime<1772323200");
   EXPECT_EQ(ExecutedTexts()[0],
-            "select sum(EndTime - StartTime) as TalkTime from CDRMAIN where StartTime>=1761955200 and "
-            "StartTime<1764547200 and EndTime<1764547200 and EndTime>=StartTime and Direction=1 and ((CallerType>=7 and CallerType<>9) or (TargetType>=7 and "
-            "TargetType<>9))");
+            "select sum(case when EndTime<1764547200 and EndTime>=StartTime and Direction=1 and ((CallerType>=7 and "
+            "CallerType<>9) or (TargetType>=7 and TargetType<>9)) then EndTime - StartTime end) as TalkTime from "
+            "CDRMAIN where StartTime>=1761955200 and StartTime<1764547200");
 }
 
 TEST_F(TrunkMinutesSeamTest, SourceThatDoesNotOpenGivesHeaderAndBlankLine) {
