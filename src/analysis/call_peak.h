@@ -5,7 +5,7 @@
 // which every peak check runs its queries, opened at start-up and closed at
 // quit, and the first and last record day of the database.
 //
-// One day: StartDay, rows through OnCall (from OSql::ScanCalls), FindPeak.
+// One day: StartDay, rows through OnCall (from ScanCalls, analysis/scan_calls.h), FindPeak.
 // One command: Reset, any number of days, PrintPeaks. Used on the console
 // thread only.
 #pragma once

@@ -24,3 +24,7 @@ bool SumMonthTrunkMinutes(OSql& session, int32_t year, int32_t month, bool witho
 
 // The line that m and M print for a month, ending in "\n".
 void PrintMonthMinutesLine(const MonthMinutes& minutes);
+
+// SumMonthTrunkMinutes, then its line; nothing printed and false when a
+// sum failed.
+bool ReportMonthTrunkMinutes(OSql& session, int32_t year, int32_t month, bool withoutSipTie);

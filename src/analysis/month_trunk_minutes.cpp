@@ -89,19 +89,9 @@ void PrintMonthMinutesLine(const MonthMinutes& minutes) {
               FormatThousands(minutes.total, totalText));
 }
 
-namespace {
-
-int ReportMonth(OSql& session, int year, int month, bool withoutSipTie) {
+bool ReportMonthTrunkMinutes(OSql& session, int32_t year, int32_t month, bool withoutSipTie) {
   MonthMinutes minutes;
-  if (!SumMonthTrunkMinutes(session, year, month, withoutSipTie, &minutes)) return 0;
+  if (!SumMonthTrunkMinutes(session, year, month, withoutSipTie, &minutes)) return false;
   PrintMonthMinutesLine(minutes);
-  return 1;
-}
-
-}  // namespace
-
-int OSql::CheckMonthTrunkMinutes(int year, int month) { return ReportMonth(*this, year, month, false); }
-
-int OSql::CheckMonthTrunkMinutesWithoutSipTie(int year, int month) {
-  return ReportMonth(*this, year, month, true);
+  return true;
 }

@@ -9,6 +9,7 @@
 #include "analysis/check_progress.h"
 #include "analysis/day_results.h"
 #include "analysis/day_statements.h"
+#include "analysis/scan_calls.h"
 #include "analysis/record_day.h"
 #include "settings/settings.h"
 #include "platform/local_time.h"
@@ -50,13 +51,13 @@ int32_t CCallPeak::CheckDay(int32_t dayStart) {
     const CallColumns columns = readsCallDetails ? CallColumns::kDetails : CallColumns::kTimes;
     FormatDaySelect(statement, sizeof statement, readsCallDetails ? selects->first : selects->firstTimes, DayStart,
                     dayEnd);
-    Session.ScanCalls(statement, this, columns);
+    ScanCalls(Session, statement, this, columns);
     read = Session.lastStatementFailed == 0;
     if (read && CountIPExtToIPExt >= 1) {
       CheckMode |= selects->passFlag;
       FormatDaySelect(statement, sizeof statement, readsCallDetails ? selects->second : selects->secondTimes,
                       DayStart, dayEnd);
-      Session.ScanCalls(statement, this, columns);
+      ScanCalls(Session, statement, this, columns);
       read = Session.lastStatementFailed == 0;
     }
   }

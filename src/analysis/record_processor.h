@@ -1,4 +1,4 @@
-// CRecordProcessor: the consumer of the call rows that OSql::ScanCalls
+// CRecordProcessor: the consumer of the call rows that ScanCalls
 // fetches. The scan hands every row's start and end to OnCall, once per row
 // in the order the driver delivers them, and prints the row when the answer
 // is nonzero.

@@ -1,4 +1,5 @@
-// OSql::ScanCalls: the one road by which call rows reach the analysis.
+#include "analysis/scan_calls.h"
+
 #include <cstdio>
 
 #include "analysis/call_line_format.h"
@@ -98,21 +99,21 @@ void StopBlocks(SQLHSTMT statement) {
 
 }  // namespace
 
-int OSql::ScanCalls(const char* sql, CRecordProcessor* processor, CallColumns columns) {
+int ScanCalls(OSql& session, const char* sql, CRecordProcessor* processor, CallColumns columns) {
   if (processor == nullptr) {
     std::printf("No call back processor specified\n");
     return 0;
   }
-  if (Execute(sql) == 0) return 0;
+  if (session.Execute(sql) == 0) return 0;
   BoundCall block[kBlockRows] = {};
   SQLULEN rowsFetched = 1;
   SQLUSMALLINT statuses[kBlockRows] = {};
-  UseBlocks(statementHandle, &rowsFetched, statuses);
-  if (!BindCallRows(statementHandle, block, columns)) {
+  UseBlocks(session.statementHandle, &rowsFetched, statuses);
+  if (!BindCallRows(session.statementHandle, block, columns)) {
     // No row can be read; leave the statement idle for the next query.
-    lastStatementFailed = 1;
-    FinishLocalRead();
-    StopBlocks(statementHandle);
+    session.lastStatementFailed = 1;
+    session.FinishLocalRead();
+    StopBlocks(session.statementHandle);
     return 0;
   }
   int32_t fetched = 0;
@@ -120,7 +121,7 @@ int OSql::ScanCalls(const char* sql, CRecordProcessor* processor, CallColumns co
   bool rowFailed = false;
   SQLRETURN fetchResult;
   // A driver that keeps to one row a fetch leaves rowsFetched at 1.
-  while (rowsFetched = 1, SqlSucceeded(fetchResult = SQLFetch(statementHandle))) {
+  while (rowsFetched = 1, SqlSucceeded(fetchResult = SQLFetch(session.statementHandle))) {
     for (SQLULEN i = 0; i < rowsFetched && i < kBlockRows; ++i) {
       if (statuses[i] == SQL_ROW_ERROR) rowFailed = true;
       if (statuses[i] == SQL_ROW_NOROW || statuses[i] == SQL_ROW_ERROR) continue;
@@ -145,9 +146,9 @@ int OSql::ScanCalls(const char* sql, CRecordProcessor* processor, CallColumns co
   }
   // Rows that stop in an error are a failed read, not the end of the day:
   // the caller must not take what came before for the whole day.
-  if (fetchResult != SQL_NO_DATA || rowFailed) ReportDiagnostics();
+  if (fetchResult != SQL_NO_DATA || rowFailed) session.ReportDiagnostics();
   // The rows live on this stack frame: the bindings go with the cursor.
-  FinishLocalRead();
-  StopBlocks(statementHandle);
+  session.FinishLocalRead();
+  StopBlocks(session.statementHandle);
   return fetched > 0 ? 1 : 0;
 }

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "analysis/month_minutes.h"
 #include "db/osql.h"
 #include "platform/local_time.h"
 #include "timeutil/calendar_months.h"
@@ -17,11 +18,11 @@ void TrunkMinutesCommand(int withoutSipTie) {
   // A failed open has printed its line; the report still runs, and each of
   // its sums then fails at once and silently.
   session.OpenDatabase();
-  session.CheckTrunkMinutes(withoutSipTie);
+  ReportTrunkMinutes(session, withoutSipTie);
   session.CloseDatabase();
 }
 
-int OSql::CheckTrunkMinutes(int withoutSipTie) {
+int ReportTrunkMinutes(OSql& session, int withoutSipTie) {
   SYSTEMTIME now{};
   GetLocalTime(&now);
   int current = MonthCount(now.wYear, now.wMonth);
@@ -32,11 +33,7 @@ int OSql::CheckTrunkMinutes(int withoutSipTie) {
               MonthOfMonthCount(first), YearOfMonthCount(first), MonthOfMonthCount(current), YearOfMonthCount(current));
   for (int number = first; number <= current; ++number) {
     // A month whose sums fail prints nothing; the others are still reported.
-    if (withoutSipTie != 0) {
-      CheckMonthTrunkMinutesWithoutSipTie(YearOfMonthCount(number), MonthOfMonthCount(number));
-    } else {
-      CheckMonthTrunkMinutes(YearOfMonthCount(number), MonthOfMonthCount(number));
-    }
+    ReportMonthTrunkMinutes(session, YearOfMonthCount(number), MonthOfMonthCount(number), withoutSipTie != 0);
   }
   std::printf("\n");
   return 1;

@@ -21,13 +21,6 @@
 #include <cstdint>
 #include <string>
 
-class CRecordProcessor;
-
-// The columns a call select delivers, in this order. kDetails:
-// StartTime, EndTime, SessionID, CallerNum, TargetNum, ExitState (a reader
-// that lists calls); kTimes: StartTime, EndTime, ExitState.
-enum class CallColumns { kDetails, kTimes };
-
 class OSql {
  public:
   static constexpr int kMaxColumns = 32;
@@ -123,15 +116,6 @@ class OSql {
   // QueryInteger of a count of seconds, stored divided by 60, truncated
   // toward zero, at `outMinutes`.
   int QueryMinutes(const char* sql, int64_t* outMinutes);
-
-  // Runs a call select and hands every row to `processor`; defined with the
-  // call-record analysis. `columns` says what the select delivers.
-  int ScanCalls(const char* sql, CRecordProcessor* processor, CallColumns columns = CallColumns::kDetails);
-
-  // The trunk-minutes report on this session; defined with the report.
-  int CheckTrunkMinutes(int withoutSipTie);
-  int CheckMonthTrunkMinutes(int year, int month);
-  int CheckMonthTrunkMinutesWithoutSipTie(int year, int month);
 
   // Transactions. BeginTransaction turns automatic
   // commit off, so that the statements after it form one unit until Commit

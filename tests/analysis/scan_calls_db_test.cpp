@@ -1,4 +1,4 @@
-// OSql::ScanCalls against the real drivers: the same cases on every backend.
+// ScanCalls against the real drivers: the same cases on every backend.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "analysis/record_processor.h"
+#include "analysis/scan_calls.h"
 #include "settings/settings.h"
 #include "db/osql.h"
 #include "support/backend.h"
@@ -48,7 +49,7 @@ class ScanCallsTest : public BackendTest {
   // Runs the scan and returns what it printed.
   std::string Scan(const char* sql, CRecordProcessor* processor, int* result) {
     testing::internal::CaptureStdout();
-    *result = session.ScanCalls(sql, processor);
+    *result = ScanCalls(session, sql, processor);
     return testing::internal::GetCapturedStdout();
   }
   void InsertRows(int count) {

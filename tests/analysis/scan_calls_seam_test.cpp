@@ -1,10 +1,11 @@
-// OSql::ScanCalls on its failure paths against a scripted driver manager.
+// ScanCalls on its failure paths against a scripted driver manager.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "analysis/record_processor.h"
+#include "analysis/scan_calls.h"
 #include "db/osql.h"
 #include "support/fake_odbc/fake_odbc.h"
 
@@ -38,7 +39,7 @@ TEST_F(ScanCallsSeamTest, AFailedBindClosesTheCursorAndDropsTheBindings) {
   TheScript().failBindAtColumn = 4;
   TheScript().rows = 3;
   testing::internal::CaptureStdout();
-  EXPECT_EQ(session.ScanCalls("select ...", &counter), 0);
+  EXPECT_EQ(ScanCalls(session, "select ...", &counter), 0);
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");  // no report
   EXPECT_EQ(CountCalls("SQLBindCol"), 4);
   EXPECT_EQ(CountCalls("SQLFetch"), 0);
@@ -50,7 +51,7 @@ TEST_F(ScanCallsSeamTest, AFailedBindClosesTheCursorAndDropsTheBindings) {
 TEST_F(ScanCallsSeamTest, BindsOnceFetchesToTheEndAndLeavesTheStatementIdle) {
   TheScript().rows = 5;
   TheScript().rowText = {"n"};
-  EXPECT_EQ(session.ScanCalls("select ...", &counter), 1);
+  EXPECT_EQ(ScanCalls(session, "select ...", &counter), 1);
   EXPECT_EQ(counter.calls, 5);
   EXPECT_EQ(CountCalls("SQLBindCol"), 6);
   EXPECT_EQ(CountCalls("SQLFetch"), 6);
@@ -67,7 +68,7 @@ TEST_F(ScanCallsSeamTest, AFetchErrorEndsTheScanAsAReportedFailure) {
   TheScript().endResult = SQL_ERROR;
   TheScript().diagnostics = {{"08S01", 0, "connection lost"}};
   testing::internal::CaptureStdout();
-  EXPECT_EQ(session.ScanCalls("select ...", &counter), 1);
+  EXPECT_EQ(ScanCalls(session, "select ...", &counter), 1);
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "SQL Error Message: Diag:1, SQLSTATE:08S01, NativeError:0, ErrMsg:connection lost\r\n");
   EXPECT_EQ(counter.calls, 2);
@@ -78,7 +79,7 @@ TEST_F(ScanCallsSeamTest, AFetchErrorEndsTheScanAsAReportedFailure) {
   fake_odbc::Reset();
   TheScript().execDirect = SQL_ERROR;
   testing::internal::CaptureStdout();
-  EXPECT_EQ(session.ScanCalls("select ...", &counter), 0);
+  EXPECT_EQ(ScanCalls(session, "select ...", &counter), 0);
   testing::internal::GetCapturedStdout();
   EXPECT_EQ(CountCalls("SQLBindCol"), 0);
 }
