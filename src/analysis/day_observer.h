@@ -24,7 +24,7 @@ struct DayOccupancy {
   const int32_t* carriedByQuarter;
   const int32_t* blockedByQuarter;
   // The day's rows kept for their replay, when the checker keeps them
-  // (CCallPeak::replaysCalls); else null. The observer may replay them.
+  // (CheckRequest::keepsAttempts); else null. The observer may replay them.
   CallReplay* replay;
 };
 

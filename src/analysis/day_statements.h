@@ -12,7 +12,7 @@
 // call is the day's when it starts in the day and ends before its end).
 struct DaySelects {
   uint32_t mode;      // kCheckExtension, kCheckTrunk or kCheckTrunkWithoutSipTie
-  uint32_t passFlag;  // set in CheckMode while `second` runs
+  uint32_t passFlag;  // labels the calls that `second` lists
   const char* first;
   const char* second;
   // `first` and `second` reading only StartTime, EndTime and ExitState

@@ -1,4 +1,4 @@
-// The peak checks of CCallPeak: one day, one month, the record range.
+// The peak checks of CCallPeak: one day, the record range.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -7,9 +7,8 @@
 #include "analysis/call_peak.h"
 #include "analysis/call_kinds.h"
 #include "analysis/check_progress.h"
-#include "analysis/day_results.h"
+#include "analysis/day_reader.h"
 #include "analysis/day_statements.h"
-#include "analysis/scan_calls.h"
 #include "analysis/record_day.h"
 #include "settings/settings.h"
 #include "platform/local_time.h"
@@ -24,77 +23,59 @@ constexpr int32_t kRangeCapDays = 395;
 
 }  // namespace
 
+CheckRequest CCallPeak::ConsoleRequest() const {
+  CheckRequest request;
+  request.kind = CallKindOfMode(CheckMode);
+  request.secondPass = CountIPExtToIPExt >= 1;
+  request.viewTime = ViewTime;
+  request.dsn = openedDsn_;
+  return request;
+}
+
 int32_t CCallPeak::CheckDay(int32_t dayStart) {
-  if (dayMode_ == DayMode::kCollect) {
-    results_->Collect(dayStart);
-    return RowsCounted;
-  }
-  if (dayMode_ == DayMode::kJoin) return JoinDay();
   if (dayStart == 0) {
     std::printf("Time is not specified\n");
     return 0;
   }
-  // With the connection gone no day can be read; asking again for each would
-  // only repeat the same diagnostics.
-  if (Session.connectionLost != 0) {
-    ++UnreadDays;
-    return RowsCounted;
-  }
-  int32_t dayEnd = NextLocalMidnight(dayStart);
-  StartDay(dayStart, dayEnd);
-  dayEnd = static_cast<int32_t>(static_cast<uint32_t>(DayStart) + static_cast<uint32_t>(DayLength));
-  CheckMode &= kCheckModeMask;
-  int32_t rowsBefore = RowsCounted;
-  bool read = true;
-  if (const DaySelects* selects = DaySelectsFor(CheckMode); selects != nullptr) {
-    char statement[kStatementSize] = {};
-    const CallColumns columns = readsCallDetails ? CallColumns::kDetails : CallColumns::kTimes;
-    FormatDaySelect(statement, sizeof statement, readsCallDetails ? selects->first : selects->firstTimes, DayStart,
-                    dayEnd);
-    ScanCalls(Session, statement, this, columns);
-    read = Session.lastStatementFailed == 0;
-    if (read && CountIPExtToIPExt >= 1) {
-      CheckMode |= selects->passFlag;
-      FormatDaySelect(statement, sizeof statement, readsCallDetails ? selects->second : selects->secondTimes,
-                      DayStart, dayEnd);
-      ScanCalls(Session, statement, this, columns);
-      read = Session.lastStatementFailed == 0;
-    }
-  }
-  if (!read) {
+  return CheckDay(ConsoleRequest(), dayStart);
+}
+
+int32_t CCallPeak::CheckDay(const CheckRequest& request, int32_t dayStart) {
+  DayReader reader(Session, *this);
+  const DayRead read = reader.Read(request, dayStart, rowSink, DayObserver);
+  DayResult day;
+  day.dayStart = dayStart;
+  day.read = read == DayRead::kRead;
+  day.lost = read == DayRead::kLost;
+  day.rows = DayRows;
+  day.peakValue = PeakValue;
+  day.peakSecond = PeakSecond;
+  day.dayLength = DayLength;
+  OnDay(day);
+  return RowsCounted;
+}
+
+void CCallPeak::OnMonth(const RangeMonth& month) {
+  RangeProgress.ShowMonth(month.year, month.month);
+  if (!month.checkable) std::printf("Invalid year, %d\n", static_cast<int>(month.year));
+}
+
+void CCallPeak::OnDay(const DayResult& day) {
+  if (!day.read) {
     // Part of a day would give a peak below the real one, and a list that
     // looks complete: the day is left out and counted instead.
     ++UnreadDays;
-    RowsCounted = rowsBefore;
     PeakValue = 0;
     PeakSecond = 0;
-    return RowsCounted;
+    return;
   }
-  return FindPeak();
-}
-
-int CCallPeak::CheckMonth(int32_t year, int32_t month) { return CheckMonthThrough(year, month, LocalToday()); }
-
-int CCallPeak::CheckMonthThrough(int32_t year, int32_t month, const RecordDay& through) {
-  // Noting the days of a range prints nothing: the walk that takes them
-  // prints.
-  const bool quiet = dayMode_ == DayMode::kCollect;
-  if (year < 2000) {
-    if (!quiet) std::printf("Invalid year, %d\n", static_cast<int>(year));
-    return 0;
-  }
-  if (month < 1 || month > 12) {
-    if (!quiet) std::printf("Invalid month, %d\n", static_cast<int>(month));
-    return 0;
-  }
-  if (year > through.year || (year == through.year && month > through.month)) return 0;
-  bool lastMonth = year == through.year && month == through.month;
-  int32_t days = DaysInMonth(year, month);
-  for (int32_t day = 1; day <= days; ++day) {
-    if (lastMonth && day > through.day) break;
-    CheckDay(LocalDateToEpoch(year, month, day));
-  }
-  return 1;
+  RowsCounted += day.rows;
+  DayStart = day.dayStart;
+  DayLength = day.dayLength;
+  PeakValue = day.peakValue;
+  PeakSecond = day.peakSecond;
+  AddPeak();
+  Peaks.Truncate(PeakList::kKept);
 }
 
 int CCallPeak::QueryDay(const char* statement, int32_t* out) { return QueryDay(statement, out, LocalToday()); }
@@ -119,7 +100,7 @@ int CCallPeak::QueryDay(const char* statement, int32_t* out, const RecordDay& la
   return 1;
 }
 
-int CCallPeak::GetRecordRange() { return GetRecordRange(LocalToday()); }
+int CCallPeak::GetRecordRange() { return GetRecordRange(LocalToday(), RecordRangeRule{}); }
 
 bool CCallPeak::ReadGoodRecordDays(const RecordDay& latest) {
   // The two ends first, as the console reads them: only a table that holds
@@ -175,10 +156,10 @@ bool CCallPeak::ReadGoodRecordDays(const RecordDay& latest) {
   return true;
 }
 
-int CCallPeak::GetRecordRange(const RecordDay& through) {
+int CCallPeak::GetRecordRange(const RecordDay& through, const RecordRangeRule& rule) {
   noRecordDay_ = false;
   RangeNotes = RecordRangeNotes{};
-  const bool read = skipsBadRecordDays ? ReadGoodRecordDays(through)
+  const bool read = rule.skipsBadRecordDays ? ReadGoodRecordDays(through)
                                        : QueryDay(kFirstRecordDayStatement, &FirstDay, through) != 0 &&
                                              QueryDay(kLastRecordDayStatement, &LastDay, through) != 0;
   if (!read) {
@@ -191,8 +172,8 @@ int CCallPeak::GetRecordRange(const RecordDay& through) {
     }
     return 0;
   }
-  if (RangeStartDay != 0) {
-    FirstDay = std::max(FirstDay, RangeStartDay);
+  if (rule.startDay != 0) {
+    FirstDay = std::max(FirstDay, rule.startDay);
     return 1;
   }
   // The cap counts calendar days back from the last day's local date, so a
@@ -216,13 +197,26 @@ bool CCallPeak::HasCheckableRange() const {
 int CCallPeak::CheckRange() { return CheckRange(LocalToday()); }
 
 int CCallPeak::CheckRange(const RecordDay& through) {
-  // One date for the whole check: the walk that notes the days for several
-  // sessions and the walk that takes them must see the same days, and a
-  // check that runs past midnight must not grow a day under its own feet.
+  // One date for the whole check: a check that runs past midnight must not
+  // grow a day under its own feet.
   if (GetRecordRange(through) == 0) {
     std::printf("Failed to get records time range\n");
     return 0;
   }
+  return CheckReadRange(ConsoleRequest(), through);
+}
+
+RangeDays CCallPeak::ReadRangeDays(const RecordDay& through) const {
+  SYSTEMTIME first{};
+  SYSTEMTIME last{};
+  EpochToLocalFields(FirstDay, &first);
+  EpochToLocalFields(LastDay, &last);
+  // Months after the last day's (today's) are not checked: they hold no records yet.
+  const int32_t end = std::min(MonthCount(last.wYear, last.wMonth), MonthCount(through.year, through.month));
+  return ListRangeDays(MonthCount(first.wYear, first.wMonth), end, through);
+}
+
+int CCallPeak::CheckReadRange(const CheckRequest& request, const RecordDay& through) {
   if (!HasCheckableRange()) {
     std::printf("Invalid date range, %d - %d\n", static_cast<int>(FirstDay), static_cast<int>(LastDay));
     return 0;
@@ -231,9 +225,9 @@ int CCallPeak::CheckRange(const RecordDay& through) {
   SYSTEMTIME last{};
   EpochToLocalFields(FirstDay, &first);
   EpochToLocalFields(LastDay, &last);
-  if (const CallKind* kind = CallKindOfMode(CheckMode); kind != nullptr) {
-    std::printf("Checking %s from %02d/%04d to %02d/%04d...\n\n", kind->records, first.wMonth, first.wYear, last.wMonth,
-                last.wYear);
+  if (request.kind != nullptr) {
+    std::printf("Checking %s from %02d/%04d to %02d/%04d...\n\n", request.kind->records, first.wMonth, first.wYear,
+                last.wMonth, last.wYear);
   } else {
     std::printf("...\n");
   }
@@ -241,21 +235,6 @@ int CCallPeak::CheckRange(const RecordDay& through) {
     std::printf("Invalid year, %d, %d\n", first.wYear, last.wYear);
     return 1;
   }
-  // Months after the last day's (today's) are not checked: they hold no records yet.
-  int32_t end = MonthCount(last.wYear, last.wMonth);
-  int32_t lastMonth = MonthCount(through.year, through.month);
-  if (lastMonth < end) end = lastMonth;
-  if (Sessions > 1) {
-    WalkMonthsOnSessions(MonthCount(first.wYear, first.wMonth), end, through);
-  } else {
-    WalkMonths(MonthCount(first.wYear, first.wMonth), end, through);
-  }
+  CheckRangeDays(ReadRangeDays(through), request, RangeReaders{&Session, this, Sessions, DayObserver, rowSink}, *this);
   return 1;
-}
-
-void CCallPeak::WalkMonths(int32_t first, int32_t last, const RecordDay& through) {
-  for (int32_t count = first; count <= last; ++count) {
-    if (dayMode_ != DayMode::kCollect) RangeProgress.ShowMonth(YearOfMonthCount(count), MonthOfMonthCount(count));
-    CheckMonthThrough(YearOfMonthCount(count), MonthOfMonthCount(count), through);
-  }
 }

@@ -33,7 +33,7 @@ class CPlanDays final : public CDayObserver {
 
   // Lines the days' attempts are replayed through besides the sizes around
   // each day's demand (the lines installed; 0: none), when the checker
-  // keeps its rows for that (CCallPeak::replaysCalls). Set before the
+  // keeps its rows for that (CheckRequest::keepsAttempts). Set before the
   // range check.
   int32_t replayLines = 0;
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "analysis/call_kinds.h"
 #include "analysis/call_peak.h"
 #include "analysis/plan_days.h"
 
@@ -22,15 +23,14 @@ class CPlanScanProgress {
   ~CPlanScanProgress() = default;
 };
 
-// Checks the record range in `mode` (kCheckExtension, kCheckTrunk or
-// kCheckTrunkWithoutSipTie) on `checker`, whose session must be open, and
+// Checks the record range for calls of `kind` on `checker`, whose session must be open, and
 // keeps the days from the first record day on in `days`. The range ends
 // with yesterday, the last complete local day (today's date is read once):
 // today's records are still coming in. It starts, at the earliest, on the
 // first day of the month `historyMonths` months before the current one;
 // with `historyMonths` 0, at most 395 days before the last record day, as
 // the range check starts. `progress` may be null. The record days are read
-// past any LocalDay value that is no day (CCallPeak::skipsBadRecordDays):
+// past any LocalDay value that is no day (RecordRangeRule::skipsBadRecordDays):
 // the checker's RangeNotes then name such values, and say why when the
 // range could not be read.
 //
@@ -41,7 +41,7 @@ class CPlanScanProgress {
 // Nothing is asked when a day could not be read already.
 //
 // Returns 0 when the record range could not be read or is one the range
-// check refuses (no day checked, nothing printed); else 1. Runs in `mode`
-// and leaves CheckMode as it found it, and the checker without an observer.
-int ScanPlanDays(CCallPeak* checker, uint32_t mode, CPlanDays* days, CPlanScanProgress* progress,
+// check refuses (no day checked, nothing printed); else 1. The checker's
+// observer is its own again after it; the console's settings are not read.
+int ScanPlanDays(CCallPeak* checker, const CallKind& kind, CPlanDays* days, CPlanScanProgress* progress,
                  int32_t historyMonths = 0);

@@ -10,7 +10,8 @@ PlannedRecords ReadPlannedRecords(CCallPeak* checker, const PlanSource& source, 
   // A year of days is too large for the stack.
   auto collected = std::make_unique<CPlanDays>();
   collected->replayLines = source.replayLines;
-  const int scanned = ScanPlanDays(checker, source.mode, collected.get(), progress, source.historyMonths);
+  const int scanned =
+      source.kind != nullptr ? ScanPlanDays(checker, *source.kind, collected.get(), progress, source.historyMonths) : 0;
   records.range = checker->RangeNotes;
   records.unreadDays = checker->UnreadDays;
   records.connectionLost = checker->Session.connectionLost != 0;

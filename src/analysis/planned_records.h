@@ -7,12 +7,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "analysis/call_kinds.h"
 #include "analysis/call_peak.h"
 #include "analysis/plan_scan.h"
 #include "planning/capacity_plan.h"
 
 struct PlanSource {
-  uint32_t mode = 0;            // kCheckExtension, kCheckTrunk or kCheckTrunkWithoutSipTie
+  const CallKind* kind = nullptr;  // the calls planned for; none: nothing to plan
   int32_t sessions = 1;         // CCallPeak::Sessions for the scan
   int32_t historyMonths = 0;    // as ScanPlanDays takes it
   int32_t replayLines = 0;      // CPlanDays::replayLines: the lines installed, 0 when not given

@@ -5,7 +5,6 @@
 #include "analysis/call_line_format.h"
 #include "analysis/exit_state_names.h"
 #include "analysis/record_processor.h"
-#include "settings/settings.h"
 #include "db/osql.h"
 #include "platform/text.h"
 
@@ -99,7 +98,7 @@ void StopBlocks(SQLHSTMT statement) {
 
 }  // namespace
 
-int ScanCalls(OSql& session, const char* sql, CRecordProcessor* processor, CallColumns columns) {
+int ScanCalls(OSql& session, const char* sql, CRecordProcessor* processor, CallColumns columns, uint32_t passFlag) {
   if (processor == nullptr) {
     std::printf("No call back processor specified\n");
     return 0;
@@ -134,7 +133,7 @@ int ScanCalls(OSql& session, const char* sql, CRecordProcessor* processor, CallC
       if (processor->OnCall(startTime, endTime) != 0) {
         ++printed;
         char line[kPrintedLineSize];
-        FormatBounded(line, sizeof line, CallLineFormat(CheckMode), static_cast<int>(printed),
+        FormatBounded(line, sizeof line, CallLineFormat(passFlag), static_cast<int>(printed),
                       static_cast<int>(NumberOrZero(indicators, 3, row.sessionId)),
                       TextOrEmpty(indicators, 4, row.callerNum), TextOrEmpty(indicators, 5, row.targetNum),
                       ExitStateName(NumberOrZero(indicators, 6, row.exitState)));

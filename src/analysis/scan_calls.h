@@ -2,6 +2,8 @@
 // a session, its rows fetched in blocks and handed to a processor.
 #pragma once
 
+#include <cstdint>
+
 #include "analysis/record_processor.h"
 #include "db/osql.h"
 
@@ -12,8 +14,9 @@ enum class CallColumns { kDetails, kTimes };
 
 // Runs the call select `sql` on `session` and hands every row to
 // `processor` (OnCall, then OnExitState; a row OnCall answers nonzero is
-// printed through PrintRow in the line format of CheckMode's pass flags).
+// printed through PrintRow, labelled by `passFlag`: 0 for a day's first
+// statement, its kind's pass flag for the second).
 // Returns 1 when a row came, 0 when none did, the select failed (reported
 // by the session, lastStatementFailed set) or `processor` is null.
 int ScanCalls(OSql& session, const char* sql, CRecordProcessor* processor,
-              CallColumns columns = CallColumns::kDetails);
+              CallColumns columns = CallColumns::kDetails, uint32_t passFlag = 0);

@@ -16,7 +16,7 @@
 
 #include "analysis/call_kinds.h"
 #include "analysis/call_peak.h"
-#include "analysis/day_statements.h"
+#include "analysis/checked_day.h"
 #include "analysis/plan_days.h"
 #include "analysis/planned_records.h"
 #include "analysis/record_day.h"
@@ -104,17 +104,6 @@ std::string FirstLine(const std::string& text) {
   std::string line = text.substr(0, text.find('\n'));
   return line;
 }
-
-// Keeps the planner's figures of the one day checked.
-class KeepDay : public CDayObserver {
- public:
-  void OnDay(const DayOccupancy& day) override {
-    figures = FiguresOfDay(day);
-    seen = true;
-  }
-  DayFigures figures;
-  bool seen = false;
-};
 
 struct DayChoice {
   int32_t dayStart = 0;
@@ -260,19 +249,6 @@ std::string AgeText(int64_t seconds) {
   return CountOf(seconds / 86400, "day", "days");
 }
 
-// Reads the start of the newest record of any kind into `newest` (left
-// empty for an empty table); false when the statement failed.
-bool ReadNewestRecord(OSql& session, std::optional<int64_t>* newest) {
-  char text[64] = {};
-  if (session.QueryFirstText(kNewestRecordStartStatement, text, sizeof text) == 0) return false;
-  if (text[0] == '\0') return true;
-  char* end = nullptr;
-  const double value = std::strtod(text, &end);
-  if (end == text || !std::isfinite(value)) return false;
-  *newest = static_cast<int64_t>(std::floor(value));
-  return true;
-}
-
 std::string ClockText(int32_t seconds) {
   SYSTEMTIME local{};
   if (!EpochToLocalFields(seconds, &local)) return "?";
@@ -287,7 +263,7 @@ std::string ClockText(int32_t seconds) {
 bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind& kind, LinesExhaustion* found,
                 int32_t* linesNeeded, std::string* stale, std::string* reason) {
   PlanSource source;
-  source.mode = kind.Mode();
+  source.kind = &kind;
   source.sessions = DefaultRangeSessions();
   source.historyMonths = kDefaultHistoryMonths;
   source.replayLines = options.lines;
@@ -302,12 +278,8 @@ bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind&
     return false;
   }
   const std::vector<DayFigures>& days = records.days;
-  PlanRequest request = TodaysPlanRequest();
-  request.grade = options.gradePercent / 100.0;
-  request.highGrade = options.highGradePercent / 100.0;
-  request.busyDays = BusyDaysRuleNamed(options.busyDays);
-  request.lines = options.lines;
-  request.horizonMonths = kCheckHorizonMonths;
+  const PlanRequest request = PlanRequestFor(options.gradePercent, options.highGradePercent, options.lines,
+                                            kCheckHorizonMonths, options.busyDays);
   const CapacityPlan plan = MakeCapacityPlan(days, request);
   *found = FindLinesExhaustion(plan, request.currentYear, request.currentMonth);
   *linesNeeded = plan.linesNeededNow;
@@ -440,38 +412,21 @@ int RunCheck(const CheckOptions& options) {
     return unknown("cannot open data source \"" + options.dsn + "\": " +
                    FirstLine(checker.Session.ConnectFailureText()));
   }
-  std::string diagnostics;
-  std::string rows;
-  checker.Session.printSink = &diagnostics;
-  checker.rowSink = &rows;
-  const CheckModeScope dayMode(kind.Mode());
-  checker.Reset();
-  KeepDay keep;
-  checker.DayObserver = &keep;
-  checker.CheckDay(day.dayStart);
-  checker.DayObserver = nullptr;
-  checker.Session.printSink = nullptr;
-  checker.rowSink = nullptr;
-  if (checker.UnreadDays > 0 || !keep.seen) {
-    const bool lost = checker.Session.connectionLost != 0;
+  CheckRequest request;
+  request.kind = &kind;
+  request.dsn = options.dsn;
+  const CheckedDay checked = ReadCheckedDay(checker, request, day.dayStart);
+  if (checked.outcome != CheckedDayOutcome::kRead) {
     checker.CloseDatabase();
-    return unknown(std::string(lost ? "lost the connection to" : "cannot read the calls from") + " data source \"" +
-                   options.dsn + "\": " + FirstLine(diagnostics));
+    const bool dayUnread = checked.outcome == CheckedDayOutcome::kDayUnread;
+    return unknown(std::string(checked.connectionLost ? "lost the connection to"
+                               : dayUnread            ? "cannot read the calls from"
+                                                      : "cannot read the newest record from") +
+                   " data source \"" + options.dsn + "\": " + FirstLine(checked.diagnostics));
   }
-  const DayFigures figures = keep.figures;
+  const DayFigures& figures = checked.figures;
+  const std::optional<int64_t>& newest = checked.newest;
 
-  // A feed that stopped writing gives a day without calls, which reads as a
-  // quiet day; the age of the newest record of any kind tells them apart.
-  std::optional<int64_t> newest;
-  checker.Session.printSink = &diagnostics;
-  const bool newestRead = ReadNewestRecord(checker.Session, &newest);
-  checker.Session.printSink = nullptr;
-  if (!newestRead) {
-    const bool lost = checker.Session.connectionLost != 0;
-    checker.CloseDatabase();
-    return unknown(std::string(lost ? "lost the connection to" : "cannot read the newest record from") +
-                   " data source \"" + options.dsn + "\": " + FirstLine(diagnostics));
-  }
   // Seconds since the newest record started; 0 for a record dated ahead of
   // the clock, and for none at all (`newest` empty).
   const int64_t age = newest ? std::max<int64_t>(0, CurrentEpochSeconds() - *newest) : 0;

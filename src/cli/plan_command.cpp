@@ -186,7 +186,7 @@ int RunPlan(const PlanOptions& options) {
     return status;
   }
   PlanSource source;
-  source.mode = kind.Mode();
+  source.kind = &kind;
   source.sessions = options.sessions;
   source.historyMonths = options.historyMonths;
   source.replayLines = options.lines;
@@ -215,12 +215,8 @@ int RunPlan(const PlanOptions& options) {
   }
   const std::vector<DayFigures>& days = records.days;
 
-  PlanRequest request = TodaysPlanRequest();
-  request.grade = options.gradePercent / 100.0;
-  request.highGrade = options.highGradePercent / 100.0;
-  request.lines = options.lines;
-  request.horizonMonths = options.months;
-  request.busyDays = BusyDaysRuleNamed(options.busyDays);
+  const PlanRequest request = PlanRequestFor(options.gradePercent, options.highGradePercent, options.lines,
+                                            options.months, options.busyDays);
   const CapacityPlan plan = MakeCapacityPlan(days, request);
   if (const std::string stale = StaleRecordsText(plan); !stale.empty()) {
     std::fprintf(stderr, "nortesk-etp: %s\n", stale.c_str());

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "analysis/planned_records.h"
+
 std::string CheckPercent(std::string& text) {
   char* end = nullptr;
   const double value = std::strtod(text.c_str(), &end);
@@ -15,4 +17,15 @@ BusyDaysRule BusyDaysRuleNamed(const std::string& name) {
   if (name == "weekdays") return BusyDaysRule::kWeekdays;
   if (name == "all") return BusyDaysRule::kAll;
   return BusyDaysRule::kAuto;
+}
+
+PlanRequest PlanRequestFor(double gradePercent, double highGradePercent, int32_t lines, int32_t horizonMonths,
+                           const std::string& busyDays) {
+  PlanRequest request = TodaysPlanRequest();
+  request.grade = gradePercent / 100.0;
+  request.highGrade = highGradePercent / 100.0;
+  request.lines = lines;
+  request.horizonMonths = horizonMonths;
+  request.busyDays = BusyDaysRuleNamed(busyDays);
+  return request;
 }

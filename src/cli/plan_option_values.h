@@ -1,7 +1,9 @@
 // The values of the options `plan` and `check` share: a grade of service
-// in percent, and the rule for the days a month's busy hour is read on.
+// in percent, the rule for the days a month's busy hour is read on, and the
+// plan request they make.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "planning/capacity_plan.h"
@@ -14,3 +16,9 @@ std::string CheckPercent(std::string& text);
 // "auto" and anything else).
 inline constexpr const char* kBusyDaysNames[] = {"auto", "weekdays", "all"};
 BusyDaysRule BusyDaysRuleNamed(const std::string& name);
+
+// Today's plan request (analysis/planned_records.h) at the grades of
+// service in percent, through `lines` installed (0: none given), over
+// `horizonMonths`, with the busy-day rule named `busyDays`.
+PlanRequest PlanRequestFor(double gradePercent, double highGradePercent, int32_t lines, int32_t horizonMonths,
+                           const std::string& busyDays);

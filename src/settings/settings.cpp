@@ -6,6 +6,7 @@ char DsnName[kDsnNameSize] = {};
 std::string ExeDirectory;
 int32_t ViewTime = 0;
 int32_t CountIPExtToIPExt = 1;
+uint32_t CheckMode = 0;
 
 void SetDsnName(const char* name) {
   std::memset(DsnName, 0, sizeof DsnName);

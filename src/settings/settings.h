@@ -22,29 +22,16 @@ extern int32_t ViewTime;
 // both ends are of the checked kind.
 extern int32_t CountIPExtToIPExt;
 
-// Mode and pass flags of the peak checks.
-// Each thread has its own: a range check on several sessions reads days on
-// threads of its own, each in the check's mode with its own pass flags.
-inline thread_local uint32_t CheckMode = 0;
+// The console's kind of call, set by its e, t and T (the planner and the
+// check pass theirs in a request, analysis/check_request.h), and the pass
+// flags that label a day's second statement.
+extern uint32_t CheckMode;
 inline constexpr uint32_t kCheckExtension = 0x1;
 inline constexpr uint32_t kCheckTrunk = 0x2;
 inline constexpr uint32_t kCheckTrunkWithoutSipTie = 0x4;
 inline constexpr uint32_t kCheckModeMask = 0xF;
 inline constexpr uint32_t kPassExtToExt = 0x10;
 inline constexpr uint32_t kPassTrunkToTrunk = 0x20;
-
-// Sets CheckMode for the life of the scope and puts the one before back: a
-// subcommand's check runs in its own mode without leaving it to the console.
-class CheckModeScope {
- public:
-  explicit CheckModeScope(uint32_t mode) : saved_(CheckMode) { CheckMode = mode; }
-  ~CheckModeScope() { CheckMode = saved_; }
-  CheckModeScope(const CheckModeScope&) = delete;
-  CheckModeScope& operator=(const CheckModeScope&) = delete;
-
- private:
-  uint32_t saved_;
-};
 
 // Copies `name` (cut to 31 characters) into DsnName.
 void SetDsnName(const char* name);

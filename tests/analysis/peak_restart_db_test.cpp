@@ -18,22 +18,20 @@ namespace {
 
 constexpr int32_t kFeb1 = 1769904000;               // 2026-02-01 00:00:00 UTC
 constexpr int64_t kNoonFeb10 = 1770724800000;       // the clock, milliseconds
-constexpr int32_t kCutOnDay = 5;                    // the loss comes while 5 February is read
+constexpr int32_t kCutOnDay = 5;                    // the loss comes as 5 February is read
 
 int64_t FrozenClock() { return kNoonFeb10; }
 
-// A checker that cuts its own server connection when the first row of the
-// day kCutOnDay reaches it: that day's rows are on the client, its second
-// statement meets the loss.
-class CuttingChecker : public CCallPeak {
+// Cuts the checker's server connection once the day before kCutOnDay is
+// read: that day's first statement meets the loss.
+class CutAfterDay : public CDayObserver {
  public:
   std::function<void()> cut;
-  int32_t OnCall(int32_t startTime, int32_t endTime) override {
-    if (cut && startTime >= kFeb1 + (kCutOnDay - 1) * 86400) {
+  void OnDay(const DayOccupancy& day) override {
+    if (cut && day.dayStart >= kFeb1 + (kCutOnDay - 2) * 86400) {
       cut();
       cut = nullptr;
     }
-    return CCallPeak::OnCall(startTime, endTime);
   }
 };
 
@@ -70,7 +68,8 @@ class PeakRestartTest : public LoggerDatabaseTest {
     PeakCallsCommand(kCheckTrunk, *checker);
     return testing::internal::GetCapturedStdout();
   }
-  std::unique_ptr<CuttingChecker> checker = std::make_unique<CuttingChecker>();
+  std::unique_ptr<CCallPeak> checker = std::make_unique<CCallPeak>();
+  CutAfterDay cutter;
 };
 
 std::string Entry(int position, int calls, int day) {
@@ -87,7 +86,8 @@ TEST_P(PeakRestartTest, ALostConnectionEndsTheCheckAndTheNextCheckReconnects) {
   // Waits until the server has ended the session, as a shut-down does.
   std::string cut = IsPostgres() ? std::string("SELECT pg_terminate_backend(") + id + ", 10000)"
                                  : std::string("KILL ") + id;
-  checker->cut = [this, cut] { EXPECT_TRUE(TryExec(kLoggerDsn, cut)); };
+  cutter.cut = [this, cut] { EXPECT_TRUE(TryExec(kLoggerDsn, cut)); };
+  checker->DayObserver = &cutter;
 
   std::string first = RunCheck();
   std::string header = "Checking trunk records from 02/2026 to 02/2026...\n\n";

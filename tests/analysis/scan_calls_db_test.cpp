@@ -39,17 +39,15 @@ class ScanCallsTest : public BackendTest {
     AddDataSource(kDsn);
     CreateCdrTable(kDsn);
     ASSERT_EQ(session.Connect(kDsn, "", ""), 1);
-    CheckMode = 0;
   }
   void TearDown() override {
     session.Disconnect();
-    CheckMode = 0;
     BackendTest::TearDown();
   }
   // Runs the scan and returns what it printed.
-  std::string Scan(const char* sql, CRecordProcessor* processor, int* result) {
+  std::string Scan(const char* sql, CRecordProcessor* processor, int* result, uint32_t passFlag = 0) {
     testing::internal::CaptureStdout();
-    *result = ScanCalls(session, sql, processor);
+    *result = ScanCalls(session, sql, processor, CallColumns::kDetails, passFlag);
     return testing::internal::GetCapturedStdout();
   }
   void InsertRows(int count) {
@@ -99,10 +97,9 @@ TEST_P(ScanCallsTest, ThePassFlagsLabelTheLines) {
   InsertCall(kDsn, MakeCall(100, 200, 7, 12));
   Recorder all(true);
   int result = 0;
-  CheckMode = kCheckExtension | kPassExtToExt;
-  EXPECT_EQ(Scan(kSelect, &all, &result), "01, session 7, caller 100, callee 200, exit XFER, Ext2Ext\n");
-  CheckMode = kCheckTrunk | kPassTrunkToTrunk | kPassExtToExt;
-  EXPECT_EQ(Scan(kSelect, &all, &result), "01, session 7, caller 100, callee 200, exit XFER, Trk2Trk\n");
+  EXPECT_EQ(Scan(kSelect, &all, &result, kPassExtToExt), "01, session 7, caller 100, callee 200, exit XFER, Ext2Ext\n");
+  EXPECT_EQ(Scan(kSelect, &all, &result, kPassTrunkToTrunk | kPassExtToExt),
+            "01, session 7, caller 100, callee 200, exit XFER, Trk2Trk\n");
 }
 
 TEST_P(ScanCallsTest, NoRowsNoProcessorOrAFailedSelectGiveZero) {
