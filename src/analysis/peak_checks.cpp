@@ -61,6 +61,14 @@ void CCallPeak::OnMonth(const RangeMonth& month) {
 }
 
 void CCallPeak::OnDay(const DayResult& day) {
+  if (!day.printed.empty()) {
+    if (rowSink != nullptr) {
+      rowSink->append(day.printed);
+    } else {
+      RangeProgress.Hide();
+      std::fputs(day.printed.c_str(), stdout);
+    }
+  }
   if (!day.read) {
     // Part of a day would give a peak below the real one, and a list that
     // looks complete: the day is left out and counted instead.

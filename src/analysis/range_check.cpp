@@ -3,11 +3,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
 #include <thread>
 
-#include "analysis/check_progress.h"
 #include "analysis/day_reader.h"
 #include "timeutil/calendar_months.h"
 #include "timeutil/time_conversions.h"
@@ -117,14 +115,7 @@ void CheckOnSessions(const RangeDays& range, const CheckRequest& request, const 
       DayResult& day = *results.Wait(next++);
       // From the day the connection was lost on, nothing counts: one session
       // would have stopped reading there, and its diagnostics are shown once.
-      if (!lost && !day.printed.empty()) {
-        if (readers.listed != nullptr) {
-          readers.listed->append(day.printed);
-        } else {
-          RangeProgress.Hide();
-          std::fputs(day.printed.c_str(), stdout);
-        }
-      }
+      if (lost) day.printed.clear();
       lost = lost || day.lost;
       day.lost = lost;
       if (lost) day.read = false;

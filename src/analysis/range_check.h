@@ -41,7 +41,10 @@ class CRangeFold {
   // Before the first day of each month (also one without days).
   virtual void OnMonth(const RangeMonth& month) = 0;
   // Each day: read (its peak and rows) or not; once a day finds the
-  // connection gone, every day after it comes unread.
+  // connection gone, every day after it comes unread. On several sessions
+  // the day's printed text (its listed calls and its session's
+  // diagnostics) comes with it, to be shown in its turn; on one session it
+  // went out as it came.
   virtual void OnDay(const DayResult& day) = 0;
 
  protected:
@@ -58,8 +61,8 @@ struct RangeReaders {
   int32_t sessions = 1;
   // Handed every day read, from the reading threads on several sessions.
   CDayObserver* observer = nullptr;
-  // Where the listed calls and, on several sessions, the diagnostics of the
-  // reading sessions go; standard output when null.
+  // Where the listed calls go as one session reads them; standard output
+  // when null.
   std::string* listed = nullptr;
 };
 
