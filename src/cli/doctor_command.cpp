@@ -5,11 +5,11 @@
 #include <optional>
 #include <vector>
 
-#include "cli/doctor_checks.h"
 #include "cli/doctor_odbc_ini.h"
 #include "cli/exit_status.h"
-#include "settings/settings.h"
 #include "db/osql.h"
+#include "diagnosis/table_checks.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // nortesk-etp doctor: checks a data source the way a support engineer
 // would, before the tool's answers are trusted: the connection (with the
-// driver's reason when it fails), then table CDRMAIN (cli/doctor_checks.h).
+// driver's reason when it fails), then table CDRMAIN (diagnosis/table_checks.h).
 // Prints one line per finding on standard output, each led by "ok", "FAIL"
 // or "skip"; a failed one says what to do. Exit status 0 when nothing
 // failed, 1 otherwise.

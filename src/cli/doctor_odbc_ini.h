@@ -22,7 +22,7 @@
 #include <span>
 #include <string>
 
-#include "cli/doctor_checks.h"
+#include "diagnosis/finding.h"
 
 // The odbc.ini of the user's own data sources: ODBCINI when it is set and
 // not empty, else ~/.odbc.ini when that file exists; nullopt when neither.

@@ -2,7 +2,7 @@
 // a support engineer would make them before trusting the tool's answers:
 //
 //   1. the table can be read and has every column the tool reads, each in a
-//      type that holds what the tool needs (cli/cdr_columns.h);
+//      type that holds what the tool needs (diagnosis/cdr_columns.h);
 //   2. StartTime and EndTime hold epoch seconds on a sample of rows;
 //   3. LocalDay holds record days on a sample of rows;
 //   4. the records: how many, the first and the last record day, how many
@@ -26,14 +26,9 @@
 #include <string>
 #include <vector>
 
+#include "diagnosis/finding.h"
+
 class OSql;
-
-enum class Verdict { kPassed, kFailed, kSkipped };
-
-struct Finding {
-  Verdict verdict;
-  std::string text;  // one line, without its end
-};
 
 // The rows that the sampling checks read, at most.
 inline constexpr int kSampledRows = 1000;

@@ -1,4 +1,4 @@
-#include "cli/doctor_checks.h"
+#include "diagnosis/table_checks.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -13,12 +13,12 @@
 
 #include "analysis/format_thousands.h"
 #include "analysis/record_day.h"
-#include "cli/cdr_columns.h"
 #include "db/osql.h"
 #include "db/spider_shard_indexes.h"
 #include "db/table_indexes.h"
 #include "db/table_kind.h"
 #include "db/table_shards.h"
+#include "diagnosis/cdr_columns.h"
 #include "platform/text.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "cli/cdr_columns.h"
+#include "diagnosis/cdr_columns.h"
 
 #include <sqlext.h>
 
