@@ -17,6 +17,12 @@ struct CallKind {
   const char* records;     // what the range check says it is checking
   const char* menu;        // the console menu's line, after "X -> "
   DaySelects selects;      // the mode flag, the pass flag and the statements
+  // The row conditions of the two statements alone, for statements made
+  // around them (the grouped ones), and whether an end of type CallerType
+  // or TargetType is of the kind.
+  const char* oneEndWhere;
+  const char* bothEndsWhere;
+  bool (*isEndOfKind)(int32_t endType);
   uint32_t Mode() const { return selects.mode; }
 };
 

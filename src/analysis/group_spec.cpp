@@ -7,7 +7,7 @@
 namespace {
 
 bool IsPlainName(const std::string& name) {
-  if (name.empty()) return false;
+  if (name.empty() || name.size() > kMostGroupColumnLength) return false;
   for (const char c : name) {
     if (std::isalnum(static_cast<unsigned char>(c)) == 0 && c != '_') return false;
   }

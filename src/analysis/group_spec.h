@@ -6,10 +6,14 @@
 // Column names reach SQL only as the table's own names, quoted here.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 #include "db/table_columns.h"
+
+// The longest column name a spec takes (SQL's longest identifiers).
+inline constexpr size_t kMostGroupColumnLength = 128;
 
 struct GroupSpec {
   std::string callerColumn;  // the one column, or the caller end's
@@ -18,8 +22,9 @@ struct GroupSpec {
 };
 
 // Reads SPEC; false with the reason for anything but one name, or two
-// joined by ':', each of letters, digits and underscores (a name that no
-// quoting can carry is refused before any statement is made of it).
+// joined by ':', each of letters, digits and underscores and at most
+// kMostGroupColumnLength long (a name that no quoting can carry is refused
+// before any statement is made of it).
 bool ParseGroupSpec(const std::string& text, GroupSpec* spec, std::string* reason);
 
 // Replaces each column of `spec` by its name among `columns` (CDRMAIN's,

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "analysis/block_fetch.h"
 #include "analysis/call_line_format.h"
 #include "analysis/exit_state_names.h"
 #include "analysis/record_processor.h"
@@ -73,29 +74,6 @@ bool BindCallRows(SQLHSTMT statement, BoundCall* first, CallColumns columns) {
          SQLBindCol(statement, 6, SQL_C_LONG, &row->exitState, sizeof row->exitState, &ind[5]) == SQL_SUCCESS;
 }
 
-// Asks for blocks of rows bound row-wise; a driver that refuses fetches one
-// row at a time, as before.
-void UseBlocks(SQLHSTMT statement, SQLULEN* rowsFetched, SQLUSMALLINT* statuses) {
-  if (!SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_ROW_BIND_TYPE,
-                                    reinterpret_cast<SQLPOINTER>(sizeof(BoundCall)), 0))) {
-    return;
-  }
-  if (!SQL_SUCCEEDED(SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(kBlockRows), 0))) {
-    SQLSetStmtAttr(statement, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
-    return;
-  }
-  SQLSetStmtAttr(statement, SQL_ATTR_ROWS_FETCHED_PTR, rowsFetched, 0);
-  SQLSetStmtAttr(statement, SQL_ATTR_ROW_STATUS_PTR, statuses, 0);
-}
-
-// The own statement goes back to one row a fetch for every other read.
-void StopBlocks(SQLHSTMT statement) {
-  SQLSetStmtAttr(statement, SQL_ATTR_ROW_ARRAY_SIZE, reinterpret_cast<SQLPOINTER>(1), 0);
-  SQLSetStmtAttr(statement, SQL_ATTR_ROW_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_BIND_BY_COLUMN), 0);
-  SQLSetStmtAttr(statement, SQL_ATTR_ROWS_FETCHED_PTR, nullptr, 0);
-  SQLSetStmtAttr(statement, SQL_ATTR_ROW_STATUS_PTR, nullptr, 0);
-}
-
 }  // namespace
 
 int ScanCalls(OSql& session, const char* sql, CRecordProcessor* processor, CallColumns columns, uint32_t passFlag) {
@@ -107,12 +85,12 @@ int ScanCalls(OSql& session, const char* sql, CRecordProcessor* processor, CallC
   BoundCall block[kBlockRows] = {};
   SQLULEN rowsFetched = 1;
   SQLUSMALLINT statuses[kBlockRows] = {};
-  UseBlocks(session.statementHandle, &rowsFetched, statuses);
+  UseRowBlocks(session.statementHandle, sizeof(BoundCall), kBlockRows, &rowsFetched, statuses);
   if (!BindCallRows(session.statementHandle, block, columns)) {
     // No row can be read; leave the statement idle for the next query.
     session.lastStatementFailed = 1;
     session.FinishLocalRead();
-    StopBlocks(session.statementHandle);
+    StopRowBlocks(session.statementHandle);
     return 0;
   }
   int32_t fetched = 0;
@@ -148,6 +126,6 @@ int ScanCalls(OSql& session, const char* sql, CRecordProcessor* processor, CallC
   if (fetchResult != SQL_NO_DATA || rowFailed) session.ReportDiagnostics();
   // The rows live on this stack frame: the bindings go with the cursor.
   session.FinishLocalRead();
-  StopBlocks(session.statementHandle);
+  StopRowBlocks(session.statementHandle);
   return fetched > 0 ? 1 : 0;
 }

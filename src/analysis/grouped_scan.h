@@ -1,0 +1,56 @@
+// The grouped day statements (--group-by): each call row with the caller
+// end's type and the value(s) naming its group, fetched in blocks and handed
+// to a sink.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "analysis/call_kinds.h"
+#include "analysis/day_counter.h"
+#include "analysis/group_spec.h"
+#include "db/osql.h"
+
+// Room for a group value: a longer one keeps its first kGroupValueSize - 2
+// bytes (two values that differ only after those fall into one group).
+inline constexpr size_t kGroupValueSize = 1025;
+// Room for a formatted grouped statement (two quoted names of at most
+// kMostGroupColumnLength characters each).
+inline constexpr size_t kGroupedStatementSize = 1024;
+
+struct GroupedRow {
+  int32_t startTime;
+  int32_t endTime;
+  int32_t exitState;  // 0 for NULL
+  int32_t callerType; // 0 for NULL
+  // The values of the spec's columns; a NULL is empty text, as an empty
+  // value is: both are the one group without a name.
+  const char* callerGroup;
+  const char* targetGroup;  // empty unless the spec is a pair
+};
+
+class CGroupedRowSink {
+ public:
+  virtual void OnGroupedRow(const GroupedRow& row) = 0;
+
+ protected:
+  ~CGroupedRowSink() = default;
+};
+
+// The select of `kind`'s statement for `pass` with the columns of `spec`
+// (resolved: the table's own names) quoted with `quote`, a format taking the
+// same three numbers as the day selects (analysis/day_statements.h).
+std::string GroupedDaySelect(const CallKind& kind, DayPass pass, const GroupSpec& spec, const std::string& quote);
+
+// The group of a row of `kind` in `pass` under `spec`: one column's value;
+// for a pair, the first pass files a call under its caller end's column
+// when that end is of the kind and else its target's, and the second pass
+// (which brings the calls with both ends of the kind again) under its
+// target's, so that such a call holds a line in each end's group.
+const char* GroupOfRow(const CallKind& kind, DayPass pass, const GroupSpec& spec, const GroupedRow& row);
+
+// Runs the grouped select `sql` (a pair's when `pair`) on `session` and
+// hands every row to `sink`. Returns 1 when a row came, 0 when none did or
+// the select failed (reported by the session, lastStatementFailed set).
+int ScanGroupedCalls(OSql& session, const char* sql, bool pair, CGroupedRowSink* sink);
