@@ -1,5 +1,6 @@
 // cdrgen through ODBC: the same plan written to a data source of either
-// backend gives the rows it writes into a SQLite file directly.
+// backend gives the rows it writes into a SQLite file directly, sites and
+// tenants too.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,7 +20,8 @@ TEST_P(CdrgenBackendTest, DataSourceGetsTheRowsOfTheSqliteFile) {
   AddDataSource(kDsn);
   // Four days around a clock change; more rows than one batch of the writer.
   const std::vector<std::string> plan = {"--days", "4", "--calls-per-day", "400", "--end-date", "2024-10-29",
-                                         "--seed", "11"};
+                                         "--seed", "11", "--sites", "3", "--site-lines", "9,6,4",
+                                         "--tie-percent", "5", "--tenants", "20"};
   std::vector<std::string> viaDsn = {"--dsn", kDsn}, viaFile = {"--sqlite", ScratchDir() + "/direct.sqlite"};
   viaDsn.insert(viaDsn.end(), plan.begin(), plan.end());
   viaFile.insert(viaFile.end(), plan.begin(), plan.end());
@@ -52,11 +54,18 @@ TEST_P(CdrgenBackendTest, DataSourceGetsTheRowsOfTheSqliteFile) {
   ToolRun more = RunCdrgen({"--dsn", kDsn, "--days", "1", "--calls-per-day", "50", "--end-date", "2024-10-30"},
                            "Europe/Berlin");
   ASSERT_EQ(more.status, 0) << more.err;
-  std::vector<Row> counts = Query(kDsn, "SELECT count(*), count(DISTINCT SessionID), max(SessionID) FROM CDRMAIN");
+  // Without sites and tenants, those columns are NULL.
+  std::vector<Row> counts = Query(kDsn,
+                                  "SELECT count(*), count(DISTINCT SessionID), max(SessionID), count(CallerSiteNodeId), "
+                                  "count(CalleeSiteNodeId), count(TargetTenant) FROM CDRMAIN");
   ASSERT_EQ(counts.size(), 1u);
   EXPECT_GT(std::stoll(counts[0][0]), static_cast<long long>(expected.size()));
   EXPECT_EQ(counts[0][1], counts[0][0]);
   EXPECT_EQ(counts[0][2], counts[0][0]);
+  const std::string before = std::to_string(expected.size());
+  EXPECT_EQ(counts[0][3], before);
+  EXPECT_EQ(counts[0][4], before);
+  EXPECT_EQ(counts[0][5], before);
 }
 
 TEST_P(CdrgenBackendTest, AnUnreachableSourceFailsWithTheDriversReason) {

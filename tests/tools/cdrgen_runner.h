@@ -27,7 +27,8 @@ inline ToolRun RunCdrgen(const std::vector<std::string>& arguments, const std::s
 // The columns cdrgen fills, in one fixed order, by SessionID.
 inline constexpr char kSelectGeneratedCalls[] =
     "SELECT StartTime, EndTime, SessionID, CallerType, TargetType, ExitState, Direction, DayOfWeek, TrunkCall, "
-    "HoldDuration, CallerNum, TargetNum, DNIS, LocalDay FROM CDRMAIN ORDER BY SessionID";
+    "HoldDuration, CallerNum, TargetNum, DNIS, LocalDay, CallerSiteNodeId, CalleeSiteNodeId, TargetTenant "
+    "FROM CDRMAIN ORDER BY SessionID";
 
 // Every row of CDRMAIN in a SQLite file (the columns above, by SessionID),
 // read through the SQLite ODBC driver; NULL as kNullText.
@@ -41,5 +42,5 @@ inline std::vector<Row> ReadSqliteCalls(const std::string& file) {
 // Column positions in a row read with kSelectGeneratedCalls.
 enum GeneratedColumn {
   kStartTime, kEndTime, kSessionId, kCallerType, kTargetType, kExitState, kDirection, kDayOfWeek, kTrunkCall,
-  kHoldDuration, kCallerNum, kTargetNum, kDnis, kLocalDay
+  kHoldDuration, kCallerNum, kTargetNum, kDnis, kLocalDay, kCallerSite, kCalleeSite, kTargetTenant
 };

@@ -5,6 +5,9 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -59,6 +62,36 @@ TEST_F(CdrgenTest, TheSeedDecidesEveryRow) {
   ASSERT_GT(first.size(), 1000u);
   EXPECT_EQ(first, again);
   EXPECT_NE(first, other);
+}
+
+// FNV-1a of every row's columns, each column and row closed by a separator.
+uint64_t Checksum(const std::vector<Row>& rows) {
+  uint64_t hash = 0xcbf29ce484222325ull;
+  auto add = [&](char c) { hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001b3ull; };
+  for (const Row& row : rows) {
+    for (const std::string& column : row) {
+      for (char c : column) add(c);
+      add('\x1f');
+    }
+    add('\n');
+  }
+  return hash;
+}
+
+TEST_F(CdrgenTest, WithoutSitesOrTenantsTheRowsAreThoseOfEarlierBuilds) {
+  // Checksums of these plans as the generator wrote them before it knew
+  // sites and tenants; benchmarks keep data made with a seed on that
+  // promise. The site and tenant columns stay NULL.
+  std::vector<Row> plain = Generate("plain.sqlite", {"--days", "2", "--calls-per-day", "300", "--end-date",
+                                                     "2024-05-02", "--seed", "3"});
+  std::vector<Row> group = Generate("group.sqlite", {"--days", "3", "--calls-per-day", "500", "--end-date",
+                                                     "2024-03-31", "--seed", "5", "--growth", "20", "--trunk-lines",
+                                                     "6"},
+                                    "Europe/Berlin");
+  ASSERT_GT(plain.size(), 500u);
+  ASSERT_GT(group.size(), 1000u);
+  EXPECT_EQ(Checksum(plain), 0xfa80955427c7440bull) << plain.size() << " rows";
+  EXPECT_EQ(Checksum(group), 0x4a751258e6b4697bull) << group.size() << " rows";
 }
 
 TEST_F(CdrgenTest, LocalDayIsTheLocalDateOfTheStartAcrossClockChanges) {
@@ -180,6 +213,96 @@ TEST_F(CdrgenTest, ATrunkGroupTurnsAwayTheCallsThatFindItFullAndTrafficGrows) {
   EXPECT_NEAR(static_cast<double>(perYear["2024"]) / perYear["2023"], 2.0, 0.1);
 }
 
+TEST_F(CdrgenTest, EachSiteHasItsShareOfTheCallsAndATrunkGroupOfItsOwn) {
+  // Site 1 carries 70% of the calls on 3 lines, site 2 30% on 40; a tenth
+  // of the calls are tie calls between the two.
+  std::vector<Row> rows = Generate("sites.sqlite", {"--days", "7", "--calls-per-day", "400", "--end-date", "2024-06-30",
+                                                    "--sites", "2", "--site-shares", "70,30", "--site-lines", "3,40",
+                                                    "--tie-percent", "10"});
+  ASSERT_GT(rows.size(), 2000u);
+  // Lines in use at each site: one per trunk end, at that end's site.
+  std::map<long long, std::map<long long, int>> change;
+  int atSite1 = 0, ties = 0, badTies = 0, split = 0, tenants = 0;
+  int blockedAtSite1 = 0, blockedWithoutSite1 = 0, blockedWrongly = 0;
+  for (const Row& row : rows) {
+    const long long callerSite = Number(row[kCallerSite]), calleeSite = Number(row[kCalleeSite]);
+    ASSERT_TRUE(callerSite == 1 || callerSite == 2) << row[kCallerSite];
+    ASSERT_TRUE(calleeSite == 1 || calleeSite == 2) << row[kCalleeSite];
+    const long long caller = Number(row[kCallerType]), target = Number(row[kTargetType]);
+    const long long start = Number(row[kStartTime]), end = Number(row[kEndTime]);
+    atSite1 += callerSite == 1;
+    tenants += row[kTargetTenant] != kNullText;
+    if (callerSite != calleeSite) {
+      ++ties;
+      badTies += caller != 9 || target != 9 || Number(row[kDirection]) != 2 || row[kDnis] != kNullText;
+    } else if (caller == 9 && target == 9) {
+      ++split;  // a tie call that stayed at its site
+    }
+    if (Number(row[kExitState]) == 21) {
+      if (end != start || (caller < 7 && target < 7)) ++blockedWrongly;
+      if (callerSite == 1 && calleeSite == 1) ++blockedAtSite1;
+      if (callerSite != 1 && calleeSite != 1) ++blockedWithoutSite1;
+      continue;
+    }
+    if (caller >= 7) {
+      ++change[callerSite][start];
+      --change[callerSite][end];
+    }
+    if (target >= 7) {
+      ++change[calleeSite][start];
+      --change[calleeSite][end];
+    }
+  }
+  const double calls = static_cast<double>(rows.size());
+  EXPECT_NEAR(atSite1 / calls, 0.70, 0.03);
+  EXPECT_NEAR(ties / calls, 0.10, 0.03);
+  EXPECT_EQ(badTies, 0);
+  EXPECT_EQ(split, 0);
+  EXPECT_EQ(tenants, 0);
+
+  std::map<long long, int> most;
+  for (const auto& [site, deltas] : change) {
+    int inUse = 0;
+    for (const auto& [second, delta] : deltas) {
+      inUse += delta;
+      most[site] = std::max(most[site], inUse);
+    }
+  }
+  EXPECT_EQ(most[1], 3);
+  EXPECT_LE(most[2], 40);
+  // Only the full site turns calls away: its own, and tie calls to or from
+  // it; site 2 never runs out of lines.
+  EXPECT_GT(blockedAtSite1, 0);
+  EXPECT_EQ(blockedWithoutSite1, 0);
+  EXPECT_EQ(blockedWrongly, 0);
+}
+
+TEST_F(CdrgenTest, TenantsHaveZipfSharesAndZeroPaddedNames) {
+  std::vector<Row> rows = Generate("tenants.sqlite", {"--days", "20", "--calls-per-day", "2000", "--end-date",
+                                                      "2024-06-30", "--tenants", "12", "--tenant-zipf", "1.5"});
+  ASSERT_GT(rows.size(), 30000u);
+  std::map<std::string, int> perTenant;
+  int sites = 0;
+  for (const Row& row : rows) {
+    ++perTenant[row[kTargetTenant]];
+    sites += row[kCallerSite] != kNullText || row[kCalleeSite] != kNullText;
+  }
+  EXPECT_EQ(sites, 0);
+  ASSERT_EQ(perTenant.size(), 12u);
+  EXPECT_EQ(perTenant.begin()->first, "tenant-01");
+  EXPECT_EQ(perTenant.rbegin()->first, "tenant-12");
+  // Tenant k's share is (1 / k^1.5) / (the sum of those over k = 1..12);
+  // each count lies within four standard deviations of its expectation.
+  double sum = 0.0;
+  for (int k = 1; k <= 12; ++k) sum += std::pow(k, -1.5);
+  for (int k = 1; k <= 12; ++k) {
+    char name[16];
+    std::snprintf(name, sizeof name, "tenant-%02d", k);
+    const double expected = static_cast<double>(rows.size()) * std::pow(k, -1.5) / sum;
+    EXPECT_NEAR(perTenant[name], expected, 4 * std::sqrt(expected)) << name;
+  }
+}
+
 TEST_F(CdrgenTest, ASecondRunAppendsWithNewSessions) {
   Generate("both.sqlite", {"--days", "2", "--calls-per-day", "100", "--end-date", "2024-05-02"});
   std::vector<Row> rows = Generate("both.sqlite", {"--days", "2", "--calls-per-day", "100", "--end-date", "2024-05-04"});
@@ -208,6 +331,13 @@ TEST_F(CdrgenTest, BadCommandLinesAreRefusedWithoutTouchingAnything) {
       {"--sqlite", file, "--growth", "-100"},
       {"--sqlite", file, "--growth", "5%"},
       {"--sqlite", file, "--trunk-lines", "0"},
+      {"--sqlite", file, "--site-lines", "3"},
+      {"--sqlite", file, "--sites", "2", "--site-shares", "60,30,10"},
+      {"--sqlite", file, "--sites", "2", "--site-shares", "60,0"},
+      {"--sqlite", file, "--sites", "2", "--site-lines", "5,5", "--trunk-lines", "9"},
+      {"--sqlite", file, "--sites", "1", "--tie-percent", "5"},
+      {"--sqlite", file, "--tenants", "0"},
+      {"--sqlite", file, "--tenant-zipf", "2"},
   };
   for (const std::vector<std::string>& arguments : cases) {
     std::string shown;
@@ -226,6 +356,7 @@ TEST_F(CdrgenTest, HelpPrintsTheUsageAndExits0) {
   EXPECT_EQ(run.status, 0);
   EXPECT_EQ(run.out.rfind("usage: cdrgen", 0), 0u) << run.out;
   EXPECT_NE(run.out.find("--trunk-lines N"), std::string::npos);
+  EXPECT_NE(run.out.find("--tenant-zipf S"), std::string::npos);
   EXPECT_EQ(run.err, "");
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "cdrgen/call_groups.h"
 #include "cdrgen/random.h"
 #include "platform/local_time.h"
 #include "cdrgen/traffic.h"
@@ -45,6 +46,25 @@ constexpr int32_t kExitAllTrunksBusy = 21;  // as the tool reads it (analysis/ex
 // Lines of the trunk group that a call holds: one per trunk end.
 int32_t TrunkEnds(const CdrRecord& record) { return (record.callerType >= 7) + (record.targetType >= 7); }
 
+// Offers a call to the trunk groups of its sites (`groups[k - 1]` for site
+// k): a call at one site takes its lines there; a tie call takes one line
+// at each of its two sites, and only when both have one free.
+bool AdmitAtSites(std::vector<TrunkGroup>& groups, int64_t start, int64_t end, const CdrRecord& record) {
+  TrunkGroup& caller = groups[static_cast<size_t>(record.callerSite - 1)];
+  if (record.callerSite == record.calleeSite) return caller.Admit(start, end, TrunkEnds(record));
+  TrunkGroup& callee = groups[static_cast<size_t>(record.calleeSite - 1)];
+  const int32_t callerLines = record.callerType >= 7, calleeLines = record.targetType >= 7;
+  if (!caller.CanAdmit(start, callerLines) || !callee.CanAdmit(start, calleeLines)) return false;
+  caller.Admit(start, end, callerLines);
+  callee.Admit(start, end, calleeLines);
+  return true;
+}
+
+// The sequences of a day's sites and tenants: apart from the day's own
+// (numbered by its date, below 2^32) and from each other.
+constexpr uint64_t kSiteStream = 1ull << 32;
+constexpr uint64_t kTenantStream = 2ull << 32;
+
 }  // namespace
 
 int64_t MaxCallsOfPlan(const GeneratorPlan& plan) {
@@ -59,11 +79,20 @@ bool GenerateCalls(const GeneratorPlan& plan, int64_t firstSessionId, CdrSink& s
   int64_t sessionId = firstSessionId;
   std::vector<int64_t> starts;
   TrunkGroup trunks(plan.trunkLines);
+  std::vector<TrunkGroup> siteTrunks(plan.siteLines.begin(), plan.siteLines.end());
+  const bool limited = plan.trunkLines > 0 || !plan.siteLines.empty();
+  std::vector<uint32_t> shares = plan.siteShares;
+  if (shares.empty()) shares.assign(static_cast<size_t>(std::max(plan.sites, 0)), 1);
+  const SiteDraw sites(shares, plan.tiePerMillion);
+  const TenantDraw tenants(std::max(plan.tenants, 1), plan.tenantZipf);
   const int64_t lastDay = DaysFromCivil(plan.endDate);
   for (int64_t day = lastDay - plan.days + 1; day <= lastDay; ++day) {
     const CivilDate date = CivilFromDays(day);
     // Each day draws from a sequence of its own, named by its date.
-    CdrRandom random(plan.seed, static_cast<uint64_t>(date.year * 10000 + date.month * 100 + date.day));
+    const uint64_t stream = static_cast<uint64_t>(date.year * 10000 + date.month * 100 + date.day);
+    CdrRandom random(plan.seed, stream);
+    CdrRandom siteRandom(plan.seed, stream + kSiteStream);
+    CdrRandom tenantRandom(plan.seed, stream + kTenantStream);
     const int dayOfWeek = DayOfWeek(day);
     const bool weekend = dayOfWeek == 0 || dayOfWeek == 6;
     const int32_t calls = CallsOnDay(CallsPerDayAt(plan, lastDay - day), dayOfWeek, random);
@@ -74,13 +103,18 @@ bool GenerateCalls(const GeneratorPlan& plan, int64_t firstSessionId, CdrSink& s
     record.dayOfWeek = dayOfWeek;
     for (int64_t start : starts) {
       int32_t seconds = DrawCall(random, &record);
-      if (plan.trunkLines > 0) {
-        // Only the trunk group turns calls away.
+      if (plan.sites > 0) sites.Place(siteRandom, &record);
+      if (plan.tenants > 0) tenants.Assign(tenantRandom, &record);
+      if (limited) {
+        // Only the trunk groups turn calls away.
         if (record.exitState == kExitAllTrunksBusy) {
           record.exitState = kExitConnect;
           seconds = DrawTalkSeconds(random);
         }
-        if (!trunks.Admit(start, start + seconds, TrunkEnds(record))) {
+        const bool admitted = plan.siteLines.empty()
+                                  ? trunks.Admit(start, start + seconds, TrunkEnds(record))
+                                  : AdmitAtSites(siteTrunks, start, start + seconds, record);
+        if (!admitted) {
           record.exitState = kExitAllTrunksBusy;
           record.holdDuration = 0;
           seconds = 0;

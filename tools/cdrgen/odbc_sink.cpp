@@ -8,10 +8,10 @@
 
 // Column-wise parameter arrays for one batch of rows.
 struct OdbcSink::Batch {
-  static constexpr int kTextColumns = 4;
   SQLINTEGER integers[kInsertIntegerColumns][kBatchRows];
-  char texts[kTextColumns][kBatchRows][CdrRecord::kNumberSize];
-  SQLLEN textIndicators[kTextColumns][kBatchRows];
+  SQLLEN integerIndicators[kInsertIntegerColumns][kBatchRows];
+  char texts[kInsertTextColumns][kBatchRows][CdrRecord::kNumberSize];
+  SQLLEN textIndicators[kInsertTextColumns][kBatchRows];
   SQLUSMALLINT status[kBatchRows];
   SQLULEN processed = 0;
   int rows = 0;
@@ -120,11 +120,11 @@ bool OdbcSink::BindBatch() {
   SQLUSMALLINT parameter = 1;
   for (int c = 0; c < kInsertIntegerColumns; ++c, ++parameter) {
     if (!SQL_SUCCEEDED(SQLBindParameter(insert_, parameter, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0,
-                                        b.integers[c], 0, nullptr))) {
+                                        b.integers[c], 0, b.integerIndicators[c]))) {
       return Fail("cannot bind a parameter", SQL_HANDLE_STMT, insert_);
     }
   }
-  for (int c = 0; c < Batch::kTextColumns; ++c, ++parameter) {
+  for (int c = 0; c < kInsertTextColumns; ++c, ++parameter) {
     if (!SQL_SUCCEEDED(SQLBindParameter(insert_, parameter, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR,
                                         CdrRecord::kNumberSize - 1, 0, b.texts[c][0], CdrRecord::kNumberSize,
                                         b.textIndicators[c]))) {
@@ -137,17 +137,21 @@ bool OdbcSink::BindBatch() {
 bool OdbcSink::Write(const CdrRecord& r) {
   Batch& b = *batch_;
   const int row = b.rows;
-  const int32_t integers[kInsertIntegerColumns] = {r.startTime, r.endTime,   r.sessionId, r.callerType,
-                                                   r.targetType, r.exitState, r.direction, r.dayOfWeek,
-                                                   r.trunkCall,  r.holdDuration};
-  for (int c = 0; c < kInsertIntegerColumns; ++c) b.integers[c][row] = integers[c];
-  const char* texts[Batch::kTextColumns] = {r.callerNum, r.targetNum, r.dnis, r.localDay};
-  for (int c = 0; c < Batch::kTextColumns; ++c) {
+  int32_t integers[kInsertIntegerColumns];
+  bool integerIsNull[kInsertIntegerColumns];
+  InsertIntegers(r, integers, integerIsNull);
+  for (int c = 0; c < kInsertIntegerColumns; ++c) {
+    b.integers[c][row] = integers[c];
+    b.integerIndicators[c][row] = integerIsNull[c] ? SQL_NULL_DATA : static_cast<SQLLEN>(sizeof(SQLINTEGER));
+  }
+  const char* texts[kInsertTextColumns];
+  bool textIsNull[kInsertTextColumns];
+  InsertTexts(r, texts, textIsNull);
+  for (int c = 0; c < kInsertTextColumns; ++c) {
     const size_t length = strnlen(texts[c], CdrRecord::kNumberSize - 1);
     std::memcpy(b.texts[c][row], texts[c], length);
     b.texts[c][row][length] = '\0';
-    // An empty DNIS is stored as NULL, as the SQLite writer stores it.
-    b.textIndicators[c][row] = (c == 2 && texts[c][0] == '\0') ? SQL_NULL_DATA : SQL_NTS;
+    b.textIndicators[c][row] = textIsNull[c] ? SQL_NULL_DATA : SQL_NTS;
   }
   if (++b.rows == kBatchRows) return Flush();
   return true;

@@ -2,7 +2,11 @@
 //   cdrgen --help
 //   cdrgen (--sqlite FILE | --dsn NAME) [--days N] [--calls-per-day N]
 //          [--end-date YYYY-MM-DD] [--seed N] [--growth PERCENT]
-//          [--trunk-lines N]
+//          [--trunk-lines N] [--sites N [--site-shares LIST]
+//          [--site-lines LIST] [--tie-percent P]]
+//          [--tenants N [--tenant-zipf S]]
+// The options of sites and tenants are those of GeneratorPlan (generator.h);
+// a LIST has one number per site, separated by commas.
 #pragma once
 
 #include <cstdint>

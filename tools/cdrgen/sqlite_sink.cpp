@@ -61,19 +61,27 @@ bool SqliteSink::Open(int64_t* maxSessionId) {
 }
 
 bool SqliteSink::Write(const CdrRecord& r) {
-  const int32_t integers[kInsertIntegerColumns] = {r.startTime, r.endTime,   r.sessionId, r.callerType,
-                                                   r.targetType, r.exitState, r.direction, r.dayOfWeek,
-                                                   r.trunkCall,  r.holdDuration};
+  int32_t integers[kInsertIntegerColumns];
+  bool integerIsNull[kInsertIntegerColumns];
+  InsertIntegers(r, integers, integerIsNull);
+  const char* texts[kInsertTextColumns];
+  bool textIsNull[kInsertTextColumns];
+  InsertTexts(r, texts, textIsNull);
   int column = 1;
-  for (int32_t value : integers) sqlite3_bind_int(insert_, column++, value);
-  sqlite3_bind_text(insert_, column++, r.callerNum, -1, SQLITE_STATIC);
-  sqlite3_bind_text(insert_, column++, r.targetNum, -1, SQLITE_STATIC);
-  if (r.dnis[0] != '\0') {
-    sqlite3_bind_text(insert_, column++, r.dnis, -1, SQLITE_STATIC);
-  } else {
-    sqlite3_bind_null(insert_, column++);
+  for (int c = 0; c < kInsertIntegerColumns; ++c, ++column) {
+    if (integerIsNull[c]) {
+      sqlite3_bind_null(insert_, column);
+    } else {
+      sqlite3_bind_int(insert_, column, integers[c]);
+    }
   }
-  sqlite3_bind_text(insert_, column++, r.localDay, -1, SQLITE_STATIC);
+  for (int c = 0; c < kInsertTextColumns; ++c, ++column) {
+    if (textIsNull[c]) {
+      sqlite3_bind_null(insert_, column);
+    } else {
+      sqlite3_bind_text(insert_, column, texts[c], -1, SQLITE_STATIC);
+    }
+  }
   const bool done = sqlite3_step(insert_) == SQLITE_DONE;
   sqlite3_reset(insert_);
   return done || Fail("cannot insert");

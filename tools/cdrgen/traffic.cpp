@@ -214,3 +214,13 @@ int32_t DrawCall(CdrRandom& random, CdrRecord* record) {
   }
   return seconds;
 }
+
+void MakeTieCall(CdrRandom& random, CdrRecord* record) {
+  record->callerType = 9;
+  record->targetType = 9;
+  record->direction = 2;
+  record->trunkCall = 1;
+  DrawNumber(9, random, record->callerNum);
+  DrawNumber(9, random, record->targetNum);
+  record->dnis[0] = '\0';
+}

@@ -22,6 +22,13 @@ int32_t DrawSecondOfDay(bool weekend, CdrRandom& random);
 // Leaves the times, session, day of week and local day to the caller.
 int32_t DrawCall(CdrRandom& random, CdrRecord* record);
 
+// Turns the call drawn into a SIP tie call between two sites of the
+// system: a tie line (type 9) at both ends with the number of an extension
+// behind each, written as outbound (Direction 2: it leaves the caller's
+// site), a trunk call without DNIS. Its outcome and holding time stay as
+// drawn.
+void MakeTieCall(CdrRandom& random, CdrRecord* record);
+
 // Holding time of an answered call in seconds: around three minutes, with a
 // tail of long calls up to three hours.
 int32_t DrawTalkSeconds(CdrRandom& random);
