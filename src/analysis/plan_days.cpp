@@ -34,27 +34,40 @@ void FindClockChange(DayFigures* figures) {
 
 DayFigures FiguresOfDay(const DayOccupancy& day) {
   DayFigures figures;
-  SYSTEMTIME local{};
-  if (EpochToLocalFields(day.dayStart, &local)) {
-    figures.year = local.wYear;
-    figures.month = local.wMonth;
-    figures.day = local.wDay;
-  }
-  figures.dayStart = day.dayStart;
-  figures.calls = day.rows;
-  figures.peakCalls = day.peakValue;
-  figures.peakSecond = day.peakSecond;
   const BusyHour busy = FindBusyHour(day.counts, day.dayLength);
   figures.busyHourStart = busy.start;
   figures.busyHourErlangs = busy.Erlangs();
-  figures.blockedCalls = day.blockedRows;
   figures.quarters = QuarterHourReadings(day.counts, day.dayLength, figures.traffic);
-  for (int32_t q = 0; q < figures.quarters; ++q) {
-    figures.carriedAttempts[q] = day.carriedByQuarter != nullptr ? day.carriedByQuarter[q] : 0;
-    figures.blockedAttempts[q] = day.blockedByQuarter != nullptr ? day.blockedByQuarter[q] : 0;
-  }
-  FindClockChange(&figures);
+  FillDayFigures(day, &figures);
   return figures;
+}
+
+void FillDayFigures(const DayOccupancy& day, DayFigures* figures) {
+  SYSTEMTIME local{};
+  if (EpochToLocalFields(day.dayStart, &local)) {
+    figures->year = local.wYear;
+    figures->month = local.wMonth;
+    figures->day = local.wDay;
+  }
+  figures->dayStart = day.dayStart;
+  figures->calls = day.rows;
+  figures->peakCalls = day.peakValue;
+  figures->peakSecond = day.peakSecond;
+  figures->blockedCalls = day.blockedRows;
+  for (int32_t q = 0; q < figures->quarters; ++q) {
+    figures->carriedAttempts[q] = day.carriedByQuarter != nullptr ? day.carriedByQuarter[q] : 0;
+    figures->blockedAttempts[q] = day.blockedByQuarter != nullptr ? day.blockedByQuarter[q] : 0;
+  }
+  FindClockChange(figures);
+}
+
+void ReplayDayAttempts(CallReplay& replay, int32_t lines, DayFigures* figures) {
+  // The replay counts what is lost in the same daily peak hour the plan's
+  // loads are read from.
+  const PeakHour peak = FindPeakHour(figures->traffic, figures->quarters);
+  const int32_t peakStart = peak.start < 0 ? 0 : peak.start * kQuarterHourSeconds;
+  const int32_t peakEnd = peak.start < 0 ? 0 : peakStart + kBusyHourSeconds;
+  replay.Replay(peakStart, peakEnd, lines, &figures->replay);
 }
 
 void CPlanDays::Begin(int32_t firstDay, int32_t room) {
@@ -73,14 +86,7 @@ void CPlanDays::OnDay(const DayOccupancy& day) {
   // Straight into its slot: a day's figures are too large to pass around.
   DayFigures& figures = days_[static_cast<size_t>(index)];
   figures = FiguresOfDay(day);
-  if (day.replay != nullptr) {
-    // The replay counts what is lost in the same daily peak hour the
-    // plan's loads are read from.
-    const PeakHour peak = FindPeakHour(figures.traffic, figures.quarters);
-    const int32_t peakStart = peak.start < 0 ? 0 : peak.start * kQuarterHourSeconds;
-    const int32_t peakEnd = peak.start < 0 ? 0 : peakStart + kBusyHourSeconds;
-    day.replay->Replay(peakStart, peakEnd, replayLines, &figures.replay);
-  }
+  if (day.replay != nullptr) ReplayDayAttempts(*day.replay, replayLines, &figures);
   kept_[static_cast<size_t>(index)] = 1;
 }
 

@@ -59,3 +59,14 @@ class CPlanDays final : public CDayObserver {
 // The figures of one checked day: its local date, rows, peak, busy hour and
 // blocked rows. The date is 0-0-0 when the day's start cannot be converted.
 DayFigures FiguresOfDay(const DayOccupancy& day);
+
+// FiguresOfDay for a counter that finds a day's traffic without counts per
+// second: `figures` holds the traffic already (quarters, traffic,
+// busyHourStart, busyHourErlangs), and this sets the others FiguresOfDay
+// sets, as it sets them, from `day`, whose counts are not read.
+void FillDayFigures(const DayOccupancy& day, DayFigures* figures);
+
+// Replays a day's kept rows as CPlanDays does: through the sizes around
+// their demand and `lines` lines (0: none), counting what is lost in the
+// daily peak hour of figures->traffic; the result goes to figures->replay.
+void ReplayDayAttempts(CallReplay& replay, int32_t lines, DayFigures* figures);
