@@ -89,14 +89,7 @@ DayOccupancy DayCounter::Readings() {
 }
 
 void DayCounter::Clear() {
-  std::memset(Counts, 0, sizeof Counts);
-  dirtyLength_ = 0;
-  DayStart = 0;
-  DayLength = kPlainDaySeconds;
-  PeakValue = 0;
-  PeakSecond = 0;
-  DayRows = 0;
-  DayBlockedRows = 0;
-  std::memset(QuarterCarried, 0, sizeof QuarterCarried);
-  std::memset(QuarterBlocked, 0, sizeof QuarterBlocked);
+  // A day of no span opens as a plain day at 0; every count is cleared.
+  dirtyLength_ = kCountSlots;
+  StartDay(0, 0);
 }
