@@ -18,7 +18,7 @@ enum class DayRead {
   kLost,    // the connection is gone, found now or before (no statement ran)
 };
 
-class DayReader : private CRecordProcessor {
+class DayReader final : private CRecordProcessor {
  public:
   // Neither is owned; both outlive the reader.
   DayReader(OSql& session, DayCounter& counter) : session_(session), counter_(counter) {}
