@@ -41,15 +41,15 @@ const char* TextOrEmpty(SQLLEN indicator, char* text) {
 
 }  // namespace
 
-std::string GroupedDaySelect(const CallKind& kind, DayPass pass, const GroupSpec& spec, const std::string& quote) {
-  std::string select = "select StartTime,EndTime,ExitState,CallerType," + QuotedIdentifier(spec.callerColumn, quote);
-  if (spec.IsPair()) select += "," + QuotedIdentifier(spec.targetColumn, quote);
+std::string GroupedDaySelect(const CallKind& kind, DayPass pass, const GroupBy& groupBy, const std::string& quote) {
+  std::string select = "select StartTime,EndTime,ExitState,CallerType," + QuotedIdentifier(groupBy.callerColumn, quote);
+  if (groupBy.IsPair()) select += "," + QuotedIdentifier(groupBy.targetColumn, quote);
   return select + " from CDRMAIN where StartTime>=%d and StartTime<%d and EndTime<%d and " +
          (pass == DayPass::kFirst ? kind.oneEndWhere : kind.bothEndsWhere);
 }
 
-const char* GroupOfRow(const CallKind& kind, DayPass pass, const GroupSpec& spec, const GroupedRow& row) {
-  if (!spec.IsPair()) return row.callerGroup;
+const char* GroupOfRow(const CallKind& kind, DayPass pass, const GroupBy& groupBy, const GroupedRow& row) {
+  if (!groupBy.IsPair()) return row.callerGroup;
   if (pass == DayPass::kSecond) return row.targetGroup;
   return kind.isEndOfKind(row.callerType) ? row.callerGroup : row.targetGroup;
 }

@@ -9,7 +9,7 @@
 
 #include "analysis/call_kinds.h"
 #include "analysis/day_counter.h"
-#include "analysis/group_spec.h"
+#include "analysis/group_by.h"
 #include "db/osql.h"
 
 // Room for a group value: a longer one keeps its first kGroupValueSize - 2
@@ -24,10 +24,10 @@ struct GroupedRow {
   int32_t endTime;
   int32_t exitState;  // 0 for NULL
   int32_t callerType; // 0 for NULL
-  // The values of the spec's columns; a NULL is empty text, as an empty
+  // The values of the grouping's columns; a NULL is empty text, as an empty
   // value is: both are the one group without a name.
   const char* callerGroup;
-  const char* targetGroup;  // empty unless the spec is a pair
+  const char* targetGroup;  // empty unless the grouping is a pair
 };
 
 class CGroupedRowSink {
@@ -38,17 +38,17 @@ class CGroupedRowSink {
   ~CGroupedRowSink() = default;
 };
 
-// The select of `kind`'s statement for `pass` with the columns of `spec`
+// The select of `kind`'s statement for `pass` with the columns of `groupBy`
 // (resolved: the table's own names) quoted with `quote`, a format taking the
 // same three numbers as the day selects (analysis/day_statements.h).
-std::string GroupedDaySelect(const CallKind& kind, DayPass pass, const GroupSpec& spec, const std::string& quote);
+std::string GroupedDaySelect(const CallKind& kind, DayPass pass, const GroupBy& groupBy, const std::string& quote);
 
-// The group of a row of `kind` in `pass` under `spec`: one column's value;
+// The group of a row of `kind` in `pass` under `groupBy`: one column's value;
 // for a pair, the first pass files a call under its caller end's column
 // when that end is of the kind and else its target's, and the second pass
 // (which brings the calls with both ends of the kind again) under its
 // target's, so that such a call holds a line in each end's group.
-const char* GroupOfRow(const CallKind& kind, DayPass pass, const GroupSpec& spec, const GroupedRow& row);
+const char* GroupOfRow(const CallKind& kind, DayPass pass, const GroupBy& groupBy, const GroupedRow& row);
 
 // Runs the grouped select `sql` (a pair's when `pair`) on `session` and
 // hands every row to `sink`. Returns 1 when a row came, 0 when none did or

@@ -1,6 +1,6 @@
-// The grouped day statements against the real drivers: the spec resolved
+// The grouped day statements against the real drivers: the grouping resolved
 // to the table's own names, quoted as each driver quotes, and every row
-// filed under the group its spec names, on every backend.
+// filed under the group its grouping names, on every backend.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,7 +18,7 @@ constexpr char kDsn[] = "Grouped Scan Test";
 struct Filed {
   CallKind kind;
   DayPass pass;
-  GroupSpec spec;
+  GroupBy groupBy;
   std::vector<std::string> groups;
 };
 
@@ -27,7 +27,7 @@ class Collector : public CGroupedRowSink {
   explicit Collector(Filed* filed) : filed_(filed) {}
   void OnGroupedRow(const GroupedRow& row) override {
     filed_->groups.push_back(std::to_string(row.startTime) + "=" +
-                             GroupOfRow(filed_->kind, filed_->pass, filed_->spec, row));
+                             GroupOfRow(filed_->kind, filed_->pass, filed_->groupBy, row));
   }
 
  private:
@@ -56,22 +56,22 @@ class GroupedScanTest : public BackendTest {
                                   "," + callerSite + "," + calleeSite + ")"));
   }
   // The groups of the rows of `pass`, as "start=group" in start order.
-  std::vector<std::string> Scan(const std::string& specText, DayPass pass) {
+  std::vector<std::string> Scan(const std::string& groupByText, DayPass pass) {
     Filed filed{CallKindNamed("trunk"), pass, {}, {}};
     std::string reason;
     std::vector<TableColumn> columns;
-    EXPECT_TRUE(ParseGroupSpec(specText, &filed.spec, &reason)) << reason;
+    EXPECT_TRUE(ParseGroupBy(groupByText, &filed.groupBy, &reason)) << reason;
     EXPECT_EQ(ReadTableColumns(session, "CDRMAIN", &columns), 1);
-    EXPECT_TRUE(ResolveGroupSpec(columns, &filed.spec, &reason)) << reason;
+    EXPECT_TRUE(ResolveGroupBy(columns, &filed.groupBy, &reason)) << reason;
     char quote[8] = {};
     SQLUSMALLINT folding = 0;
     EXPECT_EQ(session.GetIdentifierRules(quote, sizeof quote, &folding), 1);
     const std::string select =
-        GroupedDaySelect(filed.kind, pass, filed.spec, quote) + " order by StartTime";
+        GroupedDaySelect(filed.kind, pass, filed.groupBy, quote) + " order by StartTime";
     char statement[kGroupedStatementSize] = {};
     FormatDaySelect(statement, sizeof statement, select.c_str(), 0, 100000);
     Collector collector(&filed);
-    ScanGroupedCalls(session, statement, filed.spec.IsPair(), &collector);
+    ScanGroupedCalls(session, statement, filed.groupBy.IsPair(), &collector);
     EXPECT_EQ(session.lastStatementFailed, 0) << statement;
     return filed.groups;
   }

@@ -1,4 +1,4 @@
-#include "analysis/group_spec.h"
+#include "analysis/group_by.h"
 
 #include <strings.h>
 
@@ -27,9 +27,9 @@ bool Resolve(const std::vector<TableColumn>& columns, std::string* column) {
 
 }  // namespace
 
-bool ParseGroupSpec(const std::string& text, GroupSpec* spec, std::string* reason) {
+bool ParseGroupBy(const std::string& text, GroupBy* groupBy, std::string* reason) {
   const size_t colon = text.find(':');
-  GroupSpec parsed;
+  GroupBy parsed;
   parsed.callerColumn = text.substr(0, colon);
   if (colon != std::string::npos) parsed.targetColumn = text.substr(colon + 1);
   const bool pairShaped = colon == std::string::npos || IsPlainName(parsed.targetColumn);
@@ -38,12 +38,12 @@ bool ParseGroupSpec(const std::string& text, GroupSpec* spec, std::string* reaso
               "\"";
     return false;
   }
-  *spec = parsed;
+  *groupBy = parsed;
   return true;
 }
 
-bool ResolveGroupSpec(const std::vector<TableColumn>& columns, GroupSpec* spec, std::string* reason) {
-  for (std::string* column : {&spec->callerColumn, &spec->targetColumn}) {
+bool ResolveGroupBy(const std::vector<TableColumn>& columns, GroupBy* groupBy, std::string* reason) {
+  for (std::string* column : {&groupBy->callerColumn, &groupBy->targetColumn}) {
     if (column->empty() || Resolve(columns, column)) continue;
     std::string names;
     for (const TableColumn& known : columns) names += (names.empty() ? "" : ", ") + known.name;

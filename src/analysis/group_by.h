@@ -1,5 +1,5 @@
 // How the calls of a plan or a check are split into groups (--group-by
-// SPEC): one column of CDRMAIN whose value names a call's group
+// COLUMNS): one column of CDRMAIN whose value names a call's group
 // ("TargetTenant"), or a pair "CallerColumn:TargetColumn" naming, for each
 // end of a call, the column that holds the group of that end
 // ("CallerSiteNodeId:CalleeSiteNodeId": the site whose trunk carried it).
@@ -12,26 +12,26 @@
 
 #include "db/table_columns.h"
 
-// The longest column name a spec takes (SQL's longest identifiers).
+// The longest column name --group-by takes (SQL's longest identifiers).
 inline constexpr size_t kMostGroupColumnLength = 128;
 
-struct GroupSpec {
+struct GroupBy {
   std::string callerColumn;  // the one column, or the caller end's
   std::string targetColumn;  // the target end's; empty for one column
   bool IsPair() const { return !targetColumn.empty(); }
 };
 
-// Reads SPEC; false with the reason for anything but one name, or two
+// Reads the value of --group-by; false with the reason for anything but one name, or two
 // joined by ':', each of letters, digits and underscores and at most
 // kMostGroupColumnLength long (a name that no quoting can carry is refused
 // before any statement is made of it).
-bool ParseGroupSpec(const std::string& text, GroupSpec* spec, std::string* reason);
+bool ParseGroupBy(const std::string& text, GroupBy* groupBy, std::string* reason);
 
-// Replaces each column of `spec` by its name among `columns` (CDRMAIN's,
+// Replaces each column of `groupBy` by its name among `columns` (CDRMAIN's,
 // as ReadTableColumns lists them), compared without regard to case as an
 // unquoted name is. False when one is not there: the reason names it and
 // the columns there are.
-bool ResolveGroupSpec(const std::vector<TableColumn>& columns, GroupSpec* spec, std::string* reason);
+bool ResolveGroupBy(const std::vector<TableColumn>& columns, GroupBy* groupBy, std::string* reason);
 
 // `name` as an SQL identifier quoted with `quote`, the driver's
 // SQL_IDENTIFIER_QUOTE_CHAR (a quote inside doubled); a blank or empty
