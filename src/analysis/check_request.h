@@ -9,6 +9,8 @@
 #include "analysis/call_kinds.h"
 #include "analysis/scan_calls.h"
 
+struct GroupedSelects;
+
 struct CheckRequest {
   // The kind of call counted; null: none chosen, a day reads no statement.
   const CallKind* kind = nullptr;
@@ -25,4 +27,8 @@ struct CheckRequest {
   // Every row of a day is kept for the replay of its attempts, which the
   // day observer is handed as DayOccupancy::replay.
   bool keepsAttempts = false;
+  // Not null: each row is also filed under its group (--group-by), read
+  // with these statements of the kind instead of its own, and the day's
+  // groups, not its total, keep their rows for the replay.
+  const GroupedSelects* grouped = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "analysis/day_statements.h"
+#include "analysis/grouped_day.h"
 #include "analysis/plan_days.h"
 
 namespace {
@@ -14,8 +15,13 @@ class KeepDay : public CDayObserver {
   void OnDay(const DayOccupancy& day) override {
     figures = FiguresOfDay(day);
     seen = true;
+    if (day.groups == nullptr) return;
+    day.groups->ForEachGroupToday([this](const std::string& name, GroupDayCounter& counter) {
+      groups.emplace_back(name, counter.FinishDay());
+    });
   }
   DayFigures figures;
+  std::vector<std::pair<std::string, DayFigures>> groups;
   bool seen = false;
 };
 
@@ -53,6 +59,7 @@ CheckedDay ReadCheckedDay(CCallPeak& checker, const CheckRequest& request, int32
     return checked;
   }
   checked.figures = keep.figures;
+  checked.groups = std::move(keep.groups);
   const bool newestRead = ReadNewestRecord(checker.Session, &checked.newest);
   checker.Session.printSink = nullptr;
   if (!newestRead) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "analysis/call_peak.h"
 #include "analysis/check_request.h"
@@ -24,6 +26,9 @@ struct CheckedDay {
   bool connectionLost = false;
   std::string diagnostics;
   DayFigures figures;
+  // When the request groups the rows: each group with rows on the day, in
+  // the byte order of their names, and its figures.
+  std::vector<std::pair<std::string, DayFigures>> groups;
   // Epoch seconds of the newest record's start; empty for an empty table.
   std::optional<int64_t> newest;
 };

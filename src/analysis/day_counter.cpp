@@ -85,7 +85,7 @@ void DayCounter::FinishDay() {
 DayOccupancy DayCounter::Readings() {
   return {DayStart,       DayLength,      Counts,         PeakValue,
           PeakSecond,     DayRows,        DayBlockedRows, QuarterCarried,
-          QuarterBlocked, keepsAttempts_ ? &replay_ : nullptr};
+          QuarterBlocked, keepsAttempts_ ? &replay_ : nullptr, nullptr};
 }
 
 void DayCounter::Clear() {

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 class CallReplay;
+class GroupedDay;
 
 // One checked day, valid only during the call that receives it.
 struct DayOccupancy {
@@ -26,6 +27,10 @@ struct DayOccupancy {
   // The day's rows kept for their replay, when the checker keeps them
   // (CheckRequest::keepsAttempts); else null. The observer may replay them.
   CallReplay* replay;
+  // The day's rows by group, when the check groups them
+  // (CheckRequest::grouped); else null. The observer may finish and
+  // replay each group's day.
+  GroupedDay* groups;
 };
 
 class CDayObserver {

@@ -5,16 +5,33 @@
 #include "analysis/check_progress.h"
 #include "timeutil/time_conversions.h"
 
+namespace {
+
+// The bound the statements read the day up to (a date past 2038 wraps as
+// the day's start does).
+int32_t DayEndOf(const DayCounter& counter) {
+  return static_cast<int32_t>(static_cast<uint32_t>(counter.DayStart) + static_cast<uint32_t>(counter.DayLength));
+}
+
+}  // namespace
+
 DayRead DayReader::Read(const CheckRequest& request, int32_t dayStart, std::string* listed, CDayObserver* observer) {
   // With the connection gone no day can be read; asking again for each would
   // only repeat the same diagnostics.
   if (session_.connectionLost != 0) return DayRead::kLost;
-  counter_.StartDay(dayStart, NextLocalMidnight(dayStart), request.keepsAttempts);
+  const int32_t dayEnd = NextLocalMidnight(dayStart);
+  grouped_ = request.grouped;
+  // Grouped, the plan is the groups': the day's total keeps no rows.
+  counter_.StartDay(dayStart, dayEnd, request.keepsAttempts && grouped_ == nullptr);
+  if (grouped_ != nullptr) groups_.StartDay(dayStart, dayEnd, request.keepsAttempts);
   listed_ = listed;
   lists_ = request.columns == CallColumns::kDetails;
   viewTime_ = request.viewTime;
   bool read = true;
-  if (request.kind != nullptr) {
+  if (grouped_ != nullptr) {
+    read = ScanGrouped(grouped_->first, DayPass::kFirst);
+    if (read && request.secondPass) read = ScanGrouped(grouped_->second, DayPass::kSecond);
+  } else if (request.kind != nullptr) {
     const DaySelects& selects = request.kind->selects;
     const bool details = request.columns == CallColumns::kDetails;
     read = Scan(details ? selects.first : selects.firstTimes, request, DayPass::kFirst, 0);
@@ -25,18 +42,33 @@ DayRead DayReader::Read(const CheckRequest& request, int32_t dayStart, std::stri
   listed_ = nullptr;
   if (!read) return session_.connectionLost != 0 ? DayRead::kLost : DayRead::kFailed;
   counter_.FinishDay();
-  if (observer != nullptr) observer->OnDay(counter_.Readings());
+  if (observer == nullptr) return DayRead::kRead;
+  DayOccupancy day = counter_.Readings();
+  if (grouped_ != nullptr) day.groups = &groups_;
+  observer->OnDay(day);
   return DayRead::kRead;
 }
 
 bool DayReader::Scan(const char* select, const CheckRequest& request, DayPass pass, uint32_t passFlag) {
   char statement[kStatementSize] = {};
-  const int32_t dayEnd =
-      static_cast<int32_t>(static_cast<uint32_t>(counter_.DayStart) + static_cast<uint32_t>(counter_.DayLength));
-  FormatDaySelect(statement, sizeof statement, select, counter_.DayStart, dayEnd);
+  FormatDaySelect(statement, sizeof statement, select, counter_.DayStart, DayEndOf(counter_));
   pass_ = pass;
   ScanCalls(session_, statement, this, request.columns, passFlag);
   return session_.lastStatementFailed == 0;
+}
+
+bool DayReader::ScanGrouped(const std::string& select, DayPass pass) {
+  char statement[kGroupedStatementSize] = {};
+  FormatDaySelect(statement, sizeof statement, select.c_str(), counter_.DayStart, DayEndOf(counter_));
+  pass_ = pass;
+  ScanGroupedCalls(session_, statement, grouped_->groupBy.IsPair(), this);
+  return session_.lastStatementFailed == 0;
+}
+
+void DayReader::OnGroupedRow(const GroupedRow& row) {
+  counter_.AddRow(row.startTime, row.endTime, row.exitState, pass_);
+  groups_.Of(GroupOfRow(*grouped_->kind, pass_, grouped_->groupBy, row))
+      .AddRow(row.startTime, row.endTime, row.exitState, pass_);
 }
 
 int32_t DayReader::OnCall(int32_t startTime, int32_t endTime) {

@@ -201,7 +201,7 @@ DayFigures GroupDayCounter::FinishDay() {
   figures.busyHourStart = busy.start;
   figures.busyHourErlangs = busy.Erlangs();
   const DayOccupancy day{dayStart_, dayLength_,   nullptr,         peakValue,       peakSecond,
-                         rows_,     blockedRows_, quarterCarried_, quarterBlocked_, Replay()};
+                         rows_,     blockedRows_, quarterCarried_, quarterBlocked_, Replay(), nullptr};
   FillDayFigures(day, &figures);
   return figures;
 }

@@ -1,6 +1,9 @@
 #include "analysis/grouped_scan.h"
 
+#include <vector>
+
 #include "analysis/block_fetch.h"
+#include "db/table_columns.h"
 
 namespace {
 
@@ -46,6 +49,30 @@ std::string GroupedDaySelect(const CallKind& kind, DayPass pass, const GroupBy& 
   if (groupBy.IsPair()) select += "," + QuotedIdentifier(groupBy.targetColumn, quote);
   return select + " from CDRMAIN where StartTime>=%d and StartTime<%d and EndTime<%d and " +
          (pass == DayPass::kFirst ? kind.oneEndWhere : kind.bothEndsWhere);
+}
+
+GroupedSelects MakeGroupedSelects(const CallKind& kind, const GroupBy& groupBy, const std::string& quote) {
+  return {&kind, groupBy, GroupedDaySelect(kind, DayPass::kFirst, groupBy, quote),
+          GroupedDaySelect(kind, DayPass::kSecond, groupBy, quote)};
+}
+
+GroupingFound FindGroupedSelects(OSql& session, const CallKind& kind, GroupBy groupBy, GroupedSelects* selects,
+                                 std::string* reason) {
+  std::vector<TableColumn> columns;
+  std::string unread;
+  if (ReadTableColumns(session, "CDRMAIN", &columns, &unread) == 0) {
+    *reason = "cannot read the columns of CDRMAIN: " + unread;
+    return GroupingFound::kUnread;
+  }
+  if (!ResolveGroupBy(columns, &groupBy, reason)) return GroupingFound::kNoColumn;
+  char quote[8] = {};
+  SQLUSMALLINT folding = 0;
+  if (session.GetIdentifierRules(quote, sizeof quote, &folding) == 0) {
+    *reason = "cannot read how the driver quotes a column's name";
+    return GroupingFound::kUnread;
+  }
+  *selects = MakeGroupedSelects(kind, groupBy, quote);
+  return GroupingFound::kFound;
 }
 
 const char* GroupOfRow(const CallKind& kind, DayPass pass, const GroupBy& groupBy, const GroupedRow& row) {

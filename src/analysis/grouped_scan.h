@@ -43,6 +43,28 @@ class CGroupedRowSink {
 // same three numbers as the day selects (analysis/day_statements.h).
 std::string GroupedDaySelect(const CallKind& kind, DayPass pass, const GroupBy& groupBy, const std::string& quote);
 
+// The two grouped statements of a kind under a grouping, made once for a
+// scan: formats as GroupedDaySelect gives them.
+struct GroupedSelects {
+  const CallKind* kind = nullptr;
+  GroupBy groupBy;  // resolved
+  std::string first;
+  std::string second;
+};
+GroupedSelects MakeGroupedSelects(const CallKind& kind, const GroupBy& groupBy, const std::string& quote);
+
+enum class GroupingFound {
+  kFound,     // the statements are made
+  kNoColumn,  // a column of the grouping is not one of CDRMAIN's
+  kUnread,    // the table's columns or the driver's quoting could not be read
+};
+
+// The grouped statements of `kind` under `groupBy` (as given) on the open
+// `session`: its columns found among CDRMAIN's (ResolveGroupBy) and quoted
+// as the driver quotes. Otherwise the reason says why.
+GroupingFound FindGroupedSelects(OSql& session, const CallKind& kind, GroupBy groupBy, GroupedSelects* selects,
+                                 std::string* reason);
+
 // The group of a row of `kind` in `pass` under `groupBy`: one column's value;
 // for a pair, the first pass files a call under its caller end's column
 // when that end is of the kind and else its target's, and the second pass

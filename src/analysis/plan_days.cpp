@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "analysis/grouped_day.h"
 #include "planning/busy_hour.h"
 #include "planning/call_replay.h"
 #include "platform/local_time.h"
@@ -76,6 +77,7 @@ void CPlanDays::Begin(int32_t firstDay, int32_t room) {
   const size_t size = static_cast<size_t>(std::max(room, 0));
   days_.assign(size, DayFigures{});
   kept_.assign(size, 0);
+  groups_ = GroupDays{};
 }
 
 void CPlanDays::OnDay(const DayOccupancy& day) {
@@ -88,7 +90,24 @@ void CPlanDays::OnDay(const DayOccupancy& day) {
   figures = FiguresOfDay(day);
   if (day.replay != nullptr) ReplayDayAttempts(*day.replay, replayLines, &figures);
   kept_[static_cast<size_t>(index)] = 1;
+  if (day.groups == nullptr) return;
+  day.groups->ForEachGroupToday([this](const std::string& name, GroupDayCounter& counter) {
+    // Finished and replayed on the reading thread; only the filing takes turns.
+    DayFigures group = counter.FinishDay();
+    if (CallReplay* replay = counter.Replay(); replay != nullptr) {
+      int32_t lines = 0;
+      if (groupLines != nullptr) {
+        const auto given = groupLines->find(name);
+        if (given != groupLines->end()) lines = given->second;
+      }
+      ReplayDayAttempts(*replay, lines, &group);
+    }
+    std::lock_guard<std::mutex> lock(groupsLock_);
+    groups_.Add(name, group);
+  });
 }
+
+GroupDays CPlanDays::TakeGroupDays() { return std::move(groups_); }
 
 std::vector<DayFigures> CPlanDays::TakeDays() {
   // In place: a year of days is too large to hold twice.

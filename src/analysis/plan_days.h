@@ -2,7 +2,9 @@
 // runs. As the peak checker's day observer it turns each day's occupancy
 // into DayFigures (peak, busy hour, calls, blocked calls) and files them by
 // their local date, so the order in which days arrive does not matter. The
-// storage is set aside by Begin: nothing is allocated per day.
+// storage is set aside by Begin: nothing is allocated per day. When the
+// check groups its rows (CheckRequest::grouped), each group's day is
+// finished, replayed and filed packed as well (analysis/group_days.h).
 //
 // Order: Begin, a range check with this object as the checker's
 // DayObserver, then Days. OnDay may be called from several threads at once
@@ -11,9 +13,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "analysis/day_observer.h"
+#include "analysis/group_days.h"
 #include "planning/day_figures.h"
 
 class CPlanDays final : public CDayObserver {
@@ -36,9 +42,14 @@ class CPlanDays final : public CDayObserver {
   // keeps its rows for that (CheckRequest::keepsAttempts). Set before the
   // range check.
   int32_t replayLines = 0;
+  // As replayLines, for each group by its name, when the rows are grouped;
+  // a group not named has no lines given. Not owned.
+  const std::map<std::string, int32_t>* groupLines = nullptr;
 
   // The days kept, oldest first, moved out: the object holds none after it.
   std::vector<DayFigures> TakeDays();
+  // The groups' days, moved out likewise.
+  GroupDays TakeGroupDays();
 
   // Hands each kept day whose statements returned no rows, oldest first,
   // to `visit(DayFigures&)`, which may change it.
@@ -54,6 +65,8 @@ class CPlanDays final : public CDayObserver {
   std::vector<DayFigures> days_;
   // Bytes, not bits: days are filed from several threads at once.
   std::vector<uint8_t> kept_;
+  std::mutex groupsLock_;
+  GroupDays groups_;
 };
 
 // The figures of one checked day: its local date, rows, peak, busy hour and

@@ -55,7 +55,7 @@ void MarkMissingDays(CCallPeak* checker, CPlanDays* days) {
 }  // namespace
 
 int ScanPlanDays(CCallPeak* checker, const CallKind& kind, CPlanDays* days, CPlanScanProgress* progress,
-                 int32_t historyMonths) {
+                 int32_t historyMonths, const GroupedSelects* grouped) {
   // The plan lists no calls: its statements read the times, the kinds and
   // the exit state, and its rows are kept for the replay.
   CheckRequest request;
@@ -63,6 +63,7 @@ int ScanPlanDays(CCallPeak* checker, const CallKind& kind, CPlanDays* days, CPla
   request.dsn = checker->OpenedDsn();
   request.columns = CallColumns::kTimes;
   request.keepsAttempts = true;
+  request.grouped = grouped;
   checker->Reset();
   const RecordDay today = LocalToday();
   const RecordDay through = DayBefore(today);

@@ -9,6 +9,7 @@
 
 #include "analysis/call_kinds.h"
 #include "analysis/call_peak.h"
+#include "analysis/grouped_scan.h"
 #include "analysis/plan_days.h"
 
 // Told how far the scan has come.
@@ -43,5 +44,8 @@ class CPlanScanProgress {
 // Returns 0 when the record range could not be read or is one the range
 // check refuses (no day checked, nothing printed); else 1. The checker's
 // observer is its own again after it; the console's settings are not read.
+//
+// With `grouped`, the days are read with its statements and each row is
+// filed under its group as well (`days` keeps the groups' days).
 int ScanPlanDays(CCallPeak* checker, const CallKind& kind, CPlanDays* days, CPlanScanProgress* progress,
-                 int32_t historyMonths = 0);
+                 int32_t historyMonths = 0, const GroupedSelects* grouped = nullptr);

@@ -10,8 +10,10 @@ PlannedRecords ReadPlannedRecords(CCallPeak* checker, const PlanSource& source, 
   // A year of days is too large for the stack.
   auto collected = std::make_unique<CPlanDays>();
   collected->replayLines = source.replayLines;
-  const int scanned =
-      source.kind != nullptr ? ScanPlanDays(checker, *source.kind, collected.get(), progress, source.historyMonths) : 0;
+  collected->groupLines = source.groupLines;
+  const int scanned = source.kind != nullptr ? ScanPlanDays(checker, *source.kind, collected.get(), progress,
+                                                           source.historyMonths, source.grouped)
+                                             : 0;
   records.range = checker->RangeNotes;
   records.unreadDays = checker->UnreadDays;
   records.connectionLost = checker->Session.connectionLost != 0;
@@ -24,6 +26,7 @@ PlannedRecords ReadPlannedRecords(CCallPeak* checker, const PlanSource& source, 
     return records;
   }
   records.days = collected->TakeDays();
+  records.groups = collected->TakeGroupDays();
   int64_t calls = 0;
   for (const DayFigures& day : records.days) calls += day.calls;
   records.outcome = scanned == 0 || calls == 0 ? PlannedOutcome::kNoRecords : PlannedOutcome::kRead;

@@ -5,10 +5,14 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "analysis/call_kinds.h"
 #include "analysis/call_peak.h"
+#include "analysis/group_days.h"
+#include "analysis/grouped_scan.h"
 #include "analysis/plan_scan.h"
 #include "planning/capacity_plan.h"
 
@@ -17,6 +21,10 @@ struct PlanSource {
   int32_t sessions = 1;         // CCallPeak::Sessions for the scan
   int32_t historyMonths = 0;    // as ScanPlanDays takes it
   int32_t replayLines = 0;      // CPlanDays::replayLines: the lines installed, 0 when not given
+  // Not null: the rows are grouped by these statements (ScanPlanDays), and
+  // each group's attempts replayed through its lines in groupLines.
+  const GroupedSelects* grouped = nullptr;
+  const std::map<std::string, int32_t>* groupLines = nullptr;
 };
 
 enum class PlannedOutcome {
@@ -32,6 +40,7 @@ struct PlannedRecords {
   int32_t unreadDays = 0;
   bool connectionLost = false;
   std::vector<DayFigures> days;
+  GroupDays groups;  // the groups' days, when grouped
 };
 
 // Scans the records `source` names on `checker` (its session open, and left

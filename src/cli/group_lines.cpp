@@ -24,10 +24,7 @@ bool ParseLines(const std::string& text, int32_t* out) {
 
 bool Add(const std::string& group, const std::string& count, GroupLines* lines, std::string* reason) {
   int32_t value = 0;
-  if (!ParseLines(count, &value)) {
-    *reason = "lines from 1 to " + std::to_string(kMostLines) + " are needed, not \"" + count + "\"";
-    return false;
-  }
+  if (!ReadLineCount(count, &value, reason)) return false;
   if (!lines->emplace(group, value).second) {
     *reason = "group \"" + group + "\" is given twice";
     return false;
@@ -76,6 +73,12 @@ bool NextRecord(const std::string& text, size_t* at, std::vector<std::string>* f
 }
 
 }  // namespace
+
+bool ReadLineCount(const std::string& text, int32_t* lines, std::string* reason) {
+  if (ParseLines(text, lines)) return true;
+  *reason = "lines from 1 to " + std::to_string(kMostLines) + " are needed, not \"" + text + "\"";
+  return false;
+}
 
 bool AddGroupLines(const std::string& text, GroupLines* lines, std::string* reason) {
   const size_t equals = text.rfind('=');

@@ -10,6 +10,10 @@
 
 using GroupLines = std::map<std::string, int32_t>;
 
+// Reads a number of lines, 1 to 100000; false with the reason for another
+// text.
+bool ReadLineCount(const std::string& text, int32_t* lines, std::string* reason);
+
 // Adds one "GROUP=N" (split at its last '='; N from 1 to 100000) to
 // `lines`; false with the reason for another form or a group given twice.
 bool AddGroupLines(const std::string& text, GroupLines* lines, std::string* reason);

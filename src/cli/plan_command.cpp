@@ -17,6 +17,7 @@
 #include "analysis/format_thousands.h"
 #include "analysis/planned_records.h"
 #include "cli/exit_status.h"
+#include "cli/grouped_plan.h"
 #include "cli/plan_option_values.h"
 #include "cli/progress_bar.h"
 #include "cli/standard_output.h"
@@ -185,8 +186,23 @@ int RunPlan(const PlanOptions& options) {
     checker.Session.PrintConnectFailure();
     return status;
   }
+  GroupedSelects grouped;
+  if (options.group.Grouped()) {
+    std::string reason;
+    const GroupingFound found =
+        FindGroupedSelects(checker.Session, kind, options.group.grouping, &grouped, &reason);
+    if (found != GroupingFound::kFound) {
+      checker.CloseDatabase();
+      std::fprintf(stderr, "nortesk-etp: --group-by: %s\n", reason.c_str());
+      return found == GroupingFound::kNoColumn ? kExitUsage : kExitFailed;
+    }
+  }
   PlanSource source;
   source.kind = &kind;
+  if (options.group.Grouped()) {
+    source.grouped = &grouped;
+    source.groupLines = &options.group.groupLines;
+  }
   source.sessions = options.sessions;
   source.historyMonths = options.historyMonths;
   source.replayLines = options.lines;
@@ -213,6 +229,7 @@ int RunPlan(const PlanOptions& options) {
     case PlannedOutcome::kRead:
       break;
   }
+  if (options.group.Grouped()) return RunGroupedPlan(options, kind, records);
   const std::vector<DayFigures>& days = records.days;
 
   const PlanRequest request = PlanRequestFor(options.gradePercent, options.highGradePercent, options.lines,

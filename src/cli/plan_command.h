@@ -16,6 +16,11 @@
 //   --gos PERCENT  grade of service for the offered load, 0 < p < 100 (default 1)
 //   --high-gos PERCENT  grade of service for the high load (default 7)
 //   --lines N      lines installed
+//   --group-by COLUMNS  one plan per group of calls (cli/group_options.h):
+//                  a summary by urgency, then each group's plan;
+//                  --lines GROUP=N (repeatable) and --lines-file FILE give
+//                  each group's lines; a column that is not CDRMAIN's
+//                  exits 2 naming the columns there are
 //   --months H     projection horizon, 1-60 (default 12)
 //   --history-months N  months before the current one that are read, 1-120
 //                  (default 36)
@@ -36,6 +41,8 @@
 
 #include <cstdint>
 #include <string>
+
+#include "cli/group_options.h"
 
 namespace CLI {
 class App;
@@ -59,6 +66,7 @@ struct PlanOptions {
   std::string htmlPath;   // empty: no page
   int32_t sessions = 1;   // sessions the days are read on at once
   std::string metricsPath;  // empty: no metrics file
+  GroupOptions group;       // --group-by and the lines per group
 };
 
 // Adds the subcommand "plan" with its options to `app`; parsing fills

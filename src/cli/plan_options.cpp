@@ -6,6 +6,7 @@
 
 #include "analysis/call_kinds.h"
 #include "analysis/call_peak.h"
+#include "cli/group_options.h"
 #include "cli/plan_command.h"
 #include "cli/plan_option_values.h"
 #include "cli/trunk_metrics.h"
@@ -58,9 +59,7 @@ CLI::App* AddPlanCommand(CLI::App* app, PlanOptions* options) {
       ->type_name("RULE")
       ->check(CLI::IsMember(std::vector<std::string>(std::begin(kBusyDaysNames), std::end(kBusyDaysNames))))
       ->capture_default_str();
-  plan->add_option("--lines", options->lines, "lines installed: when do they run out?")
-      ->type_name("N")
-      ->check(CLI::Range(1, 100000));
+  AddGroupOptions(plan, &options->group, &options->lines);
   plan->add_option("--months", options->months, "projection horizon in months")
       ->type_name("H")
       ->check(CLI::Range(1, 60))

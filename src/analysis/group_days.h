@@ -1,0 +1,47 @@
+// GroupDays: the days of every group of a grouped plan (--group-by), as
+// the scan makes them, kept packed until the plan takes one group's days
+// at a time. A DayFigures is some 2.5 KB, and 500 groups of a year of days
+// would need over 400 MB; packed, a day keeps its figures and only the
+// quarter hours that had traffic or attempts, a few dozen bytes for a
+// small group. Every figure comes back as it went in.
+//
+// Add from one thread at a time; the days of a group may come in any
+// order.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "planning/day_figures.h"
+
+class GroupDays {
+ public:
+  // Files the figures of group `name` on the day they are of (their local
+  // date). The date, the day's start, its quarter hours and where its clock
+  // changes are not kept: DaysOf takes them from the day of the whole scan.
+  // The second of a group's figures for one date replaces the first.
+  void Add(const std::string& name, const DayFigures& figures);
+
+  // The groups, in the byte order of their names.
+  std::vector<std::string> Names() const;
+  bool Empty() const { return groups_.empty(); }
+
+  // The days of group `name`, one for each of `scanned` (the days of the
+  // whole scan, DayFigures of every group's rows together): the group's
+  // figures where it had rows, else a day without its traffic (calls 0,
+  // missing as that day is); each with the date, start, quarter hours and
+  // clock change of its day in `scanned`. Empty for a name not filed.
+  std::vector<DayFigures> DaysOf(const std::string& name, std::span<const DayFigures> scanned) const;
+
+  // Bytes the packed days take.
+  size_t PackedBytes() const;
+
+ private:
+  struct Packed {
+    std::vector<uint8_t> bytes;  // the days, one after another
+  };
+  std::map<std::string, Packed, std::less<>> groups_;
+};
