@@ -24,17 +24,17 @@ constexpr CallKind kCallKinds[] = {
     {'t', "trunk", "Trunk calls", "Peak trunk calls", "trunk records", "check peak trunk calls",
      {kCheckTrunk, kPassTrunkToTrunk, NORTESK_DAY_SELECT NORTESK_TRUNK_ONE, NORTESK_DAY_SELECT NORTESK_TRUNK_BOTH,
       NORTESK_DAY_TIMES NORTESK_TRUNK_ONE, NORTESK_DAY_TIMES NORTESK_TRUNK_BOTH},
-     NORTESK_TRUNK_ONE, NORTESK_TRUNK_BOTH, +[](int32_t type) { return type >= 7; }},
+     NORTESK_TRUNK_ONE, NORTESK_TRUNK_BOTH, "CallerType>=7", +[](int32_t type) { return type >= 7; }},
     {'T', "trunk-no-sip-tie", "Trunk calls without SIP-TIE", "Peak trunk calls without SIP-TIE",
      "trunk records without SIP-TIE", "check peak trunk calls without SIP-TIE",
      {kCheckTrunkWithoutSipTie, kPassTrunkToTrunk, NORTESK_DAY_SELECT NORTESK_NO_TIE_ONE,
       NORTESK_DAY_SELECT NORTESK_NO_TIE_BOTH, NORTESK_DAY_TIMES NORTESK_NO_TIE_ONE,
       NORTESK_DAY_TIMES NORTESK_NO_TIE_BOTH},
-     NORTESK_NO_TIE_ONE, NORTESK_NO_TIE_BOTH, +[](int32_t type) { return type >= 7 && type != 9; }},
+     NORTESK_NO_TIE_ONE, NORTESK_NO_TIE_BOTH, "(CallerType>=7 and CallerType<>9)", +[](int32_t type) { return type >= 7 && type != 9; }},
     {'e', "extension", "Extension calls", "Peak extension calls", "extension records", "check peak extension calls",
      {kCheckExtension, kPassExtToExt, NORTESK_DAY_SELECT NORTESK_EXT_ONE, NORTESK_DAY_SELECT NORTESK_EXT_BOTH,
       NORTESK_DAY_TIMES NORTESK_EXT_ONE, NORTESK_DAY_TIMES NORTESK_EXT_BOTH},
-     NORTESK_EXT_ONE, NORTESK_EXT_BOTH, +[](int32_t type) { return type == 1 || type == 2; }},
+     NORTESK_EXT_ONE, NORTESK_EXT_BOTH, "(CallerType=1 or CallerType=2)", +[](int32_t type) { return type == 1 || type == 2; }},
 };
 
 #undef NORTESK_DAY_SELECT

@@ -18,10 +18,11 @@ struct CallKind {
   const char* menu;        // the console menu's line, after "X -> "
   DaySelects selects;      // the mode flag, the pass flag and the statements
   // The row conditions of the two statements alone, for statements made
-  // around them (the grouped ones), and whether an end of type CallerType
-  // or TargetType is of the kind.
+  // around them (the grouped ones), the condition that the caller's end is
+  // of the kind, and whether an end of type CallerType or TargetType is.
   const char* oneEndWhere;
   const char* bothEndsWhere;
+  const char* callerEndWhere;
   bool (*isEndOfKind)(int32_t endType);
   uint32_t Mode() const { return selects.mode; }
 };

@@ -61,14 +61,15 @@ bool DayReader::ScanGrouped(const std::string& select, DayPass pass) {
   char statement[kGroupedStatementSize] = {};
   FormatDaySelect(statement, sizeof statement, select.c_str(), counter_.DayStart, DayEndOf(counter_));
   pass_ = pass;
-  ScanGroupedCalls(session_, statement, grouped_->groupBy.IsPair(), this);
+  ScanGroupedCalls(session_, statement, grouped_->countsSipTies, this);
   return session_.lastStatementFailed == 0;
 }
 
 void DayReader::OnGroupedRow(const GroupedRow& row) {
   counter_.AddRow(row.startTime, row.endTime, row.exitState, pass_);
-  groups_.Of(GroupOfRow(*grouped_->kind, pass_, grouped_->groupBy, row))
-      .AddRow(row.startTime, row.endTime, row.exitState, pass_);
+  GroupDayCounter& group = groups_.Of(row.group);
+  group.AddRow(row.startTime, row.endTime, row.exitState, pass_);
+  if (row.filedEndType == kSipTieType) group.CountSipTie();
 }
 
 int32_t DayReader::OnCall(int32_t startTime, int32_t endTime) {

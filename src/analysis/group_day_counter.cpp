@@ -48,6 +48,7 @@ void GroupDayCounter::StartDay(int32_t dayStart, int32_t dayEnd, bool keepsAttem
   dayLength_ = static_cast<int32_t>(length);
   rows_ = 0;
   blockedRows_ = 0;
+  sipTieRows_ = 0;
   std::memset(quarterCarried_, 0, sizeof quarterCarried_);
   std::memset(quarterBlocked_, 0, sizeof quarterBlocked_);
   moments_.clear();

@@ -56,6 +56,10 @@ class GroupDayCounter {
   bool CountOccupancy(int32_t startTime, int32_t endTime);
   void CountOutcome(int32_t startTime, int32_t endTime, int32_t exitState, DayPass pass);
 
+  // Counts a row of the day whose end that files it is a SIP tie line.
+  void CountSipTie() { ++sipTieRows_; }
+  int32_t SipTieRows() const { return sipTieRows_; }
+
   // The day's figures, every field as FiguresOfDay gives them for a
   // DayCounter fed the same rows (the replay's 0 until the caller replays
   // the rows). Once per day.
@@ -85,6 +89,7 @@ class GroupDayCounter {
   int32_t dayLength_ = DayCounter::kPlainDaySeconds;
   int32_t rows_ = 0;
   int32_t blockedRows_ = 0;
+  int32_t sipTieRows_ = 0;
   int32_t quarterCarried_[kMaxQuarterHours] = {};
   int32_t quarterBlocked_[kMaxQuarterHours] = {};
   // Each occupying row's start and end, as 2 × second, plus 1 for an end: 18

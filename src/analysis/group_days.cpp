@@ -140,10 +140,16 @@ DayFigures QuietDay(const DayFigures& scanned) {
 
 }  // namespace
 
-void GroupDays::Add(const std::string& name, const DayFigures& figures) {
+void GroupDays::Add(const std::string& name, const DayFigures& figures, int32_t sipTieRows) {
   auto found = groups_.find(name);
   if (found == groups_.end()) found = groups_.emplace(name, Packed{}).first;
   Pack(figures, &found->second.bytes);
+  found->second.sipTieRows += sipTieRows;
+}
+
+int64_t GroupDays::SipTieRowsOf(const std::string& name) const {
+  const auto found = groups_.find(name);
+  return found != groups_.end() ? found->second.sipTieRows : 0;
 }
 
 std::vector<std::string> GroupDays::Names() const {

@@ -23,7 +23,11 @@ class GroupDays {
   // date). The date, the day's start, its quarter hours and where its clock
   // changes are not kept: DaysOf takes them from the day of the whole scan.
   // The second of a group's figures for one date replaces the first.
-  void Add(const std::string& name, const DayFigures& figures);
+  // `sipTieRows` of its rows came over a SIP tie line.
+  void Add(const std::string& name, const DayFigures& figures, int32_t sipTieRows = 0);
+
+  // The rows of group `name` over SIP tie lines, all days together.
+  int64_t SipTieRowsOf(const std::string& name) const;
 
   // The groups, in the byte order of their names.
   std::vector<std::string> Names() const;
@@ -42,6 +46,7 @@ class GroupDays {
  private:
   struct Packed {
     std::vector<uint8_t> bytes;  // the days, one after another
+    int64_t sipTieRows = 0;
   };
   std::map<std::string, Packed, std::less<>> groups_;
 };

@@ -23,11 +23,12 @@ struct GroupedRow {
   int32_t startTime;
   int32_t endTime;
   int32_t exitState;  // 0 for NULL
-  int32_t callerType; // 0 for NULL
-  // The values of the grouping's columns; a NULL is empty text, as an empty
+  // The value naming the row's group: a NULL is empty text, as an empty
   // value is: both are the one group without a name.
-  const char* callerGroup;
-  const char* targetGroup;  // empty unless the grouping is a pair
+  const char* group;
+  // The type of the end the row is filed by, when the statement selects it
+  // (GroupedSelects::countsSipTies); else, or NULL, 0.
+  int32_t filedEndType;
 };
 
 class CGroupedRowSink {
@@ -38,9 +39,20 @@ class CGroupedRowSink {
   ~CGroupedRowSink() = default;
 };
 
-// The select of `kind`'s statement for `pass` with the columns of `groupBy`
-// (resolved: the table's own names) quoted with `quote`, a format taking the
-// same three numbers as the day selects (analysis/day_statements.h).
+// An end of this type is a SIP tie line: a call over it is one between two
+// sites of the same system.
+inline constexpr int32_t kSipTieType = 9;
+
+// The select of `kind`'s statement for `pass` under `groupBy` (resolved:
+// the table's own names, quoted with `quote`), a format taking the same
+// three numbers as the day selects (analysis/day_statements.h). It selects
+// the times, the exit state and the row's group: the one column's value;
+// for a pair, in the first pass the caller end's column when that end is of
+// the kind and else the target's, in the second (which brings the calls
+// with both ends of the kind again) the target's, so that such a call holds
+// a line in each end's group. When the kind counts SIP tie lines, also the
+// type of the end the row is filed by. The driver converts every column of
+// every row, so the statement selects no more.
 std::string GroupedDaySelect(const CallKind& kind, DayPass pass, const GroupBy& groupBy, const std::string& quote);
 
 // The two grouped statements of a kind under a grouping, made once for a
@@ -48,6 +60,7 @@ std::string GroupedDaySelect(const CallKind& kind, DayPass pass, const GroupBy& 
 struct GroupedSelects {
   const CallKind* kind = nullptr;
   GroupBy groupBy;  // resolved
+  bool countsSipTies = false;  // the statements select the filed end's type
   std::string first;
   std::string second;
 };
@@ -65,14 +78,8 @@ enum class GroupingFound {
 GroupingFound FindGroupedSelects(OSql& session, const CallKind& kind, GroupBy groupBy, GroupedSelects* selects,
                                  std::string* reason);
 
-// The group of a row of `kind` in `pass` under `groupBy`: one column's value;
-// for a pair, the first pass files a call under its caller end's column
-// when that end is of the kind and else its target's, and the second pass
-// (which brings the calls with both ends of the kind again) under its
-// target's, so that such a call holds a line in each end's group.
-const char* GroupOfRow(const CallKind& kind, DayPass pass, const GroupBy& groupBy, const GroupedRow& row);
-
-// Runs the grouped select `sql` (a pair's when `pair`) on `session` and
-// hands every row to `sink`. Returns 1 when a row came, 0 when none did or
-// the select failed (reported by the session, lastStatementFailed set).
-int ScanGroupedCalls(OSql& session, const char* sql, bool pair, CGroupedRowSink* sink);
+// Runs the grouped select `sql` (one that selects the filed end's type when
+// `withEndType`) on `session` and hands every row to `sink`. Returns 1 when
+// a row came, 0 when none did or the select failed (reported by the
+// session, lastStatementFailed set).
+int ScanGroupedCalls(OSql& session, const char* sql, bool withEndType, CGroupedRowSink* sink);

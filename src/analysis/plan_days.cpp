@@ -103,7 +103,7 @@ void CPlanDays::OnDay(const DayOccupancy& day) {
       ReplayDayAttempts(*replay, lines, &group);
     }
     std::lock_guard<std::mutex> lock(groupsLock_);
-    groups_.Add(name, group);
+    groups_.Add(name, group, counter.SipTieRows());
   });
 }
 

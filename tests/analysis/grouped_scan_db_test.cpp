@@ -26,8 +26,7 @@ class Collector : public CGroupedRowSink {
  public:
   explicit Collector(Filed* filed) : filed_(filed) {}
   void OnGroupedRow(const GroupedRow& row) override {
-    filed_->groups.push_back(std::to_string(row.startTime) + "=" +
-                             GroupOfRow(filed_->kind, filed_->pass, filed_->groupBy, row));
+    filed_->groups.push_back(std::to_string(row.startTime) + "=" + row.group + "/" + std::to_string(row.filedEndType));
   }
 
  private:
@@ -55,7 +54,8 @@ class GroupedScanTest : public BackendTest {
                                   std::to_string(callerType) + "," + std::to_string(targetType) + "," + tenant +
                                   "," + callerSite + "," + calleeSite + ")"));
   }
-  // The groups of the rows of `pass`, as "start=group" in start order.
+  // The groups of the rows of `pass` and the types of the ends they are
+  // filed by, as "start=group/type" in start order.
   std::vector<std::string> Scan(const std::string& groupByText, DayPass pass) {
     Filed filed{CallKindNamed("trunk"), pass, {}, {}};
     std::string reason;
@@ -71,14 +71,14 @@ class GroupedScanTest : public BackendTest {
     char statement[kGroupedStatementSize] = {};
     FormatDaySelect(statement, sizeof statement, select.c_str(), 0, 100000);
     Collector collector(&filed);
-    ScanGroupedCalls(session, statement, filed.groupBy.IsPair(), &collector);
+    ScanGroupedCalls(session, statement, true, &collector);
     EXPECT_EQ(session.lastStatementFailed, 0) << statement;
     return filed.groups;
   }
   OSql session;
 };
 
-TEST_P(GroupedScanTest, EachRowIsFiledUnderItsSpecsGroup) {
+TEST_P(GroupedScanTest, EachRowIsFiledUnderTheGroupItsColumnsName) {
   const std::string longName(64, 'n');  // as long as the column holds
   Insert(1000, 7, 1, "'a''b \"c\" <d>'", "1", "2");  // in on a trunk of site 1
   Insert(2000, 1, 8, "NULL", "1", "2");              // out on a trunk of site 2
@@ -86,11 +86,11 @@ TEST_P(GroupedScanTest, EachRowIsFiledUnderItsSpecsGroup) {
   Insert(4000, 9, 7, "'" + longName + "'", "NULL", "2");
   Insert(5000, 1, 2, "'ext'", "1", "1");             // no trunk end: not a trunk call
   EXPECT_EQ(Scan("targettenant", DayPass::kFirst),
-            (std::vector<std::string>{"1000=a'b \"c\" <d>", "2000=", "3000=", "4000=" + longName}));
+            (std::vector<std::string>{"1000=a'b \"c\" <d>/7", "2000=/8", "3000=/7", "4000=" + longName + "/9"}));
   EXPECT_EQ(Scan("CallerSiteNodeId:CalleeSiteNodeId", DayPass::kFirst),
-            (std::vector<std::string>{"1000=1", "2000=2", "3000=1", "4000="}));
+            (std::vector<std::string>{"1000=1/7", "2000=2/8", "3000=1/7", "4000=/9"}));
   EXPECT_EQ(Scan("CallerSiteNodeId:CalleeSiteNodeId", DayPass::kSecond),
-            (std::vector<std::string>{"3000=2", "4000=2"}));
+            (std::vector<std::string>{"3000=2/9", "4000=2/7"}));
 }
 
 INSTANTIATE_BACKENDS(GroupedScanTest);
