@@ -1,6 +1,8 @@
 // The plan's CSV files (RFC 4180: a header row, CRLF line ends, "." as the
 // decimal point, no thousands separators, local dates). Each file is
-// written whole or not at all (report/atomic_file.h).
+// written whole or not at all (report/atomic_file.h). A plan by groups
+// writes the same records with a group field in front
+// (report/grouped_csv.h).
 //
 // days.csv, one row per day, oldest first:
 //   date,calls,peak_calls,peak_time,busy_hour_start,busy_hour_erlangs,blocked_calls,missing,

@@ -63,3 +63,15 @@ std::string LoadText(double erlangs) {
 std::string CountOf(int64_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
+
+std::string BlockingText(double share) {
+  if (!(share > 0.0)) return "0%";
+  return ErlangBlockingText(share);
+}
+
+std::string ErlangBlockingText(double probability) {
+  if (probability < 0.0001) return "below 0.01%";
+  char text[32] = {};
+  FormatBounded(text, sizeof text, "%.2f%%", probability * 100.0);
+  return text;
+}

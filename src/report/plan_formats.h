@@ -40,3 +40,11 @@ std::string ShareText(double share);
 
 // A grade of service given in percent, as the user wrote it: "1%", "0.5%".
 std::string GradeText(double percent);
+
+// A share of attempts lost (0..1), as the report gives it: two decimals,
+// "below 0.01%" for less, "0%" for none.
+std::string BlockingText(double share);
+
+// A blocking probability by Erlang B, which no load above 0 makes 0: two
+// decimals, "below 0.01%" for less (0 included).
+std::string ErlangBlockingText(double probability);

@@ -7,6 +7,7 @@
 #include "planning/reference_loads.h"
 #include "platform/text.h"
 #include "report/plan_csv.h"
+#include "report/group_summary.h"
 #include "report/plan_formats.h"
 
 namespace {
@@ -39,23 +40,19 @@ const char* CriterionName(Criterion criterion) {
   return criterion == Criterion::kHighLoad ? "high load" : "normal load";
 }
 
+// The missing days and stale records, each on a line of its own.
+void PrintRecordNotes(std::FILE* out, const CapacityPlan& plan) {
+  for (const std::string& note : {MissingDaysText(plan), StaleRecordsText(plan)}) {
+    if (!note.empty()) std::fprintf(out, "%s\n", note.c_str());
+  }
+}
+
 void PrintHeader(std::FILE* out, const PlanReportHeader& header, std::span<const DayFigures> days,
                  const CapacityPlan& plan) {
   std::fprintf(out, "Capacity plan for data source \"%s\"\n", header.dataSource.c_str());
-  // Rows the day statements returned: a call between two counted ends (two
-  // trunks, say) is two records, as it holds two lines.
-  std::fprintf(out,
-               "%s from %s to %s: %d days, %s call records read; grade of service %s blocking (%s at high "
-               "load)\n",
-               header.callsCounted.c_str(), DateText(days.front()).c_str(), DateText(days.back()).c_str(),
-               static_cast<int>(days.size()), Thousands(plan.calls).c_str(), Grade(header.gradePercent).c_str(),
-               Grade(header.highGradePercent).c_str());
-  if (plan.missingDays > 0) {
-    std::fprintf(out, "%s no call records and %s as missing\n",
-                 CountOf(plan.missingDays, "day had", "days had").c_str(), plan.missingDays == 1 ? "counts" : "count");
-  }
-  const std::string stale = StaleRecordsText(plan);
-  if (!stale.empty()) std::fprintf(out, "%s\n", stale.c_str());
+  std::fprintf(out, "%s; grade of service %s blocking (%s at high load)\n", PlanPeriodText(header, days, plan).c_str(),
+               Grade(header.gradePercent).c_str(), Grade(header.highGradePercent).c_str());
+  PrintRecordNotes(out, plan);
 }
 
 // How the report names each model.
@@ -81,6 +78,19 @@ std::string BusyDaysText(const CapacityPlan& plan) {
     return text + " (a seven-day operation: the weekend days' median peak hour is " + share + " of the weekdays')";
   }
   return text + " (the weekend days' median peak hour is " + share + " of the weekdays')";
+}
+
+std::string PlanPeriodText(const PlanReportHeader& header, std::span<const DayFigures> days, const CapacityPlan& plan) {
+  // Rows the day statements returned: a call between two counted ends (two
+  // trunks, say) is two records, as it holds two lines.
+  return header.callsCounted + " from " + DateText(days.front()) + " to " + DateText(days.back()) + ": " +
+         std::to_string(days.size()) + " days, " + Thousands(plan.calls) + " call records read";
+}
+
+std::string MissingDaysText(const CapacityPlan& plan) {
+  if (plan.missingDays <= 0) return "";
+  return CountOf(plan.missingDays, "day had", "days had") + " no call records and " +
+         (plan.missingDays == 1 ? "counts" : "count") + " as missing";
 }
 
 std::string StaleRecordsText(const CapacityPlan& plan) {
@@ -176,13 +186,6 @@ std::string ReferencePeriodText(std::span<const DayFigures> days, const YearLoad
   return text;
 }
 
-// A share of blocked attempts: two decimals, "below 0.01%" for less, "0%"
-// for none.
-std::string BlockingText(double share) {
-  if (!(share > 0.0)) return "0%";
-  return share < 0.0001 ? std::string("below 0.01%") : Format("%.2f%%", share * 100.0);
-}
-
 // The replay's line for `replay`, nothing when no attempt was replayed.
 void AddReplayLine(const PlanReportHeader& header, std::span<const DayFigures> days, const YearLoads& year,
                    const PeriodReplay& replay, std::vector<std::string>* lines) {
@@ -232,8 +235,7 @@ std::vector<std::string> PlanAnswerLines(const PlanReportHeader& header, std::sp
                            LoadText(verdict.highCapacity).c_str(), Grade(header.highGradePercent).c_str(),
                            LoadText(year.normal).c_str(), judged(year.normal, verdict.capacity),
                            LoadText(year.high).c_str(), judged(year.high, verdict.highCapacity)));
-    const std::string blocking = verdict.blockingNow < 0.0001 ? std::string("below 0.01%")
-                                                              : Format("%.2f%%", verdict.blockingNow * 100.0);
+    const std::string blocking = ErlangBlockingText(verdict.blockingNow);
     if (verdict.replay.Made()) {
       lines.push_back(Format("  blocking now %s by Erlang B at the normal load, %s replayed in the peak hours of the %s",
                              blocking.c_str(), BlockingText(verdict.replay.BusiestShare()).c_str(),
@@ -450,15 +452,29 @@ void PrintBlocked(std::FILE* out, const CapacityPlan& plan) {
                     "  system leave no record and are in no figure.\n");
 }
 
+// Everything of the report below its header.
+void PrintBody(std::FILE* out, const PlanReportHeader& header, std::span<const DayFigures> days,
+               const CapacityPlan& plan) {
+  PrintAnswer(out, header, days, plan);
+  PrintMonths(out, header, plan);
+  PrintYear(out, header, days, plan);
+  PrintTrend(out, header, plan);
+  PrintBlocked(out, plan);
+}
+
 }  // namespace
 
 void PrintPlanReport(std::FILE* out, const PlanReportHeader& header, std::span<const DayFigures> days,
                      const CapacityPlan& plan) {
   if (days.empty()) return;
   PrintHeader(out, header, days, plan);
-  PrintAnswer(out, header, days, plan);
-  PrintMonths(out, header, plan);
-  PrintYear(out, header, days, plan);
-  PrintTrend(out, header, plan);
-  PrintBlocked(out, plan);
+  PrintBody(out, header, days, plan);
+}
+
+void PrintGroupBlock(std::FILE* out, const PlanReportHeader& header, const std::string& name,
+                     std::span<const DayFigures> days, const CapacityPlan& plan) {
+  if (days.empty()) return;
+  std::fprintf(out, "\nGroup %s: %s\n", GroupShownName(name).c_str(), PlanPeriodText(header, days, plan).c_str());
+  PrintRecordNotes(out, plan);
+  PrintBody(out, header, days, plan);
 }

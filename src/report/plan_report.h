@@ -6,7 +6,8 @@
 // with the reason a month is partial; the year's reference loads; the
 // trend, the model the projection follows and every model's track record;
 // blocked calls. Stale records are said under the header. Units always
-// printed.
+// printed. A report by groups prints each group's block alike under a
+// heading of its own.
 #pragma once
 
 #include <cstdio>
@@ -55,10 +56,28 @@ struct MonthCells {
 // calls"), for a month of records without one of them.
 MonthCells PlanMonthCells(const MonthPlan& month, const std::string& callsCounted = "calls");
 
+// The days and records the plan is made of, as the header says them:
+// "Trunk calls from 2025-01-01 to 2026-01-09: 374 days, 37,400 call records
+// read". `days` not empty.
+std::string PlanPeriodText(const PlanReportHeader& header, std::span<const DayFigures> days, const CapacityPlan& plan);
+
+// When days are missing: "3 days had no call records and count as
+// missing"; else empty.
+std::string MissingDaysText(const CapacityPlan& plan);
+
 // When the records are stale (CapacityPlan::staleRecords): "the records end
 // in YYYY/MM, N months ago: the projection starts from there"; else empty.
 std::string StaleRecordsText(const CapacityPlan& plan);
 
-// Writes the report of `plan`, made from `days`, to `out`.
+// Writes the report of `plan`, made from `days`, to `out`; nothing for no
+// days.
 void PrintPlanReport(std::FILE* out, const PlanReportHeader& header, std::span<const DayFigures> days,
                      const CapacityPlan& plan);
+
+// Writes one group's block of a report by groups to `out`: an empty line,
+// a heading naming the group (GroupShownName, report/group_summary.h) with
+// its days and records, its missing days and stale records as the header
+// says them, then what PrintPlanReport prints below its header, for
+// `plan` made from the group's `days`. Nothing for no days.
+void PrintGroupBlock(std::FILE* out, const PlanReportHeader& header, const std::string& name,
+                     std::span<const DayFigures> days, const CapacityPlan& plan);

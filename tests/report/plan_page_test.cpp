@@ -23,45 +23,10 @@
 #include "report/html_text.h"
 #include "report/plan_chart.h"
 #include "report/plan_csv.h"
+#include "support/plan_years.h"
 #include "support/tool_runner.h"
-#include "timeutil/calendar_months.h"
 
 namespace {
-
-// Fourteen months to the frozen "now" of February 2026, growing half an
-// Erlang a month with some scatter, a missing day in June, blocked calls
-// in the last complete month: every kind of month and every answer line.
-std::vector<DayFigures> GrowingYear() {
-  std::vector<DayFigures> days;
-  for (int32_t i = 0; i < 14; ++i) {
-    const int32_t at = MonthCount(2025, 1) + i;
-    const int32_t length = i == 13 ? 9 : DaysInMonth(YearOfMonthCount(at), MonthOfMonthCount(at));
-    for (int32_t d = 1; d <= length; ++d) {
-      DayFigures day;
-      day.year = YearOfMonthCount(at);
-      day.month = MonthOfMonthCount(at);
-      day.day = d;
-      day.calls = 400 + d;
-      day.peakCalls = 20 + i;
-      day.quarters = kClockQuarterHours;
-      day.missing = i == 5 && d == 3;
-      for (int32_t q = 36; q < 48; ++q) day.traffic[q] = 14.0 + 0.5 * i + (q % 3) + (d % 4) * 0.25;
-      day.carriedAttempts[40] = 60;
-      day.blockedAttempts[40] = i == 12 ? 3 : 0;
-      day.blockedCalls = i == 12 ? 3 : 0;
-      days.push_back(day);
-    }
-  }
-  return days;
-}
-
-PlanRequest Request(int32_t lines) {
-  PlanRequest request;
-  request.lines = lines;
-  request.currentYear = 2026;
-  request.currentMonth = 2;
-  return request;
-}
 
 PlanPageRequest Page(const std::string& dataSource) {
   PlanPageRequest page;
@@ -128,12 +93,25 @@ std::string OneLine(const std::string& text) {
   return line;
 }
 
+// The ids of the elements of `page`, each expected once.
+std::set<std::string> IdsOnce(const std::string& page) {
+  std::set<std::string> ids;
+  for (size_t at = page.find("id="); at != std::string::npos; at = page.find("id=", at + 3)) {
+    const char quote = page[at + 3];
+    if (!std::isspace(static_cast<unsigned char>(page[at - 1])) || (quote != '"' && quote != '\'')) continue;
+    const std::string value = page.substr(at + 4, page.find(quote, at + 4) - (at + 4));
+    EXPECT_TRUE(ids.insert(value).second) << "id twice: " << value;
+  }
+  return ids;
+}
+
 class PlanPageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     days_ = GrowingYear();
     // One line more than needed now: they run out on the trend.
-    plan_ = MakeCapacityPlan(days_, Request(MakeCapacityPlan(days_, Request(0)).linesNeededNow + 1));
+    plan_ = MakeCapacityPlan(days_,
+                             GrowingYearRequest(MakeCapacityPlan(days_, GrowingYearRequest(0)).linesNeededNow + 1));
     dir_ = ::testing::TempDir() + "plan-page-" + std::to_string(getpid());
     std::filesystem::create_directories(dir_);
   }
@@ -173,7 +151,7 @@ TEST_F(PlanPageTest, TheAnswerIsTheReportsAnswerLineByLine) {
 }
 
 TEST_F(PlanPageTest, StaleRecordsAndTheProjectionAreSaidAsInTheReport) {
-  PlanRequest later = Request(0);
+  PlanRequest later = GrowingYearRequest(0);
   later.currentYear = 2027;  // a year after the records end
   const CapacityPlan plan = MakeCapacityPlan(days_, later);
   const PlanPageRequest request = Page("Logger");
@@ -197,17 +175,53 @@ TEST_F(PlanPageTest, DataIsShownAsTextAndNothingIsFetchedOrRun) {
   }
   // Both charts inline, without their XML declarations, ids kept apart.
   EXPECT_EQ(page.find("<?xml"), std::string::npos);
-  std::set<std::string> ids;
-  for (size_t at = page.find("id="); at != std::string::npos; at = page.find("id=", at + 3)) {
-    const char quote = page[at + 3];
-    if (!std::isspace(static_cast<unsigned char>(page[at - 1])) || (quote != '"' && quote != '\'')) continue;
-    const std::string value = page.substr(at + 4, page.find(quote, at + 4) - (at + 4));
-    EXPECT_TRUE(ids.insert(value).second) << "id twice: " << value;
-  }
+  const std::set<std::string> ids = IdsOnce(page);
   EXPECT_TRUE(ids.count("lines-gpDot") && ids.count("profile-gpDot"));
   EXPECT_NE(page.find("xlink:href='#profile-gpDot'"), std::string::npos);
   EXPECT_NE(page.find("url(#profile-gpDot)"), std::string::npos);
   EXPECT_EQ(page.find("<title>Gnuplot"), std::string::npos);
+}
+
+TEST_F(PlanPageTest, APageByGroupsShowsTheirNamesAsTextAndEachGroupApart) {
+  const std::string script = "<script>\"x\"";
+  const std::string wide = std::string(290, 'w') + "<&>\"'wwwww";
+  const CapacityPlan noLines = MakeCapacityPlan(days_, GrowingYearRequest(0));
+  const PlanPageRequest request = Page("Logger");
+  const std::string path = dir_ + "/groups.html";
+  std::string error;
+  GroupedPlanPage grouped;
+  ASSERT_TRUE(grouped.Begin(path, request, "TargetTenant", &error)) << error;
+  ASSERT_TRUE(grouped.AddGroup(script, days_, plan_, request.chartSvg, request.profileSvg, &error)) << error;
+  ASSERT_TRUE(grouped.AddGroup(wide, days_, noLines, request.chartSvg, request.profileSvg, &error)) << error;
+  // Listed in the other order than added: each link still finds its own.
+  ASSERT_TRUE(grouped.Finish({SummaryOfGroup(wide, noLines), SummaryOfGroup(script, plan_)}, &error)) << error;
+  // The page alone beside it: the sections' file is gone.
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::directory_iterator(dir_)) files.push_back(entry.path().filename());
+  EXPECT_EQ(files, std::vector<std::string>{"groups.html"});
+
+  const std::string page = ReadFile(path);
+  EXPECT_EQ(page.find("<script"), std::string::npos);
+  const std::set<std::string> ids = IdsOnce(page);
+  EXPECT_TRUE(ids.count("group-1-lines-gpDot") && ids.count("group-2-profile-gpDot"));
+  EXPECT_NE(page.find("xlink:href='#group-2-profile-gpDot'"), std::string::npos);
+  for (const auto& [name, plan] : {std::pair<std::string, const CapacityPlan*>{script, &plan_}, {wide, &noLines}}) {
+    const std::string link = "\">" + HtmlText(name) + "</a>";
+    const size_t row = page.find(link);
+    ASSERT_NE(row, std::string::npos) << name;
+    const size_t href = page.rfind("<a href=\"#", row) + 10;
+    const std::string anchor = page.substr(href, row - href);
+    const size_t start = page.find("<section class=\"group\" id=\"" + anchor + "\"");
+    ASSERT_NE(start, std::string::npos) << anchor;
+    const size_t next = page.find("<section class=\"group\"", start + 1);
+    const std::string section =
+        page.substr(start, (next == std::string::npos ? page.find("id=\"method\"") : next) - start);
+    EXPECT_NE(section.find(">Group " + HtmlText(name) + "</h2>"), std::string::npos) << anchor;
+    for (const std::string& line : PlanAnswerLines(request.header, days_, *plan)) {
+      EXPECT_NE(section.find(HtmlText(line.substr(line.rfind("  ", 0) == 0 ? 2 : 0))), std::string::npos) << line;
+    }
+    EXPECT_EQ(section.find("installed:") != std::string::npos, plan->verdict.lines > 0) << anchor;
+  }
 }
 
 TEST_F(PlanPageTest, AnHtmlParserFindsNothingButTheHtml5ElementsItDoesNotKnow) {

@@ -41,18 +41,29 @@ std::string MonthName(const MonthPlan& month) {
   return text;
 }
 
-// The report's answer: from "Lines needed now:" up to the table.
-std::string Answer(const std::vector<DayFigures>& days, const CapacityPlan& plan) {
-  char* text = nullptr;
-  size_t size = 0;
-  std::FILE* out = open_memstream(&text, &size);
+PlanReportHeader Header() {
   PlanReportHeader header;
   header.dataSource = "Logger";
   header.callsCounted = "Trunk calls";
-  PrintPlanReport(out, header, days, plan);
+  return header;
+}
+
+// What `print` writes to the stream it is given.
+template <typename Print>
+std::string Printed(const Print& print) {
+  char* text = nullptr;
+  size_t size = 0;
+  std::FILE* out = open_memstream(&text, &size);
+  print(out);
   std::fclose(out);
-  const std::string report(text, size);
+  const std::string printed(text, size);
   std::free(text);
+  return printed;
+}
+
+// The report's answer: from "Lines needed now:" up to the table.
+std::string Answer(const std::vector<DayFigures>& days, const CapacityPlan& plan) {
+  const std::string report = Printed([&](std::FILE* out) { PrintPlanReport(out, Header(), days, plan); });
   const size_t at = report.find("Lines needed now:");
   const size_t end = report.find("\n\nMonth ");
   return at == std::string::npos || end == std::string::npos ? report : report.substr(at, end + 1 - at);
@@ -118,6 +129,20 @@ TEST(PlanReportTest, TheAnswerQuotesTheFiguresOfTheMonthsItJudges) {
   EXPECT_NE(doubt.find("\n  up to 38 calls at once, more than the 30 lines given: check --lines and --calls\n"),
             std::string::npos)
       << doubt;
+}
+
+TEST(PlanReportTest, AGroupsBlockIsTheReportUnderAHeadingOfItsOwn) {
+  const std::vector<DayFigures> days = ScatteredYear();
+  const CapacityPlan plan = MakeCapacityPlan(days, Lines(30));
+  const std::string report = Printed([&](std::FILE* out) { PrintPlanReport(out, Header(), days, plan); });
+  const std::string block =
+      Printed([&](std::FILE* out) { PrintGroupBlock(out, Header(), "east\nwing", days, plan); });
+  // Below the report's header (two lines: no day is missing) the same text.
+  const size_t body = report.find("\n\n");
+  ASSERT_NE(body, std::string::npos);
+  EXPECT_EQ(block, "\nGroup east\\nwing: Trunk calls from 2025-01-01 to 2026-01-09: 374 days, 37,400 call records "
+                   "read" +
+                       report.substr(body));
 }
 
 }  // namespace
