@@ -1,6 +1,7 @@
 #include "analysis/day_reader.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "analysis/check_progress.h"
 #include "timeutil/time_conversions.h"
@@ -61,14 +62,18 @@ bool DayReader::ScanGrouped(const std::string& select, DayPass pass) {
   char statement[kGroupedStatementSize] = {};
   FormatDaySelect(statement, sizeof statement, select.c_str(), counter_.DayStart, DayEndOf(counter_));
   pass_ = pass;
-  ScanGroupedCalls(session_, statement, grouped_->countsSipTies, this);
+  ScanGroupedCalls(session_, statement, grouped_->countsSipTies,
+                   grouped_->groupBy.IsPair() && pass == DayPass::kSecond, this);
   return session_.lastStatementFailed == 0;
 }
 
 void DayReader::OnGroupedRow(const GroupedRow& row) {
   counter_.AddRow(row.startTime, row.endTime, row.exitState, pass_);
   GroupDayCounter& group = groups_.Of(row.group);
-  group.AddRow(row.startTime, row.endTime, row.exitState, pass_);
+  // The second row of a call between two groups is the call's only one in
+  // its group: an attempt there, carried or turned away.
+  const bool apart = row.firstGroup != nullptr && std::strcmp(row.firstGroup, row.group) != 0;
+  group.AddRow(row.startTime, row.endTime, row.exitState, apart ? DayPass::kFirst : pass_);
   if (row.filedEndType == kSipTieType) group.CountSipTie();
 }
 

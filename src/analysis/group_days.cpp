@@ -160,8 +160,6 @@ std::vector<std::string> GroupDays::Names() const {
 }
 
 std::vector<DayFigures> GroupDays::DaysOf(const std::string& name, std::span<const DayFigures> scanned) const {
-  const auto found = groups_.find(name);
-  if (found == groups_.end()) return {};
   std::vector<DayFigures> days;
   days.reserve(scanned.size());
   std::vector<int32_t> numbers;
@@ -170,6 +168,8 @@ std::vector<DayFigures> GroupDays::DaysOf(const std::string& name, std::span<con
     days.push_back(QuietDay(day));
     numbers.push_back(DayNumber(day.year, day.month, day.day));
   }
+  const auto found = groups_.find(name);
+  if (found == groups_.end()) return days;
   // The scan's days rise by date; a group's come in the order they were read.
   const std::vector<uint8_t>& bytes = found->second.bytes;
   Reader in(bytes.data(), bytes.data() + bytes.size());

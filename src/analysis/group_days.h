@@ -37,7 +37,8 @@ class GroupDays {
   // whole scan, DayFigures of every group's rows together): the group's
   // figures where it had rows, else a day without its traffic (calls 0,
   // missing as that day is); each with the date, start, quarter hours and
-  // clock change of its day in `scanned`. Empty for a name not filed.
+  // clock change of its day in `scanned`. A name not filed has no traffic
+  // on any day.
   std::vector<DayFigures> DaysOf(const std::string& name, std::span<const DayFigures> scanned) const;
 
   // Bytes the packed days take.

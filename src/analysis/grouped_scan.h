@@ -29,6 +29,10 @@ struct GroupedRow {
   // The type of the end the row is filed by, when the statement selects it
   // (GroupedSelects::countsSipTies); else, or NULL, 0.
   int32_t filedEndType;
+  // In the second statement of a pair: the group the first filed the call
+  // under (its caller end's), as `group` is given; else null. A call whose
+  // ends lie in two groups is an attempt in each.
+  const char* firstGroup;
 };
 
 class CGroupedRowSink {
@@ -51,8 +55,9 @@ inline constexpr int32_t kSipTieType = 9;
 // the kind and else the target's, in the second (which brings the calls
 // with both ends of the kind again) the target's, so that such a call holds
 // a line in each end's group. When the kind counts SIP tie lines, also the
-// type of the end the row is filed by. The driver converts every column of
-// every row, so the statement selects no more.
+// type of the end the row is filed by; in a pair's second statement, last,
+// the caller end's group. The driver converts every column of every row,
+// so the statement selects no more.
 std::string GroupedDaySelect(const CallKind& kind, DayPass pass, const GroupBy& groupBy, const std::string& quote);
 
 // The two grouped statements of a kind under a grouping, made once for a
@@ -62,7 +67,7 @@ struct GroupedSelects {
   GroupBy groupBy;  // resolved
   bool countsSipTies = false;  // the statements select the filed end's type
   std::string first;
-  std::string second;
+  std::string second;  // selects the first statement's group (firstGroup) for a pair
 };
 GroupedSelects MakeGroupedSelects(const CallKind& kind, const GroupBy& groupBy, const std::string& quote);
 
@@ -78,8 +83,9 @@ enum class GroupingFound {
 GroupingFound FindGroupedSelects(OSql& session, const CallKind& kind, GroupBy groupBy, GroupedSelects* selects,
                                  std::string* reason);
 
-// Runs the grouped select `sql` (one that selects the filed end's type when
-// `withEndType`) on `session` and hands every row to `sink`. Returns 1 when
-// a row came, 0 when none did or the select failed (reported by the
-// session, lastStatementFailed set).
-int ScanGroupedCalls(OSql& session, const char* sql, bool withEndType, CGroupedRowSink* sink);
+// Runs the grouped select `sql` on `session` and hands every row to
+// `sink`; `sql` selects the filed end's type when `withEndType`, the first
+// statement's group when `withFirstGroup`. Returns 1 when a row came, 0
+// when none did or the select failed (reported by the session,
+// lastStatementFailed set).
+int ScanGroupedCalls(OSql& session, const char* sql, bool withEndType, bool withFirstGroup, CGroupedRowSink* sink);

@@ -18,6 +18,7 @@
 #include "analysis/planned_records.h"
 #include "cli/exit_status.h"
 #include "cli/grouped_plan.h"
+#include "cli/plan_files.h"
 #include "cli/plan_option_values.h"
 #include "cli/progress_bar.h"
 #include "cli/standard_output.h"
@@ -45,30 +46,6 @@ class TerminalProgress : public CPlanScanProgress {
   ProgressBar bar_;
 };
 
-// A private folder, removed with what it holds: for CSV files that only
-// the chart needs, or for the set of --csv while it is being written.
-class TemporaryFolder {
- public:
-  ~TemporaryFolder() {
-    std::error_code ignored;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ignored);
-  }
-  // Makes it in the system's temporary folder, or in `parent` when given.
-  bool Make(const std::string& parent = "") {
-    std::error_code ignored;
-    const std::filesystem::path in =
-        parent.empty() ? std::filesystem::temp_directory_path(ignored) : std::filesystem::path(parent);
-    std::string pattern = (in / (parent.empty() ? "nortesk-plan-XXXXXX" : ".plan-XXXXXX")).string();
-    if (mkdtemp(pattern.data()) == nullptr) return false;
-    path_ = pattern;
-    return true;
-  }
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
-
 // The LocalDay values the scan passed over, named as doctor names them.
 std::string BadRecordDaysText(const RecordRangeNotes& range) {
   char bad[kThousandsTextMax];
@@ -84,38 +61,6 @@ int Fail(const std::string& message) {
   return kExitFailed;
 }
 
-// The chart of `plan` drawn from the CSV files in `dir` into `output`.
-ChartRequest ChartOf(const CapacityPlan& plan, const std::string& dir, const std::string& output) {
-  ChartRequest chart;
-  chart.daysCsv = (std::filesystem::path(dir) / kDaysCsvName).string();
-  chart.monthsCsv = (std::filesystem::path(dir) / kMonthsCsvName).string();
-  chart.profileCsv = (std::filesystem::path(dir) / kProfileCsvName).string();
-  chart.output = output;
-  chart.lines = plan.verdict.lines;
-  if (plan.verdict.runsOutAt >= 0) {
-    const MonthPlan& out = plan.months[static_cast<size_t>(plan.verdict.runsOutAt)];
-    chart.runOutMonth = MonthText(out.year, out.month, '-');
-    chart.runOutLabel = MonthText(out.year, out.month, '/');
-  }
-  if (plan.lastComplete >= 0) {
-    const MonthPlan& last = plan.months[static_cast<size_t>(plan.lastComplete)];
-    chart.profileMonth = MonthText(last.year, last.month, '-');
-  }
-  return chart;
-}
-
-// The zone the days were cut in, as a reader of the page knows it: TZ when
-// set, else the system's zone by its name in the zone database.
-std::string ZoneName() {
-  const char* zone = std::getenv("TZ");
-  if (zone != nullptr && *zone != '\0') return std::string(zone[0] == ':' ? zone + 1 : zone);
-  std::error_code failure;
-  const std::string link = std::filesystem::read_symlink("/etc/localtime", failure).string();
-  const size_t at = link.find("zoneinfo/");
-  if (!failure && at != std::string::npos) return link.substr(at + 9) + " (the system's zone)";
-  return "the system's zone";
-}
-
 // The page with both panels of the chart drawn into `scratch` and inlined.
 int WritePage(const PlanOptions& options, const PlanReportHeader& header, std::span<const DayFigures> days,
               const CapacityPlan& plan, const std::string& dir, const std::string& scratch) {
@@ -124,15 +69,7 @@ int WritePage(const PlanOptions& options, const PlanReportHeader& header, std::s
   page.timeZone = ZoneName();
   page.version = NORTESK_VERSION;
   std::string error;
-  for (const auto& [panels, svg] : {std::pair{ChartPanels::kLines, &page.chartSvg},
-                                    std::pair{ChartPanels::kProfile, &page.profileSvg}}) {
-    ChartRequest chart = ChartOf(plan, dir, scratch + (panels == ChartPanels::kLines ? "/lines.svg" : "/profile.svg"));
-    chart.panels = panels;
-    if (!DrawPlanChart(chart, &error)) return Fail(error);
-    std::ifstream in(chart.output, std::ios::binary);
-    svg->assign(std::istreambuf_iterator<char>(in), {});
-    if (!in.good() && !in.eof()) return Fail("cannot read the chart drawn for the page: " + chart.output);
-  }
+  if (!DrawPagePanels(plan, dir, scratch, &page.chartSvg, &page.profileSvg, &error)) return Fail(error);
   if (!WritePlanPage(options.htmlPath, page, days, plan, &error)) return Fail(error);
   return kExitDone;
 }
@@ -180,6 +117,14 @@ int RunPlan(const PlanOptions& options) {
   // the screen only when the progress bar has made room for it.
   std::setvbuf(stdout, nullptr, _IOFBF, BUFSIZ);
   const CallKind& kind = CallKindNamed(options.calls);
+  if (options.group.Grouped() && !options.chartPath.empty()) {
+    std::fprintf(stderr, "nortesk-etp: --chart draws one plan; with --group-by, --html draws each group's\n");
+    return kExitUsage;
+  }
+  if (options.group.Grouped() && !options.metricsPath.empty()) {
+    std::fprintf(stderr, "nortesk-etp: --metrics of plan --group-by is not built yet\n");
+    return kExitUsage;
+  }
   CCallPeak& checker = CallPeak;
   if (checker.OpenOn(options.dsn.c_str()) == 0) {
     const int status = Fail("cannot open data source \"" + options.dsn + "\"");

@@ -111,7 +111,9 @@ TEST(GroupDaysTest, EveryFigureComesBackAndAQuietDayHasNoTraffic) {
   missing.missing = true;
   ExpectSame(days[2], missing);
   ExpectSame(days[3], Busy(4, 92, 2));
-  EXPECT_TRUE(groups.DaysOf("nobody", scanned).empty());
+  const std::vector<DayFigures> quiet = groups.DaysOf("nobody", scanned);
+  ASSERT_EQ(quiet.size(), 4u);
+  ExpectSame(quiet[0], Frame(1, 100));
 }
 
 }  // namespace

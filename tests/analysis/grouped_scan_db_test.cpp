@@ -26,7 +26,8 @@ class Collector : public CGroupedRowSink {
  public:
   explicit Collector(Filed* filed) : filed_(filed) {}
   void OnGroupedRow(const GroupedRow& row) override {
-    filed_->groups.push_back(std::to_string(row.startTime) + "=" + row.group + "/" + std::to_string(row.filedEndType));
+    filed_->groups.push_back(std::to_string(row.startTime) + "=" + row.group + "/" + std::to_string(row.filedEndType) +
+                             (row.firstGroup != nullptr ? std::string(" after ") + row.firstGroup : ""));
   }
 
  private:
@@ -55,7 +56,8 @@ class GroupedScanTest : public BackendTest {
                                   "," + callerSite + "," + calleeSite + ")"));
   }
   // The groups of the rows of `pass` and the types of the ends they are
-  // filed by, as "start=group/type" in start order.
+  // filed by, as "start=group/type" in start order, with " after G" when
+  // the statement names the group G the first filed the call under.
   std::vector<std::string> Scan(const std::string& groupByText, DayPass pass) {
     Filed filed{CallKindNamed("trunk"), pass, {}, {}};
     std::string reason;
@@ -71,7 +73,7 @@ class GroupedScanTest : public BackendTest {
     char statement[kGroupedStatementSize] = {};
     FormatDaySelect(statement, sizeof statement, select.c_str(), 0, 100000);
     Collector collector(&filed);
-    ScanGroupedCalls(session, statement, true, &collector);
+    ScanGroupedCalls(session, statement, true, filed.groupBy.IsPair() && pass == DayPass::kSecond, &collector);
     EXPECT_EQ(session.lastStatementFailed, 0) << statement;
     return filed.groups;
   }
@@ -90,7 +92,7 @@ TEST_P(GroupedScanTest, EachRowIsFiledUnderTheGroupItsColumnsName) {
   EXPECT_EQ(Scan("CallerSiteNodeId:CalleeSiteNodeId", DayPass::kFirst),
             (std::vector<std::string>{"1000=1/7", "2000=2/8", "3000=1/7", "4000=/9"}));
   EXPECT_EQ(Scan("CallerSiteNodeId:CalleeSiteNodeId", DayPass::kSecond),
-            (std::vector<std::string>{"3000=2/9", "4000=2/7"}));
+            (std::vector<std::string>{"3000=2/9 after 1", "4000=2/7 after "}));
 }
 
 INSTANTIATE_BACKENDS(GroupedScanTest);
