@@ -1,5 +1,6 @@
 #include "analysis/checked_day.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -19,6 +20,8 @@ class KeepDay : public CDayObserver {
     day.groups->ForEachGroupToday([this](const std::string& name, GroupDayCounter& counter) {
       groups.emplace_back(name, counter.FinishDay());
     });
+    std::sort(groups.begin(), groups.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
   }
   DayFigures figures;
   std::vector<std::pair<std::string, DayFigures>> groups;

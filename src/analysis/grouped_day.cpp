@@ -7,22 +7,23 @@ void GroupedDay::StartDay(int32_t dayStart, int32_t dayEnd, bool keepsAttempts) 
   dayStart_ = dayStart;
   dayEnd_ = dayEnd;
   keepsAttempts_ = keepsAttempts;
-  groupsToday_ = 0;
+  today_.clear();
 }
 
 GroupDayCounter& GroupedDay::Of(const char* name) {
-  Group* group = last_;
-  if (group == nullptr || std::strcmp(lastName_->c_str(), name) != 0) {
-    auto found = groups_.find(name);
-    if (found == groups_.end()) found = groups_.emplace(name, Group{}).first;
-    group = &found->second;
-    last_ = group;
-    lastName_ = &found->first;
+  Groups::value_type* entry = last_;
+  if (entry == nullptr || std::strcmp(entry->first.c_str(), name) != 0) {
+    const std::string_view key(name);
+    auto found = groups_.find(key);
+    if (found == groups_.end()) found = groups_.emplace(std::string(key), Group{}).first;
+    entry = &*found;
+    last_ = entry;
   }
-  if (group->day != day_) {
-    group->day = day_;
-    group->counter.StartDay(dayStart_, dayEnd_, keepsAttempts_);
-    ++groupsToday_;
+  Group& group = entry->second;
+  if (group.day != day_) {
+    group.day = day_;
+    group.counter.StartDay(dayStart_, dayEnd_, keepsAttempts_);
+    today_.push_back(entry);
   }
-  return group->counter;
+  return group.counter;
 }

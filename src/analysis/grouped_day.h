@@ -5,10 +5,13 @@
 // busier than ever. One thread at a time.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "analysis/group_day_counter.h"
 
@@ -22,31 +25,31 @@ class GroupedDay {
   // for the day open, with the day opened on it when this is its first row.
   GroupDayCounter& Of(const char* name);
 
-  // Each group with rows today, in the byte order of their names, as
+  // Each group with rows today, in the order their first rows came, as
   // visit(const std::string& name, GroupDayCounter& counter).
   template <class Visit>
   void ForEachGroupToday(Visit visit) {
-    for (auto& [name, group] : groups_) {
-      if (group.day == day_) visit(name, group.counter);
-    }
+    for (auto* entry : today_) visit(entry->first, entry->second.counter);
   }
-
-  // Groups with rows today.
-  int32_t GroupsToday() const { return groupsToday_; }
 
  private:
   struct Group {
     GroupDayCounter counter;
     int64_t day = -1;  // the day it last had rows on (a count of StartDay)
   };
+  // Looked up by the text of a row's value, without making a string of it.
+  struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+  };
+  using Groups = std::unordered_map<std::string, Group, NameHash, std::equal_to<>>;
 
-  std::map<std::string, Group, std::less<>> groups_;
+  Groups groups_;
+  std::vector<Groups::value_type*> today_;
   int64_t day_ = 0;
   int32_t dayStart_ = 0;
   int32_t dayEnd_ = 0;
   bool keepsAttempts_ = false;
-  int32_t groupsToday_ = 0;
   // The group of the row before: rows of one group often come together.
-  Group* last_ = nullptr;
-  const std::string* lastName_ = nullptr;
+  Groups::value_type* last_ = nullptr;
 };

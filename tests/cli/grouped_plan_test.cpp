@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <map>
 #include <string>
 #include <vector>
@@ -130,6 +131,18 @@ TEST_P(GroupedPlanTest, EachSitesPlanIsThatOfATableOfItsCallsAlone) {
     const std::string body = run.out.substr(run.out.find("\nLines needed now: "));
     EXPECT_NE(grouped.out.find(body), std::string::npos) << site << "\n" << body << "\n" << grouped.out;
   }
+}
+
+TEST_P(GroupedPlanTest, AColumnThatIsNotTheTablesExits2NamingTheColumnsThereAre) {
+  AddDataSource(kLoggerDsn);
+  CreateCdrTable(kLoggerDsn);
+  ToolRun run = Plan({"plan", "--group-by", "CallerSiteNodeId:Tenant"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  std::string said = run.err;
+  for (char& c : said) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  EXPECT_NE(said.find("cdrmain has no column tenant; its columns are "), std::string::npos) << run.err;
+  EXPECT_NE(said.find("targettenant"), std::string::npos) << run.err;
 }
 
 INSTANTIATE_BACKENDS(GroupedPlanTest);
