@@ -1,5 +1,6 @@
 #include "cli/grouped_plan.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -7,6 +8,8 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <span>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -85,9 +88,15 @@ class GroupedFiles {
     return true;
   }
 
-  bool Add(const std::string& name, std::span<const DayFigures> days, const CapacityPlan& plan, std::string* error) {
-    if (!options_->csvDir.empty() && !csv_.Add(name, days, plan, error)) return false;
-    if (options_->htmlPath.empty()) return true;
+  bool WantsRecords() const { return !options_->csvDir.empty(); }
+  bool WantsPage() const { return !options_->htmlPath.empty(); }
+
+  // A group's CSV records, made as WantsRecords asks, and its days and plan
+  // for the page.
+  bool Add(const std::string& name, const GroupedCsvFiles::GroupRecords& records, std::span<const DayFigures> days,
+           const CapacityPlan& plan, std::string* error) {
+    if (WantsRecords() && !csv_.AddRecords(records, error)) return false;
+    if (!WantsPage()) return true;
     // Each group's chart is drawn from its own plain files, as a plan's is.
     const std::string& dir = scratch_.Path();
     std::string lines, profile;
@@ -118,6 +127,49 @@ class GroupedFiles {
   GroupedPlanPage page_;
 };
 
+// One group's plan and what is made of it without a file, on any thread.
+struct PlannedGroup {
+  std::string name;
+  std::vector<DayFigures> days;  // kept for the page only
+  CapacityPlan plan;
+  GroupSummary summary;
+  std::string block;
+  std::string staleText;
+  GroupedCsvFiles::GroupRecords records;
+};
+
+void PlanGroup(const PlanOptions& options, const PlanReportHeader& header, const PlannedRecords& records,
+               bool wantsRecords, bool wantsPage, PlannedGroup* group) {
+  std::vector<DayFigures> days = records.groups.DaysOf(group->name, records.days);
+  const auto given = options.group.groupLines.find(group->name);
+  const int32_t lines = given != options.group.groupLines.end() ? given->second : 0;
+  const PlanRequest request =
+      PlanRequestFor(options.gradePercent, options.highGradePercent, lines, options.months, options.busyDays);
+  group->plan = MakeCapacityPlan(days, request);
+  group->summary = SummaryOfGroup(group->name, group->plan);
+  group->staleText = StaleRecordsText(group->plan);
+  group->block = BlockText(header, group->name, days, group->plan) +
+                 SipTieNote(records.groups.SipTieRowsOf(group->name), group->plan.calls);
+  if (wantsRecords) group->records = GroupedCsvFiles::Records(group->name, days, group->plan);
+  if (wantsPage) group->days = std::move(days);
+}
+
+// Plans `groups` on up to `threads` threads at once; each thread takes
+// every threads-th group, so the work needs no queue.
+void PlanGroups(const PlanOptions& options, const PlanReportHeader& header, const PlannedRecords& records,
+                bool wantsRecords, bool wantsPage, int32_t threads, std::span<PlannedGroup> groups) {
+  const size_t count = std::min(groups.size(), static_cast<size_t>(std::max(threads, 1)));
+  auto work = [&](size_t first) {
+    for (size_t i = first; i < groups.size(); i += count) {
+      PlanGroup(options, header, records, wantsRecords, wantsPage, &groups[i]);
+    }
+  };
+  std::vector<std::thread> others;
+  for (size_t t = 1; t < count; ++t) others.emplace_back(work, t);
+  work(0);
+  for (std::thread& other : others) other.join();
+}
+
 }  // namespace
 
 int RunGroupedPlan(const PlanOptions& options, const CallKind& kind, const PlannedRecords& records) {
@@ -139,21 +191,27 @@ int RunGroupedPlan(const PlanOptions& options, const CallKind& kind, const Plann
   if (!files.Begin(options, header, &error)) return Fail(error);
   std::vector<GroupSummary> summaries;
   std::map<std::string, std::string> blocks;
-  bool stale = false;
-  for (const std::string& name : names) {
-    const std::vector<DayFigures> days = records.groups.DaysOf(name, records.days);
-    const auto given = options.group.groupLines.find(name);
-    const int32_t lines = given != options.group.groupLines.end() ? given->second : 0;
-    const PlanRequest request =
-        PlanRequestFor(options.gradePercent, options.highGradePercent, lines, options.months, options.busyDays);
-    const CapacityPlan plan = MakeCapacityPlan(days, request);
-    if (!stale && !StaleRecordsText(plan).empty()) {
-      std::fprintf(stderr, "nortesk-etp: %s\n", StaleRecordsText(plan).c_str());
-      stale = true;
+  bool staleSaid = false;
+  // A few groups at a time on the cores, each batch's files written in
+  // name order before the next is planned: a group's days are held only
+  // while it is in a batch.
+  const int32_t threads = std::max(options.sessions, 1);
+  std::vector<PlannedGroup> batch;
+  for (auto next = names.begin(); next != names.end();) {
+    batch.clear();
+    for (; next != names.end() && batch.size() < static_cast<size_t>(2 * threads); ++next) {
+      batch.emplace_back().name = *next;
     }
-    summaries.push_back(SummaryOfGroup(name, plan));
-    blocks[name] = BlockText(header, name, days, plan) + SipTieNote(records.groups.SipTieRowsOf(name), plan.calls);
-    if (!files.Add(name, days, plan, &error)) return Fail(error);
+    PlanGroups(options, header, records, files.WantsRecords(), files.WantsPage(), threads, batch);
+    for (PlannedGroup& group : batch) {
+      if (!staleSaid && !group.staleText.empty()) {
+        std::fprintf(stderr, "nortesk-etp: %s\n", group.staleText.c_str());
+        staleSaid = true;
+      }
+      if (!files.Add(group.name, group.records, group.days, group.plan, &error)) return Fail(error);
+      summaries.push_back(group.summary);
+      blocks[group.name] = std::move(group.block);
+    }
   }
   SortByUrgency(&summaries);
 

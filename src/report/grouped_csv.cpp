@@ -79,17 +79,26 @@ bool GroupedCsvFiles::Open(const std::string& dir, std::string* error) {
   return true;
 }
 
+GroupedCsvFiles::GroupRecords GroupedCsvFiles::Records(const std::string& name, std::span<const DayFigures> days,
+                                                       const CapacityPlan& plan) {
+  const std::string field = GroupField(name);
+  GroupRecords records;
+  for (size_t i = 0; i < kPlanFiles; ++i) AppendPlanCsvRecords(kPlanCsvFiles[i], days, plan, &field, &records[i]);
+  return records;
+}
+
 bool GroupedCsvFiles::Add(const std::string& name, std::span<const DayFigures> days, const CapacityPlan& plan,
                           std::string* error) {
+  return AddRecords(Records(name, days, plan), error);
+}
+
+bool GroupedCsvFiles::AddRecords(const GroupRecords& records, std::string* error) {
   if (failed_ || files_[0] == nullptr) {
     *error = "the grouped CSV files in " + dir_ + " are not open";
     return false;
   }
-  const std::string field = GroupField(name);
-  std::string text;
   for (size_t i = 0; i < kPlanFiles; ++i) {
-    text.clear();
-    AppendPlanCsvRecords(kPlanCsvFiles[i], days, plan, &field, &text);
+    const std::string& text = records[i];
     if (std::fwrite(text.data(), 1, text.size(), files_[i]) != text.size()) return Fail(i, error);
   }
   return true;

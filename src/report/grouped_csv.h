@@ -19,6 +19,7 @@
 // (ReplaceFilesTogether, report/atomic_file.h, with kFileNames).
 #pragma once
 
+#include <array>
 #include <cstdio>
 #include <span>
 #include <string>
@@ -38,6 +39,13 @@ inline constexpr char kGroupsCsvName[] = "groups.csv";
 // destructor closes whatever is still open.
 class GroupedCsvFiles {
  public:
+  static constexpr size_t kPlanFiles = 4;
+  // One group's records of days.csv, months.csv, profile.csv and
+  // backtest.csv, in that order: made by Records on any thread, written by
+  // AddRecords in the order the groups are to stand in.
+  using GroupRecords = std::array<std::string, kPlanFiles>;
+  static GroupRecords Records(const std::string& name, std::span<const DayFigures> days, const CapacityPlan& plan);
+
   static constexpr const char* kFileNames[] = {kDaysCsvName, kMonthsCsvName, kProfileCsvName, kBacktestCsvName,
                                                kGroupsCsvName};
 
@@ -52,11 +60,11 @@ class GroupedCsvFiles {
   // Appends the records of group `name`, whose plan `plan` is made from
   // `days`.
   bool Add(const std::string& name, std::span<const DayFigures> days, const CapacityPlan& plan, std::string* error);
+  bool AddRecords(const GroupRecords& records, std::string* error);
   // Writes groups.csv from `sorted` and closes every file.
   bool Finish(const std::vector<GroupSummary>& sorted, std::string* error);
 
  private:
-  static constexpr size_t kPlanFiles = 4;
   bool Fail(size_t file, std::string* error);
   void CloseAll();
 
