@@ -1,5 +1,8 @@
 #include "report/plan_formats.h"
 
+#include <charconv>
+#include <system_error>
+
 #include "analysis/format_thousands.h"
 #include "platform/local_time.h"
 #include "platform/text.h"
@@ -25,11 +28,21 @@ std::string ClockText(const DayFigures& day, int32_t offset) {
   return text;
 }
 
-std::string ErlangsText(double erlangs) {
-  char text[32] = {};
-  FormatBounded(text, sizeof text, kErlangsFormat, erlangs);
-  return text;
+namespace {
+
+// As printf's "%.Nf" gives it: std::to_chars is defined to, and is many
+// times faster, which shows in the CSV files of a plan of 500 groups.
+std::string FixedText(double value, int digits) {
+  char text[64];
+  const std::to_chars_result written =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, digits);
+  if (written.ec != std::errc()) return "";
+  return std::string(text, written.ptr);
 }
+
+}  // namespace
+
+std::string ErlangsText(double erlangs) { return FixedText(erlangs, 3); }
 
 std::string CountText(int64_t value) {
   char text[kThousandsTextMax] = {};
@@ -42,11 +55,7 @@ std::string PercentText(double share) {
   return text;
 }
 
-std::string ShareText(double share) {
-  char text[32] = {};
-  FormatBounded(text, sizeof text, "%.4f", share);
-  return text;
-}
+std::string ShareText(double share) { return FixedText(share, 4); }
 
 std::string GradeText(double percent) {
   char text[32] = {};

@@ -7,9 +7,6 @@
 
 #include "planning/day_figures.h"
 
-// Erlangs, in the report and in the files alike.
-inline constexpr char kErlangsFormat[] = "%.3f";
-
 // "YYYY-MM-DD" of the day's local date.
 std::string DateText(const DayFigures& day);
 
@@ -20,7 +17,8 @@ std::string MonthText(int32_t year, int32_t month, char separator);
 // day the clock goes back, the reading of the hour that comes twice).
 std::string ClockText(const DayFigures& day, int32_t offset);
 
-// `erlangs` in kErlangsFormat.
+// `erlangs` with three decimals, as "%.3f" gives them: in the report and in
+// the files alike.
 std::string ErlangsText(double erlangs);
 
 // `erlangs` to one decimal, as the answer's sentences give a load: "23.1".
