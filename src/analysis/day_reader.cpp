@@ -61,7 +61,7 @@ bool DayReader::ScanGrouped(const std::string& select, DayPass pass) {
   char statement[kGroupedStatementSize] = {};
   FormatDaySelect(statement, sizeof statement, select.c_str(), counter_.DayStart, DayEndOf(counter_));
   pass_ = pass;
-  ScanGroupedCalls(session_, statement, grouped_->groupBy.IsPair(), this);
+  ScanGroupedCalls(session_, statement, grouped_->groupBy.IsPair(), this, grouped_->parameters);
   return session_.lastStatementFailed == 0;
 }
 

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "analysis/call_kinds.h"
 #include "analysis/day_counter.h"
@@ -16,8 +17,9 @@
 // bytes (two values that differ only after those fall into one group).
 inline constexpr size_t kGroupValueSize = 1025;
 // Room for a formatted grouped statement (two quoted names of at most
-// kMostGroupColumnLength characters each).
-inline constexpr size_t kGroupedStatementSize = 1024;
+// kMostGroupColumnLength characters each, twice more in the condition of
+// one group).
+inline constexpr size_t kGroupedStatementSize = 2048;
 
 struct GroupedRow {
   int32_t startTime;
@@ -50,6 +52,9 @@ struct GroupedSelects {
   GroupBy groupBy;  // resolved
   std::string first;
   std::string second;
+  // The values of both statements' parameter markers, in order; none
+  // unless they are narrowed to one group (FindOneGroupSelects).
+  std::vector<TextParameter> parameters;
 };
 GroupedSelects MakeGroupedSelects(const CallKind& kind, const GroupBy& groupBy, const std::string& quote);
 
@@ -57,6 +62,7 @@ enum class GroupingFound {
   kFound,     // the statements are made
   kNoColumn,  // a column of the grouping is not one of CDRMAIN's
   kUnread,    // the table's columns or the driver's quoting could not be read
+  kNoSuchGroup,  // FindOneGroupSelects: no column of the grouping can hold the group's name
 };
 
 // The grouped statements of `kind` under `groupBy` (as given) on the open
@@ -65,6 +71,18 @@ enum class GroupingFound {
 GroupingFound FindGroupedSelects(OSql& session, const CallKind& kind, GroupBy groupBy, GroupedSelects* selects,
                                  std::string* reason);
 
+// FindGroupedSelects narrowed to the rows that may be of the one group
+// shown as `group` (--group; kNoGroupName: NULL or empty text): a
+// condition on the grouping's column, for a pair on either end's
+// ("(CallerColumn = ? or TargetColumn = ?)"), the name bound to its markers
+// (GroupedSelects::parameters), never written into the text. A column of
+// numbers is only compared with a name that is a number; kNoSuchGroup, the
+// reason saying so, when no column is left to compare. The rows still go
+// to the groups GroupOfRow names (a pair's call can be the other end's):
+// the reader keeps those of `group`.
+GroupingFound FindOneGroupSelects(OSql& session, const CallKind& kind, GroupBy groupBy, const std::string& group,
+                                  GroupedSelects* selects, std::string* reason);
+
 // The group of a row of `kind` in `pass` under `groupBy`: one column's value;
 // for a pair, the first pass files a call under its caller end's column
 // when that end is of the kind and else its target's, and the second pass
@@ -72,7 +90,9 @@ GroupingFound FindGroupedSelects(OSql& session, const CallKind& kind, GroupBy gr
 // target's, so that such a call holds a line in each end's group.
 const char* GroupOfRow(const CallKind& kind, DayPass pass, const GroupBy& groupBy, const GroupedRow& row);
 
-// Runs the grouped select `sql` (a pair's when `pair`) on `session` and
-// hands every row to `sink`. Returns 1 when a row came, 0 when none did or
-// the select failed (reported by the session, lastStatementFailed set).
-int ScanGroupedCalls(OSql& session, const char* sql, bool pair, CGroupedRowSink* sink);
+// Runs the grouped select `sql` (a pair's when `pair`), its markers bound
+// to `parameters`, on `session` and hands every row to `sink`. Returns 1
+// when a row came, 0 when none did or the select failed (reported by the
+// session, lastStatementFailed set).
+int ScanGroupedCalls(OSql& session, const char* sql, bool pair, CGroupedRowSink* sink,
+                     const std::vector<TextParameter>& parameters = {});

@@ -53,7 +53,7 @@ bool WritePlanMetrics(const std::string& path, const MetricsSource& source, std:
   SYSTEMTIME today{};
   GetLocalTime(&today);
   const LinesExhaustion exhaustion = FindLinesExhaustion(plan, today.wYear, today.wMonth);
-  return WriteTrunkMetrics(path, MetricsOfDay(source, *day, exhaustion,
-                                                  plan.year.days > 0 ? std::optional<int32_t>(plan.linesNeededNow)
-                                                                     : std::nullopt), error);
+  const TrunkMetrics metrics = MetricsOfDay(
+      source, *day, exhaustion, plan.year.days > 0 ? std::optional<int32_t>(plan.linesNeededNow) : std::nullopt);
+  return WriteTrunkMetrics(path, {&metrics, 1}, error);
 }
