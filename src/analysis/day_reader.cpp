@@ -63,7 +63,7 @@ bool DayReader::ScanGrouped(const std::string& select, DayPass pass) {
   FormatDaySelect(statement, sizeof statement, select.c_str(), counter_.DayStart, DayEndOf(counter_));
   pass_ = pass;
   ScanGroupedCalls(session_, statement, grouped_->countsSipTies,
-                   grouped_->groupBy.IsPair() && pass == DayPass::kSecond, this);
+                   grouped_->groupBy.IsPair() && pass == DayPass::kSecond, this, grouped_->parameters);
   return session_.lastStatementFailed == 0;
 }
 

@@ -27,6 +27,8 @@ bool Resolve(const std::vector<TableColumn>& columns, std::string* column) {
 
 }  // namespace
 
+std::string GroupName(const std::string& value) { return value.empty() ? kNoGroupName : value; }
+
 bool ParseGroupBy(const std::string& text, GroupBy* groupBy, std::string* reason) {
   const size_t colon = text.find(':');
   GroupBy parsed;

@@ -15,6 +15,14 @@
 // The longest column name --group-by takes (SQL's longest identifiers).
 inline constexpr size_t kMostGroupColumnLength = 128;
 
+// The name of the group of the calls without a value (NULL or empty text),
+// as the output shows it and as the lines and --group give it.
+inline constexpr char kNoGroupName[] = "(none)";
+
+// The name group `value` is shown and given by: the value, kNoGroupName for
+// the empty one.
+std::string GroupName(const std::string& value);
+
 struct GroupBy {
   std::string callerColumn;  // the one column, or the caller end's
   std::string targetColumn;  // the target end's; empty for one column

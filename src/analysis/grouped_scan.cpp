@@ -1,5 +1,6 @@
 #include "analysis/grouped_scan.h"
 
+#include <utility>
 #include <vector>
 
 #include "analysis/block_fetch.h"
@@ -62,30 +63,112 @@ std::string GroupedDaySelect(const CallKind& kind, DayPass pass, const GroupBy& 
 
 GroupedSelects MakeGroupedSelects(const CallKind& kind, const GroupBy& groupBy, const std::string& quote) {
   return {&kind, groupBy, kind.isEndOfKind(kSipTieType), GroupedDaySelect(kind, DayPass::kFirst, groupBy, quote),
-          GroupedDaySelect(kind, DayPass::kSecond, groupBy, quote)};
+          GroupedDaySelect(kind, DayPass::kSecond, groupBy, quote), {}};
 }
+
+namespace {
+
+// CDRMAIN's columns, and the driver's quote; `groupBy` resolved among them.
+GroupingFound ReadGrouping(OSql& session, GroupBy* groupBy, std::vector<TableColumn>* columns, std::string* quote,
+                           std::string* reason) {
+  std::string unread;
+  if (ReadTableColumns(session, "CDRMAIN", columns, &unread) == 0) {
+    *reason = "cannot read the columns of CDRMAIN: " + unread;
+    return GroupingFound::kUnread;
+  }
+  if (!ResolveGroupBy(*columns, groupBy, reason)) return GroupingFound::kNoColumn;
+  char text[8] = {};
+  SQLUSMALLINT folding = 0;
+  if (session.GetIdentifierRules(text, sizeof text, &folding) == 0) {
+    *reason = "cannot read how the driver quotes a column's name";
+    return GroupingFound::kUnread;
+  }
+  *quote = text;
+  return GroupingFound::kFound;
+}
+
+// A decimal number as a column of numbers holds one: "12", "-3", "1.5".
+bool IsNumberText(const std::string& text) {
+  size_t at = text.size() > 1 && text[0] == '-' ? 1 : 0;
+  size_t digits = 0, point = 0;
+  for (; at < text.size(); ++at) {
+    if (text[at] >= '0' && text[at] <= '9') {
+      ++digits;
+    } else if (text[at] == '.' && point == 0 && digits > 0 && at + 1 < text.size()) {
+      point = at;
+    } else {
+      return false;
+    }
+  }
+  return digits > 0;
+}
+
+// The condition that `column` (quoted as `quoted`) holds group `group`,
+// its markers' values added to `parameters`; "" when the column cannot
+// hold it.
+std::string ColumnHoldsGroup(const TableColumn& column, const std::string& quoted, const std::string& group,
+                             std::vector<TextParameter>* parameters) {
+  const TypeClass type = ClassOfType(column.type);
+  const bool text = type == TypeClass::kText;
+  if (group == kNoGroupName) return text ? "(" + quoted + " is null or " + quoted + "='')" : quoted + " is null";
+  const bool numbers = type == TypeClass::kExact || type == TypeClass::kApproximate;
+  if (numbers && !IsNumberText(group)) return "";
+  // Text goes as text, whatever width and encoding the driver reports for
+  // the column; anything else as the column's own type, which the driver
+  // converts the text to.
+  parameters->push_back({group, text ? static_cast<SQLSMALLINT>(SQL_VARCHAR) : column.type});
+  return quoted + "=?";
+}
+
+const TableColumn* ColumnNamed(const std::vector<TableColumn>& columns, const std::string& name) {
+  for (const TableColumn& column : columns) {
+    if (column.name == name) return &column;
+  }
+  return nullptr;
+}
+
+}  // namespace
 
 GroupingFound FindGroupedSelects(OSql& session, const CallKind& kind, GroupBy groupBy, GroupedSelects* selects,
                                  std::string* reason) {
   std::vector<TableColumn> columns;
-  std::string unread;
-  if (ReadTableColumns(session, "CDRMAIN", &columns, &unread) == 0) {
-    *reason = "cannot read the columns of CDRMAIN: " + unread;
-    return GroupingFound::kUnread;
-  }
-  if (!ResolveGroupBy(columns, &groupBy, reason)) return GroupingFound::kNoColumn;
-  char quote[8] = {};
-  SQLUSMALLINT folding = 0;
-  if (session.GetIdentifierRules(quote, sizeof quote, &folding) == 0) {
-    *reason = "cannot read how the driver quotes a column's name";
-    return GroupingFound::kUnread;
-  }
+  std::string quote;
+  const GroupingFound found = ReadGrouping(session, &groupBy, &columns, &quote, reason);
+  if (found != GroupingFound::kFound) return found;
   *selects = MakeGroupedSelects(kind, groupBy, quote);
   return GroupingFound::kFound;
 }
 
-int ScanGroupedCalls(OSql& session, const char* sql, bool withEndType, bool withFirstGroup, CGroupedRowSink* sink) {
-  if (session.Execute(sql) == 0) return 0;
+GroupingFound FindOneGroupSelects(OSql& session, const CallKind& kind, GroupBy groupBy, const std::string& group,
+                                  GroupedSelects* selects, std::string* reason) {
+  std::vector<TableColumn> columns;
+  std::string quote;
+  const GroupingFound found = ReadGrouping(session, &groupBy, &columns, &quote, reason);
+  if (found != GroupingFound::kFound) return found;
+  std::vector<TextParameter> parameters;
+  std::string condition;
+  for (const std::string* name : {&groupBy.callerColumn, &groupBy.targetColumn}) {
+    const TableColumn* column = name->empty() ? nullptr : ColumnNamed(columns, *name);
+    if (column == nullptr) continue;
+    const std::string holds = ColumnHoldsGroup(*column, QuotedIdentifier(*name, quote), group, &parameters);
+    if (holds.empty()) continue;
+    condition += (condition.empty() ? "" : " or ") + holds;
+  }
+  if (condition.empty()) {
+    *reason = groupBy.callerColumn + (groupBy.IsPair() ? " and " + groupBy.targetColumn + " hold" : " holds") +
+              " numbers, and \"" + group + "\" is not one";
+    return GroupingFound::kNoSuchGroup;
+  }
+  *selects = MakeGroupedSelects(kind, groupBy, quote);
+  selects->first += " and (" + condition + ")";
+  selects->second += " and (" + condition + ")";
+  selects->parameters = std::move(parameters);
+  return GroupingFound::kFound;
+}
+
+int ScanGroupedCalls(OSql& session, const char* sql, bool withEndType, bool withFirstGroup, CGroupedRowSink* sink,
+                     const std::vector<TextParameter>& parameters) {
+  if (session.ExecuteWith(sql, parameters) == 0) return 0;
   // About 68 KB: on the stack, so that nothing is allocated per day.
   BoundGroupedRow block[kBlockRows];
   SQLULEN rowsFetched = 1;

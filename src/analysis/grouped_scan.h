@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "analysis/call_kinds.h"
 #include "analysis/day_counter.h"
@@ -15,9 +16,10 @@
 // Room for a group value: a longer one keeps its first kGroupValueSize - 2
 // bytes (two values that differ only after those fall into one group).
 inline constexpr size_t kGroupValueSize = 1025;
-// Room for a formatted grouped statement (two quoted names of at most
-// kMostGroupColumnLength characters each).
-inline constexpr size_t kGroupedStatementSize = 1024;
+// Room for a formatted grouped statement (quoted names of at most
+// kMostGroupColumnLength characters each, twice more in the condition of
+// one group).
+inline constexpr size_t kGroupedStatementSize = 2048;
 
 struct GroupedRow {
   int32_t startTime;
@@ -68,6 +70,9 @@ struct GroupedSelects {
   bool countsSipTies = false;  // the statements select the filed end's type
   std::string first;
   std::string second;  // selects the first statement's group (firstGroup) for a pair
+  // The values of both statements' parameter markers, in order; none
+  // unless they are narrowed to one group (FindOneGroupSelects).
+  std::vector<TextParameter> parameters;
 };
 GroupedSelects MakeGroupedSelects(const CallKind& kind, const GroupBy& groupBy, const std::string& quote);
 
@@ -75,6 +80,7 @@ enum class GroupingFound {
   kFound,     // the statements are made
   kNoColumn,  // a column of the grouping is not one of CDRMAIN's
   kUnread,    // the table's columns or the driver's quoting could not be read
+  kNoSuchGroup,  // FindOneGroupSelects: no column of the grouping can hold the group's name
 };
 
 // The grouped statements of `kind` under `groupBy` (as given) on the open
@@ -83,9 +89,23 @@ enum class GroupingFound {
 GroupingFound FindGroupedSelects(OSql& session, const CallKind& kind, GroupBy groupBy, GroupedSelects* selects,
                                  std::string* reason);
 
+// FindGroupedSelects narrowed to the rows that may be of the one group
+// shown as `group` (--group; kNoGroupName: NULL or empty text): a
+// condition on the grouping's column, for a pair on either end's
+// ("(CallerColumn = ? or TargetColumn = ?)"), the name bound to its markers
+// (GroupedSelects::parameters), never written into the text. A column of
+// numbers is only compared with a name that is a number; kNoSuchGroup, the
+// reason saying so, when no column is left to compare. A pair's rows still
+// go to the group of the end they are filed by (a call can be the other
+// end's too): the reader keeps those of `group`.
+GroupingFound FindOneGroupSelects(OSql& session, const CallKind& kind, GroupBy groupBy, const std::string& group,
+                                  GroupedSelects* selects, std::string* reason);
+
 // Runs the grouped select `sql` on `session` and hands every row to
-// `sink`; `sql` selects the filed end's type when `withEndType`, the first
-// statement's group when `withFirstGroup`. Returns 1 when a row came, 0
+// `sink`, its markers bound to `parameters`; `sql` selects the filed end's
+// type when `withEndType`, the first statement's group when
+// `withFirstGroup`. Returns 1 when a row came, 0
 // when none did or the select failed (reported by the session,
 // lastStatementFailed set).
-int ScanGroupedCalls(OSql& session, const char* sql, bool withEndType, bool withFirstGroup, CGroupedRowSink* sink);
+int ScanGroupedCalls(OSql& session, const char* sql, bool withEndType, bool withFirstGroup, CGroupedRowSink* sink,
+                     const std::vector<TextParameter>& parameters = {});

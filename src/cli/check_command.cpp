@@ -17,30 +17,21 @@
 #include "analysis/call_kinds.h"
 #include "analysis/call_peak.h"
 #include "analysis/checked_day.h"
-#include "analysis/plan_days.h"
-#include "analysis/planned_records.h"
+#include "analysis/group_by.h"
+#include "analysis/grouped_scan.h"
 #include "analysis/record_day.h"
-#include "cli/plan_command.h"
+#include "cli/check_line.h"
+#include "cli/check_months.h"
+#include "cli/grouped_check.h"
 #include "cli/plan_option_values.h"
 #include "cli/trunk_metrics.h"
 #include "settings/settings.h"
-#include "planning/capacity_plan.h"
-#include "planning/erlang_b.h"
-#include "planning/lines_exhaustion.h"
 #include "platform/local_time.h"
 #include "platform/output_redirect.h"
-#include "report/plan_formats.h"
-#include "report/plan_report.h"
 #include "report/threshold_range.h"
 #include "timeutil/time_conversions.h"
 
 namespace {
-
-// The months a check projects: the planner's longest horizon, so that a
-// months threshold of up to five years can be judged.
-constexpr int32_t kCheckHorizonMonths = 60;
-
-const char* const kStatusNames[] = {"OK", "WARNING", "CRITICAL", "UNKNOWN"};
 
 std::string ServiceName(const std::string& calls) { return calls == "extension" ? "EXTENSIONS" : "TRUNKS"; }
 
@@ -168,132 +159,14 @@ std::string CheckFiniteNumber(std::string& text) {
                                                                        : "";
 }
 
-// A duration of --warning-age and --critical-age in seconds: whole seconds,
-// or a whole number of s, m, h or d; false for anything else, 0 and more
-// than ten years.
-bool ParseDuration(const std::string& text, int64_t* seconds) {
-  constexpr int64_t kLongest = 10LL * 366 * 86400;
-  size_t digits = 0;
-  int64_t value = 0;
-  while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9' && digits < 10) {
-    value = value * 10 + (text[digits] - '0');
-    ++digits;
-  }
-  if (digits == 0 || text.size() > digits + 1) return false;
-  int64_t unit = 1;
-  if (text.size() == digits + 1) {
-    switch (text[digits]) {
-      case 's': unit = 1; break;
-      case 'm': unit = 60; break;
-      case 'h': unit = 3600; break;
-      case 'd': unit = 86400; break;
-      default: return false;
-    }
-  }
-  if (value == 0 || value > kLongest / unit) return false;
-  *seconds = value * unit;
-  return true;
-}
-
 std::string CheckDuration(std::string& text) {
   int64_t seconds = 0;
   return ParseDuration(text, &seconds) ? ""
                                        : "a duration such as 90, 30s, 15m, 2h or 1d is needed, not \"" + text + "\"";
 }
 
-// One figure judged against its warning and critical ranges (either may be
-// absent).
-struct Judged {
-  std::optional<ThresholdRange> warning;
-  std::optional<ThresholdRange> critical;
-  int Status(double value) const {
-    if (critical && RangeAlerts(*critical, value)) return kCheckCritical;
-    if (warning && RangeAlerts(*warning, value)) return kCheckWarning;
-    return kCheckOk;
-  }
-};
-
-std::optional<ThresholdRange> RangeOf(const std::string& text) {
-  if (text.empty()) return std::nullopt;
-  ThresholdRange range;
-  std::string ignored;
-  if (!ParseThresholdRange(text, &range, &ignored)) return std::nullopt;
-  return range;
-}
-
-// "label=value;warn;crit;min;max", the thresholds scaled by `factor` into the
-// value's unit; trailing empty fields dropped.
-std::string PerfData(const char* label, const std::string& value, const Judged& judged, double factor,
-                     const std::string& min, const std::string& max) {
-  std::vector<std::string> fields = {
-      judged.warning ? FormatThresholdRange(ScaleRange(*judged.warning, factor)) : "",
-      judged.critical ? FormatThresholdRange(ScaleRange(*judged.critical, factor)) : "", min, max};
-  while (!fields.empty() && fields.back().empty()) fields.pop_back();
-  std::string text = std::string(label) + "=" + value;
-  for (const std::string& field : fields) text += ";" + field;
-  return text;
-}
-
-// The range of an age threshold: alerts above the duration.
-std::optional<ThresholdRange> AgeRangeOf(const std::string& text) {
-  int64_t seconds = 0;
-  if (text.empty() || !ParseDuration(text, &seconds)) return std::nullopt;
-  return RangeOf(std::to_string(seconds));
-}
-
-// An age in the largest unit that leaves at least two of it, rounded down.
-std::string AgeText(int64_t seconds) {
-  if (seconds < 120) return CountOf(seconds, "second", "seconds");
-  if (seconds < 2 * 3600) return CountOf(seconds / 60, "minute", "minutes");
-  if (seconds < 2 * 86400) return CountOf(seconds / 3600, "hour", "hours");
-  return CountOf(seconds / 86400, "day", "days");
-}
-
-std::string ClockText(int32_t seconds) {
-  SYSTEMTIME local{};
-  if (!EpochToLocalFields(seconds, &local)) return "?";
-  char text[32] = {};
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", local.wHour, local.wMinute, local.wSecond);
-  return text;
-}
-
-// The months figure: the capacity plan of the whole record range, made as
-// plan makes it, and what the plan says of stale records (empty when they
-// are not). On failure returns false with the reason.
-bool PlanMonths(CCallPeak* checker, const CheckOptions& options, const CallKind& kind, LinesExhaustion* found,
-                int32_t* linesNeeded, std::string* stale, std::string* reason) {
-  PlanSource source;
-  source.kind = &kind;
-  source.sessions = DefaultRangeSessions();
-  source.historyMonths = kDefaultHistoryMonths;
-  source.replayLines = options.lines;
-  const PlannedRecords records = ReadPlannedRecords(checker, source, nullptr);
-  if (records.outcome == PlannedOutcome::kDaysUnread) {
-    *reason = std::string(records.connectionLost ? "lost the connection to" : "failed to read") + " data source \"" +
-              options.dsn + "\": " + std::to_string(records.unreadDays) + " days of the plan could not be read";
-    return false;
-  }
-  if (records.outcome != PlannedOutcome::kRead) {
-    *reason = "data source \"" + options.dsn + "\" holds no usable records of " + kind.name + " calls to plan with";
-    return false;
-  }
-  const std::vector<DayFigures>& days = records.days;
-  const PlanRequest request = PlanRequestFor(options.gradePercent, options.highGradePercent, options.lines,
-                                            kCheckHorizonMonths, options.busyDays);
-  const CapacityPlan plan = MakeCapacityPlan(days, request);
-  *found = FindLinesExhaustion(plan, request.currentYear, request.currentMonth);
-  *linesNeeded = plan.linesNeededNow;
-  *stale = StaleRecordsText(plan);
-  if (found->kind == ExhaustionKind::kUnknown) {
-    *reason = "no projection of the months ahead: " + std::to_string(plan.completeMonths) +
-              " complete months, at least " + std::to_string(kMinTrendMonths) + " are needed";
-    return false;
-  }
-  return true;
-}
-
 int Answer(int fd, int status, const std::string& service, const std::string& text) {
-  WriteLine(fd, service + " " + kStatusNames[status] + " - " + text + "\n");
+  WriteLine(fd, service + " " + kCheckStatusNames[status] + " - " + text + "\n");
   return status;
 }
 
@@ -301,8 +174,9 @@ int Answer(int fd, int status, const std::string& service, const std::string& te
 
 CLI::App* AddCheckCommand(CLI::App* app, CheckOptions* options) {
   CLI::App* check = app->add_subcommand(
-      "check", "Monitoring plugin: today's (or yesterday's) peak, calls turned away and months left, "
-               "judged against threshold ranges; exit status 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN");
+      "check", "Monitoring plugin: today's (or yesterday's) peak, calls turned away and months left, of every "
+               "call or of each group (--group-by, the worst group's state), judged against threshold ranges; exit "
+               "status 0 OK, 1 WARNING, 2 CRITICAL, 3 UNKNOWN");
   options->dsn = kDefaultDsnName;
   check->add_option("--dsn", options->dsn, "ODBC data source of the call records")
       ->type_name("NAME")
@@ -318,9 +192,20 @@ CLI::App* AddCheckCommand(CLI::App* app, CheckOptions* options) {
       ->type_name("DAY")
       ->check(CLI::Validator(CheckDayText, ""))
       ->capture_default_str();
-  check->add_option("--lines", options->lines, "lines installed; the peak thresholds are then percent of them")
-      ->type_name("N")
-      ->check(CLI::Range(1, 100000));
+  AddGroupOptions(check, &options->group, &options->lines);
+  check->get_option("--group-by")
+      ->description("judge each group of calls: the column naming a call's group (TargetTenant), or a pair "
+                    "CallerColumn:TargetColumn naming the group of each end (CallerSiteNodeId:CalleeSiteNodeId)");
+  check->get_option("--lines")
+      ->description("lines installed, N, or with --group-by a group's, GROUP=N (repeatable; (none) for the group "
+                    "without a name); the peak thresholds are then percent of them");
+  check->get_option("--lines-file")->description("lines installed per group: a CSV file group,lines");
+  check->add_option("--group", options->onlyGroup, "judge this group of --group-by alone ((none): NULL or empty)")
+      ->type_name("GROUP")
+      ->check([](const std::string& text) {
+        return text.empty() ? std::string("a group's name is needed; (none) for the group without one") : "";
+      })
+      ->needs(check->get_option("--group-by"));
   check->add_option("--gos", options->gradePercent, "grade of service of lines_needed and the months left")
       ->type_name("PERCENT")
       ->check(CLI::Validator(CheckPercent, "in (0 - 100)"))
@@ -349,17 +234,26 @@ CLI::App* AddCheckCommand(CLI::App* app, CheckOptions* options) {
       ->check(range);
   CLI::Option* warningMonths =
       check->add_option("--warning-months", options->warningMonths, "months until the lines run out (reads the "
-                                                                    "whole record range; needs --lines)")
+                                                                    "whole record range; needs --lines, grouped "
+                                                                    "for one group at least)")
           ->type_name("RANGE")
           ->check(range);
   CLI::Option* criticalMonths =
       check->add_option("--critical-months", options->criticalMonths, "months until the lines run out (reads the "
-                                                                      "whole record range; needs --lines)")
+                                                                      "whole record range; needs --lines, grouped "
+                                                                      "for one group at least)")
           ->type_name("RANGE")
           ->check(range);
-  CLI::Option* lines = check->get_option("--lines");
-  warningMonths->needs(lines);
-  criticalMonths->needs(lines);
+  // Once the lines are read: grouped, they may come from --lines-file alone.
+  check->final_callback([options, warningMonths, criticalMonths] {
+    for (const CLI::Option* months : {warningMonths, criticalMonths}) {
+      if (months->count() == 0) continue;
+      if (!options->group.Grouped() && options->lines == 0) throw CLI::RequiresError(months->get_name(), "--lines");
+      if (options->group.Grouped() && options->group.groupLines.empty()) {
+        throw CLI::RequiresError(months->get_name(), "the lines of a group (--lines GROUP=N or --lines-file)");
+      }
+    }
+  });
   const CLI::Validator duration(CheckDuration, "DURATION");
   check->add_option("--warning-age", options->warningAge,
                     "age of the newest record of any kind: 90 (seconds), 30s, 15m, 2h or 1d")
@@ -400,14 +294,15 @@ int RunCheck(const CheckOptions& options) {
   Deadline deadline(options.timeoutSeconds, out,
                     service + " UNKNOWN - no answer within " + seconds +
                         (options.timeoutSeconds == 1.0 ? " second" : " seconds") + " (--timeout)\n");
+  CCallPeak& checker = CallPeak;
   auto unknown = [&](const std::string& reason) {
+    checker.CloseDatabase();
     deadline.Answer();
     return Answer(out, kCheckUnknown, service, reason);
   };
 
   DayChoice day;
   ChooseDay(options.day, &day);  // the option's check accepted it
-  CCallPeak& checker = CallPeak;
   if (checker.OpenOn(options.dsn.c_str()) == 0) {
     return unknown("cannot open data source \"" + options.dsn + "\": " +
                    FirstLine(checker.Session.ConnectFailureText()));
@@ -415,101 +310,98 @@ int RunCheck(const CheckOptions& options) {
   CheckRequest request;
   request.kind = &kind;
   request.dsn = options.dsn;
+  GroupedSelects selects;
+  if (options.group.Grouped()) {
+    std::string reason;
+    const bool one = !options.onlyGroup.empty();
+    const GroupingFound found =
+        one ? FindOneGroupSelects(checker.Session, kind, options.group.grouping, options.onlyGroup, &selects, &reason)
+            : FindGroupedSelects(checker.Session, kind, options.group.grouping, &selects, &reason);
+    switch (found) {
+      case GroupingFound::kFound:
+        break;
+      case GroupingFound::kNoColumn:
+        return unknown("bad arguments: --group-by: " + FirstLine(reason));
+      case GroupingFound::kNoSuchGroup:
+        return unknown("bad arguments: --group: " + FirstLine(reason));
+      case GroupingFound::kUnread:
+        return unknown("data source \"" + options.dsn + "\": " + FirstLine(reason));
+    }
+    request.grouped = &selects;
+  }
   const CheckedDay checked = ReadCheckedDay(checker, request, day.dayStart);
   if (checked.outcome != CheckedDayOutcome::kRead) {
-    checker.CloseDatabase();
     const bool dayUnread = checked.outcome == CheckedDayOutcome::kDayUnread;
     return unknown(std::string(checked.connectionLost ? "lost the connection to"
                                : dayUnread            ? "cannot read the calls from"
                                                       : "cannot read the newest record from") +
                    " data source \"" + options.dsn + "\": " + FirstLine(checked.diagnostics));
   }
-  const DayFigures& figures = checked.figures;
   const std::optional<int64_t>& newest = checked.newest;
 
   // Seconds since the newest record started; 0 for a record dated ahead of
   // the clock, and for none at all (`newest` empty).
   const int64_t age = newest ? std::max<int64_t>(0, CurrentEpochSeconds() - *newest) : 0;
+  const CheckRanges ranges = CheckRangesOf(options);
+  const bool monthsJudged = ranges.months.Given();
 
-  Judged peak{RangeOf(options.warningPeak), RangeOf(options.criticalPeak)};
-  Judged blocked{RangeOf(options.warningBlocked), RangeOf(options.criticalBlocked)};
-  Judged months{RangeOf(options.warningMonths), RangeOf(options.criticalMonths)};
-  Judged ageJudged{AgeRangeOf(options.warningAge), AgeRangeOf(options.criticalAge)};
-  const bool ageThresholds = ageJudged.warning || ageJudged.critical;
-  // The plan, and with it the lines needed now, only where a months
-  // threshold asks for it: it reads years of records.
-  std::optional<LinesExhaustion> exhaustion;
-  std::optional<int32_t> linesNeeded;
-  std::string stale;
-  if (months.warning || months.critical) {
-    LinesExhaustion found;
-    int32_t lines = 0;
-    std::string reason;
-    if (!PlanMonths(&checker, options, kind, &found, &lines, &stale, &reason)) {
-      checker.CloseDatabase();
+  // Every call's figures, or each group's; the plan, and with it the lines
+  // needed now, only where a months threshold asks for it.
+  CheckedFigures whole;
+  std::vector<JudgedGroup> groups;
+  std::string stale, reason;
+  if (!options.group.Grouped()) {
+    whole.day = checked.figures;
+    whole.lines = options.lines;
+    if (monthsJudged && !PlanCheckMonths(&checker, options, kind, &whole, &stale, &reason)) return unknown(reason);
+  } else {
+    groups = GroupsToJudge(checked, options.group.groupLines, options.onlyGroup.empty() ? nullptr : &options.onlyGroup);
+    if (monthsJudged && !PlanGroupMonths(&checker, options, selects, &groups, &stale, &reason)) {
       return unknown(reason);
     }
-    exhaustion = found;
-    linesNeeded = lines;
   }
   checker.CloseDatabase();
 
-  const double peakValue = options.lines > 0 ? 100.0 * figures.peakCalls / options.lines : figures.peakCalls;
-  int status = std::max(peak.Status(peakValue), blocked.Status(figures.blockedCalls));
-  if (exhaustion) status = std::max(status, months.Status(exhaustion->months));
+  int status = options.group.Grouped() ? JudgeGroups(&groups, ranges) : FiguresStatus(whole, ranges);
   if (newest) {
-    status = std::max(status, ageJudged.Status(static_cast<double>(age)));
-  } else if (ageThresholds) {
+    status = std::max(status, ranges.age.Status(static_cast<double>(age)));
+  } else if (ranges.age.Given()) {
     // No record at all is older than any threshold.
-    status = std::max(status, ageJudged.critical ? kCheckCritical : kCheckWarning);
+    status = std::max(status, ranges.age.critical ? kCheckCritical : kCheckWarning);
   }
 
-  std::string text = options.lines > 0
-                         ? "peak " + std::to_string(figures.peakCalls) + " of " + std::to_string(options.lines) +
-                               " lines (" + PlainNumber(peakValue, 0) + "%)"
-                         : "peak " + CountOf(figures.peakCalls, "call", "calls");
-  if (figures.peakCalls > 0) text += " at " + ClockText(figures.dayStart + figures.peakSecond);
-  text += ", " + CountOf(figures.blockedCalls, "call", "calls") + " turned away " + day.words;
-  if (exhaustion) {
-    char month[32] = {};
-    std::snprintf(month, sizeof month, "%04d-%02d", exhaustion->year, exhaustion->month);
-    switch (exhaustion->kind) {
-      case ExhaustionKind::kNow:
-        text += ", the lines are too few already";
-        break;
-      case ExhaustionKind::kAhead:
-        text += ", the lines run out in " + CountOf(exhaustion->months, "month", "months") + " (" + month + ")";
-        break;
-      default:
-        text += ", the lines last the " + std::to_string(exhaustion->months) + " months projected";
-        break;
-    }
-    if (!stale.empty()) text += "; " + stale;
-  }
+  std::string text =
+      options.group.Grouped() ? GroupedCheckText(groups, status, day.words) : FiguresText(whole, day.words);
+  if (!stale.empty()) text += "; " + stale;
   if (!newest) {
-    if (ageThresholds || day.today) text += "; CDRMAIN holds no records at all";
+    if (ranges.age.Given() || day.today) text += "; CDRMAIN holds no records at all";
   } else if (day.today && *newest < day.dayStart) {
     text += "; no record of any kind today, the newest is " + AgeText(age) + " old";
-  } else if (ageThresholds) {
+  } else if (ranges.age.Given()) {
     text += "; the newest record is " + AgeText(age) + " old";
   }
-  const double toCalls = options.lines > 0 ? options.lines / 100.0 : 1.0;
-  text += " | " + PerfData("peak_calls", std::to_string(figures.peakCalls), peak, toCalls, "0",
-                           options.lines > 0 ? std::to_string(options.lines) : "");
-  text += " " + PerfData("busy_hour_erlangs", PlainNumber(figures.busyHourErlangs, 3), {}, 1.0, "0", "");
-  text += " " + PerfData("blocked_calls", std::to_string(figures.blockedCalls), blocked, 1.0, "0", "");
-  if (linesNeeded) text += " " + PerfData("lines_needed", std::to_string(*linesNeeded), {}, 1.0, "0", "");
-  if (newest) text += " " + PerfData("record_age", std::to_string(age) + "s", ageJudged, 1.0, "0", "");
-  if (exhaustion) text += " " + PerfData("months_left", std::to_string(exhaustion->months), months, 1.0, "0", "");
+  const std::string agePerfData = newest ? AgePerfData(age, ranges) : "";
+  std::string perfData;
+  if (!options.group.Grouped()) {
+    perfData = FiguresPerfData("", whole, ranges, agePerfData);
+  } else {
+    perfData = GroupedPerfData(groups, ranges);
+    if (!agePerfData.empty()) perfData += (perfData.empty() ? "" : " ") + agePerfData;
+  }
+  if (!perfData.empty()) text += " | " + perfData;
 
   if (!options.metricsPath.empty()) {
-    MetricsSource source{options.dsn, kind.name, options.gradePercent, options.lines};
+    std::vector<TrunkMetrics> metrics;
+    auto add = [&](const CheckedFigures& figures, const std::optional<std::string>& group) {
+      const MetricsSource source{options.dsn, kind.name, options.gradePercent, figures.lines};
+      metrics.push_back(MetricsOfDay(source, figures.day, figures.exhaustion, figures.linesNeeded));
+      metrics.back().group = group;
+      metrics.back().newestRecord = newest;
+    };
+    if (!options.group.Grouped()) add(whole, std::nullopt);
+    for (const JudgedGroup& group : groups) add(group.figures, GroupName(group.value));
     std::string error;
-    TrunkMetrics metrics = MetricsOfDay(source, figures, exhaustion, linesNeeded);
-    metrics.newestRecord = newest;
-    if (!WriteTrunkMetrics(options.metricsPath, metrics, &error)) {
-      return unknown("cannot write the metrics: " + error);
-    }
+    if (!WriteTrunkMetrics(options.metricsPath, metrics, &error)) return unknown("cannot write the metrics: " + error);
   }
   deadline.Answer();
   return Answer(out, status, service, text);

@@ -18,12 +18,24 @@
 //   --day DAY         today (default), yesterday or YYYY-MM-DD
 //   --lines N         lines installed; the peak thresholds are then percent
 //                     of them, else calls
+//   --group-by COLUMNS  judge each group of calls apart (cli/group_options.h:
+//                     a column such as TargetTenant, or a pair
+//                     CallerSiteNodeId:CalleeSiteNodeId, a call then in the
+//                     group of its trunk end); the lines are then given per
+//                     group, --lines GROUP=N (repeatable) or --lines-file FILE
+//                     (CSV group,lines), and (none) names the group of NULL
+//                     and empty values
+//   --group GROUP     with --group-by: that group alone, its rows chosen by
+//                     the database (a pair's calls with either end in it), its
+//                     name bound to the statement as a value
 //   --gos PERCENT     grade of service of lines_needed (default 1)
 //   --warning-peak R, --critical-peak R        ranges (report/threshold_range.h)
 //   --warning-blocked R, --critical-blocked R  calls turned away on the day
 //   --warning-months R, --critical-months R    months until the lines run out,
 //                     from the capacity plan of the whole record range (needs
-//                     --lines; read only when one of them is given)
+//                     --lines, grouped the lines of one group at least, the
+//                     groups with lines then planned each; read only when one
+//                     of them is given)
 //   --warning-age D, --critical-age D          age of the newest record of
 //                     any kind (a feed that stopped writing): alerts when
 //                     older than D, a duration of whole seconds (90), or
@@ -47,6 +59,25 @@
 // given, and, without one, when a check of today finds no record of any
 // kind started today.
 //
+// Grouped (cli/grouped_check.h has the rules), every group is judged by the
+// same thresholds as the whole is without --group-by, a group with lines
+// given and no call on the day as a day without traffic; the age is the
+// whole table's, judged once. The status is the worst group's (CRITICAL
+// over WARNING over OK), or the age's when that is worse; UNKNOWN stays
+// the failure to find the figures, never a group's. The line names the
+// worst three groups in the ungrouped words, then counts the others:
+//
+//   TRUNKS CRITICAL - site 1: peak 24 of 24 lines (100%) at 10:42:13, 3 calls turned away today; site 2 (WARNING): ...; and 4 more groups (1 WARNING, 3 OK) | 'site 1 peak_calls'=24;19.2;21.6;0;24 'site 1 busy_hour_erlangs'=... record_age=60s;;;0
+//
+// and its performance data hold each group's figures, its name and a space
+// before each label, then record_age once. A group's name is data: a
+// control character or '|' in it is shown as '_', and in a label '=' too
+// (report/plugin_text.h); a label with anything but letters, digits and
+// '_' goes in single quotes, a quote in it doubled. Every group is in the
+// performance data: Nagios Core keeps only the first 8 KB of a plugin's
+// output, some 25 groups; --group judges one. The metrics file then holds
+// a sample of each group, labelled group="NAME".
+//
 // --day takes the days that 32-bit epoch seconds hold whole: from 1970 to
 // the last local day that ends by 2038-01-19 03:14:07 UTC.
 //
@@ -57,6 +88,8 @@
 #include <cstdint>
 #include <string>
 
+#include "cli/group_options.h"
+
 namespace CLI {
 class App;
 }
@@ -65,12 +98,16 @@ inline constexpr int kCheckOk = 0;
 inline constexpr int kCheckWarning = 1;
 inline constexpr int kCheckCritical = 2;
 inline constexpr int kCheckUnknown = 3;
+// The line's word for each status.
+inline constexpr const char* kCheckStatusNames[] = {"OK", "WARNING", "CRITICAL", "UNKNOWN"};
 
 struct CheckOptions {
   std::string dsn;
   std::string calls = "trunk";
   std::string day = "today";
-  int32_t lines = 0;  // 0: not given
+  int32_t lines = 0;  // 0: not given (ungrouped)
+  GroupOptions group;  // --group-by and the lines per group
+  std::string onlyGroup;  // --group; empty: every group
   double gradePercent = 1.0;
   double highGradePercent = 7.0;  // of lines_needed, as plan's
   std::string busyDays = "auto";  // of the months left, as plan's

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <span>
 #include <thread>
@@ -18,6 +19,7 @@
 #include "cli/plan_files.h"
 #include "cli/plan_option_values.h"
 #include "cli/standard_output.h"
+#include "cli/trunk_metrics.h"
 #include "planning/capacity_plan.h"
 #include "report/atomic_file.h"
 #include "report/group_summary.h"
@@ -136,6 +138,7 @@ struct PlannedGroup {
   std::string block;
   std::string staleText;
   GroupedCsvFiles::GroupRecords records;
+  std::optional<TrunkMetrics> metrics;  // with --metrics
 };
 
 void PlanGroup(const PlanOptions& options, const PlanReportHeader& header, const PlannedRecords& records,
@@ -151,6 +154,11 @@ void PlanGroup(const PlanOptions& options, const PlanReportHeader& header, const
   group->block = BlockText(header, group->name, days, group->plan) +
                  SipTieNote(records.groups.SipTieRowsOf(group->name), group->plan.calls);
   if (wantsRecords) group->records = GroupedCsvFiles::Records(group->name, days, group->plan);
+  if (!options.metricsPath.empty()) {
+    const MetricsSource source{options.dsn, options.calls, options.gradePercent, lines};
+    group->metrics = PlanMetrics(source, days, group->plan);
+    if (group->metrics) group->metrics->group = GroupName(group->name);
+  }
   if (wantsPage) group->days = std::move(days);
 }
 
@@ -191,6 +199,7 @@ int RunGroupedPlan(const PlanOptions& options, const CallKind& kind, const Plann
   if (!files.Begin(options, header, &error)) return Fail(error);
   std::vector<GroupSummary> summaries;
   std::map<std::string, std::string> blocks;
+  std::vector<TrunkMetrics> metrics;
   bool staleSaid = false;
   // A few groups at a time on the cores, each batch's files written in
   // name order before the next is planned: a group's days are held only
@@ -210,6 +219,7 @@ int RunGroupedPlan(const PlanOptions& options, const CallKind& kind, const Plann
       }
       if (!files.Add(group.name, group.records, group.days, group.plan, &error)) return Fail(error);
       summaries.push_back(group.summary);
+      if (group.metrics) metrics.push_back(std::move(*group.metrics));
       blocks[group.name] = std::move(group.block);
     }
   }
@@ -221,5 +231,6 @@ int RunGroupedPlan(const PlanOptions& options, const CallKind& kind, const Plann
   for (const GroupSummary& summary : summaries) std::fputs(blocks[summary.name].c_str(), stdout);
   if (!FlushStandardOutput(&error)) return Fail(error);
   if (!files.Finish(summaries, &error)) return Fail(error);
+  if (!options.metricsPath.empty() && !WriteTrunkMetrics(options.metricsPath, metrics, &error)) return Fail(error);
   return kExitDone;
 }

@@ -121,10 +121,6 @@ int RunPlan(const PlanOptions& options) {
     std::fprintf(stderr, "nortesk-etp: --chart draws one plan; with --group-by, --html draws each group's\n");
     return kExitUsage;
   }
-  if (options.group.Grouped() && !options.metricsPath.empty()) {
-    std::fprintf(stderr, "nortesk-etp: --metrics of plan --group-by is not built yet\n");
-    return kExitUsage;
-  }
   CCallPeak& checker = CallPeak;
   if (checker.OpenOn(options.dsn.c_str()) == 0) {
     const int status = Fail("cannot open data source \"" + options.dsn + "\"");

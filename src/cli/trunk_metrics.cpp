@@ -43,17 +43,23 @@ const DayFigures* LastCompleteDay(std::span<const DayFigures> days) {
   return &days.back();
 }
 
-bool WritePlanMetrics(const std::string& path, const MetricsSource& source, std::span<const DayFigures> days,
-                      const CapacityPlan& plan, std::string* error) {
+std::optional<TrunkMetrics> PlanMetrics(const MetricsSource& source, std::span<const DayFigures> days,
+                                        const CapacityPlan& plan) {
   const DayFigures* day = LastCompleteDay(days);
-  if (day == nullptr) {
-    *error = "no day to write metrics of";
-    return false;
-  }
+  if (day == nullptr) return std::nullopt;
   SYSTEMTIME today{};
   GetLocalTime(&today);
   const LinesExhaustion exhaustion = FindLinesExhaustion(plan, today.wYear, today.wMonth);
-  return WriteTrunkMetrics(path, MetricsOfDay(source, *day, exhaustion,
-                                                  plan.year.days > 0 ? std::optional<int32_t>(plan.linesNeededNow)
-                                                                     : std::nullopt), error);
+  return MetricsOfDay(source, *day, exhaustion,
+                      plan.year.days > 0 ? std::optional<int32_t>(plan.linesNeededNow) : std::nullopt);
+}
+
+bool WritePlanMetrics(const std::string& path, const MetricsSource& source, std::span<const DayFigures> days,
+                      const CapacityPlan& plan, std::string* error) {
+  const std::optional<TrunkMetrics> metrics = PlanMetrics(source, days, plan);
+  if (!metrics) {
+    *error = "no day to write metrics of";
+    return false;
+  }
+  return WriteTrunkMetrics(path, {&*metrics, 1}, error);
 }

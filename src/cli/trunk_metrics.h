@@ -34,6 +34,11 @@ struct MetricsSource {
 TrunkMetrics MetricsOfDay(const MetricsSource& source, const DayFigures& day,
                           const std::optional<LinesExhaustion>& exhaustion, std::optional<int32_t> linesNeeded);
 
+// The figures plan --metrics writes of LastCompleteDay(days) and `plan`
+// (made from `days` for the current month); none when there is no day.
+std::optional<TrunkMetrics> PlanMetrics(const MetricsSource& source, std::span<const DayFigures> days,
+                                        const CapacityPlan& plan);
+
 // Writes plan --metrics: the figures of LastCompleteDay(days) and when the
 // lines run out by `plan` (made for the current month). False with a
 // one-line reason in `error` when there is no day or the file cannot be

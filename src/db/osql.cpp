@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -197,6 +198,38 @@ int OSql::Execute(const char* sql) {
   } catch (...) {
     return 0;
   }
+}
+
+int OSql::ExecuteWith(const char* sql, const std::vector<TextParameter>& parameters) {
+  if (parameters.empty()) return Execute(sql);
+  if (connectionHandle == SQL_NULL_HDBC || sql == nullptr || statementHandle == SQL_NULL_HSTMT) return 0;
+  lastStatementFailed = 0;
+  lastErrorState[0] = '\0';
+  lastErrorMessage.clear();
+  // The drivers read an input value at SQLExecute: the lengths live until then.
+  std::vector<SQLLEN> lengths(parameters.size());
+  SQLRETURN result = SQL_ERROR;
+  try {
+    result = SQLPrepare(statementHandle, Text(sql), SQL_NTS);
+    for (size_t i = 0; SqlSucceeded(result) && i < parameters.size(); ++i) {
+      const TextParameter& parameter = parameters[i];
+      lengths[i] = static_cast<SQLLEN>(parameter.text.size());
+      result = SQLBindParameter(statementHandle, static_cast<SQLUSMALLINT>(i + 1), SQL_PARAM_INPUT, SQL_C_CHAR,
+                                parameter.type, std::max<SQLULEN>(parameter.text.size(), 1), 0,
+                                const_cast<char*>(parameter.text.data()), lengths[i], &lengths[i]);
+    }
+    if (SqlSucceeded(result)) result = SQLExecute(statementHandle);
+  } catch (...) {
+    result = SQL_ERROR;
+  }
+  // Reported before the bindings go: any other call on the statement would
+  // clear its diagnostic records.
+  if (!SqlSucceeded(result) && result != SQL_NO_DATA) {
+    Trace(kOSqlModule, kLineExecute, kExecuteFailed, result);
+    ReportDiagnostics();
+  }
+  SQLFreeStmt(statementHandle, SQL_RESET_PARAMS);
+  return SqlSucceeded(result) ? 1 : 0;
 }
 
 int OSql::ExecuteOnNewStatement(const char* text, int32_t length) {

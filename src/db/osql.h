@@ -20,6 +20,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+// A value for a parameter marker ("?") of a statement: text, which the
+// driver converts to `type`, the SQL data type of what the marker is
+// compared with (a column's DATA_TYPE, as SQLColumns lists it).
+struct TextParameter {
+  std::string text;
+  SQLSMALLINT type = SQL_VARCHAR;
+};
 
 class OSql {
  public:
@@ -58,6 +67,14 @@ class OSql {
   // UPDATE or DELETE that touched no row), which is not reported. On an open
   // session it first clears lastStatementFailed and lastErrorState.
   int Execute(const char* sql);
+
+  // Execute of `sql` with its parameter markers bound, in order, to
+  // `parameters`: prepared, then executed, so that a value reaches the data
+  // source as data and never inside the statement text. A marker left
+  // without a value, or a value the driver cannot convert, fails as a
+  // statement does (reported). The values are unbound again before it
+  // returns; the rows are read as after Execute. No parameters: Execute.
+  int ExecuteWith(const char* sql, const std::vector<TextParameter>& parameters);
 
   // Runs `length` bytes of `text` (no terminator needed) on a statement of
   // its own that is freed again. Returns 0 executed, 1 executed with

@@ -14,10 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "analysis/group_by.h"
 #include "planning/capacity_plan.h"
 #include "report/plan_report.h"
-
-inline constexpr char kNoGroupName[] = "(none)";
 
 struct GroupSummary {
   std::string name;

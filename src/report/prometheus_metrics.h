@@ -1,7 +1,10 @@
 // The trunk figures in Prometheus' text exposition format, as the node
 // exporter's textfile collector reads them from a *.prom file: for every
-// metric a "# HELP" and a "# TYPE ... gauge" line, then one sample with the
-// labels data_source and calls; no timestamps (the collector refuses them).
+// metric a "# HELP" and a "# TYPE ... gauge" line, then its samples, one for
+// each set of figures that has it, with the labels data_source and calls,
+// and group for the figures of one group (--group-by; the sets of one file
+// are of one data source and kind of calls, each group's once); no
+// timestamps (the collector refuses them). A metric no set has is left out.
 // Names carry the unit in base units (seconds, erlangs) or the thing
 // counted; none ends in _total, since every one is a gauge.
 //
@@ -20,11 +23,15 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 struct TrunkMetrics {
   std::string dataSource;  // label data_source
   std::string calls;       // label calls: trunk, trunk-no-sip-tie or extension
+  // Label group: the name of the group the figures are of (kNoGroupName
+  // of analysis/group_by.h for the one without); none for every call's.
+  std::optional<std::string> group;
   int32_t peakCalls = 0;
   std::optional<int32_t> linesInstalled;
   double busyHourErlangs = 0.0;
@@ -38,8 +45,9 @@ struct TrunkMetrics {
   int64_t lastSuccess = 0;
 };
 
-// The exposition text of `metrics`, every line ending in "\n".
-std::string FormatTrunkMetrics(const TrunkMetrics& metrics);
+// The exposition text of the sets `metrics`, in their order within each
+// metric, every line ending in "\n"; "" for no set.
+std::string FormatTrunkMetrics(std::span<const TrunkMetrics> metrics);
 
 // Escapes a label value: backslash, double quote and line feed.
 std::string EscapeLabelValue(const std::string& value);
@@ -47,4 +55,4 @@ std::string EscapeLabelValue(const std::string& value);
 // Writes the text to `path` atomically (report/atomic_file.h: a temporary
 // file beside it, whose name does not end in .prom, renamed into place).
 // False with a one-line reason in `error` when it could not be written.
-bool WriteTrunkMetrics(const std::string& path, const TrunkMetrics& metrics, std::string* error);
+bool WriteTrunkMetrics(const std::string& path, std::span<const TrunkMetrics> metrics, std::string* error);

@@ -188,6 +188,15 @@ TEST_P(StaleCheckTest, StaleRecordsAreSaidAndTheirMonthsCountFromToday) {
     return at == std::string::npos ? std::string("none") : out.substr(at + 14, out.find(';', at) - at - 14);
   };
   EXPECT_NE(linesNeeded(run.out), "none") << run.out;
+  // Grouped, the one group (the records name no tenant) is planned alike.
+  ToolRun grouped = Check({"--group-by", "TargetTenant", "--lines", "(none)=4", "--warning-months", "6:"});
+  EXPECT_NE(grouped.out.find("(none): peak 0 of 4 lines (0%), 0 calls turned away today, the lines are too few "
+                             "already; the records end in 2025/02"),
+            std::string::npos)
+      << grouped.out << grouped.err;
+  EXPECT_NE(grouped.out.find(" '(none) lines_needed'=" + linesNeeded(run.out) + ";;;0 '(none) months_left'=0;6:;;0 "),
+            std::string::npos)
+      << grouped.out;
   ToolRun strict = Check({"--lines", "4", "--warning-months", "6:", "--high-gos", "0.1"});
   ToolOptions plan;
   plan.arguments = {"plan", "--high-gos", "0.1"};
@@ -256,6 +265,9 @@ TEST(CheckCommandLine, BadArgumentsAreUnknownNotCritical) {
        "hold"},
       {{"--timeout", "nan"}, "--timeout: a finite number is needed, not nan"},
       {{"--warning-age", "2x"}, "--warning-age: a duration such as 90, 30s, 15m, 2h or 1d is needed, not \"2x\""},
+      {{"--group-by", "TargetTenant", "--critical-months", "3:"},
+       "--critical-months requires the lines of a group (--lines GROUP=N or --lines-file)"},
+      {{"--group", "site 1"}, "--group requires --group-by"},
   };
   for (const auto& [arguments, reason] : cases) {
     ToolRun run = Check(arguments);

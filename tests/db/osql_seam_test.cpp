@@ -128,6 +128,25 @@ TEST_F(OsqlSeamTest, NoDataFromExecuteIsQuiet) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
+// The values reach the driver bound to the markers, in order, and the text
+// goes as it is: a quote in a value is no concern of the statement's.
+TEST_F(OsqlSeamTest, ParametersAreBoundNeverPartOfTheText) {
+  ASSERT_EQ(session.Connect("Dsn", "", ""), 1);
+  const char sql[] = "select A from T where B=? or C=?";
+  EXPECT_EQ(session.ExecuteWith(sql, {{"O'Hare", SQL_VARCHAR}, {"12", SQL_INTEGER}}), 1);
+  EXPECT_EQ(fake_odbc::PreparedTexts(), std::vector<std::string>{sql});
+  EXPECT_TRUE(fake_odbc::ExecutedTexts().empty());
+  const std::vector<fake_odbc::BoundParameter>& bound = fake_odbc::BoundParameters();
+  ASSERT_EQ(bound.size(), 2u);
+  EXPECT_EQ(bound[0].number, 1);
+  EXPECT_EQ(bound[0].value, "O'Hare");
+  EXPECT_EQ(bound[0].parameterType, SQL_VARCHAR);
+  EXPECT_EQ(bound[1].number, 2);
+  EXPECT_EQ(bound[1].value, "12");
+  EXPECT_EQ(bound[1].parameterType, SQL_INTEGER);
+  EXPECT_EQ(CountCalls("SQLExecute"), 1);
+}
+
 TEST_F(OsqlSeamTest, FreshStatementIsAlwaysFreed) {
   ASSERT_EQ(session.Connect("Dsn", "", ""), 1);
   const char text[] = "UPDATE T SET A=1 trailing bytes";

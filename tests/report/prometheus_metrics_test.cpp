@@ -89,7 +89,8 @@ class MetricsFileTest : public ::testing::Test {
     std::filesystem::create_directories(dir_);
     path_ = (dir_ / "nortesk.prom").string();
     std::string error;
-    ASSERT_TRUE(WriteTrunkMetrics(path_, Sample(), &error)) << error;
+    const TrunkMetrics sample = Sample();
+    ASSERT_TRUE(WriteTrunkMetrics(path_, {&sample, 1}, &error)) << error;
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
   std::filesystem::path dir_;

@@ -23,6 +23,8 @@ struct State {
   std::vector<std::string> calls;
   std::vector<std::string> texts;
   std::vector<SQLINTEGER> lengths;
+  std::vector<std::string> prepared;
+  std::vector<BoundParameter> parameters;
   std::map<SQLSMALLINT, int> freed;
   int nextStatement = 0;
   int nextConnection = 0;
@@ -157,6 +159,8 @@ int CountCalls(const std::string& name) {
 
 const std::vector<std::string>& ExecutedTexts() { return S().texts; }
 const std::vector<SQLINTEGER>& ExecutedLengths() { return S().lengths; }
+const std::vector<std::string>& PreparedTexts() { return S().prepared; }
+const std::vector<BoundParameter>& BoundParameters() { return S().parameters; }
 int FreedHandles(SQLSMALLINT type) { return S().freed[type]; }
 
 Changes Committed(const std::string& dsn) { return S().committed[dsn]; }
@@ -360,16 +364,25 @@ SQLRETURN SQLDescribeCol(SQLHSTMT, SQLUSMALLINT column, SQLCHAR* name, SQLSMALLI
   return SQL_SUCCESS;
 }
 
-SQLRETURN SQLPrepare(SQLHSTMT, SQLCHAR*, SQLINTEGER) {
+SQLRETURN SQLPrepare(SQLHSTMT, SQLCHAR* text, SQLINTEGER length) {
   Lock lock(Turn());
   fake_odbc::Log("SQLPrepare");
+  const char* chars = reinterpret_cast<const char*>(text);
+  S().prepared.push_back(length == SQL_NTS ? std::string(chars) : std::string(chars, static_cast<size_t>(length)));
   return SQL_SUCCESS;
 }
 
-SQLRETURN SQLBindParameter(SQLHSTMT, SQLUSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLSMALLINT, SQLULEN, SQLSMALLINT,
-                           SQLPOINTER, SQLLEN, SQLLEN*) {
+SQLRETURN SQLBindParameter(SQLHSTMT, SQLUSMALLINT number, SQLSMALLINT, SQLSMALLINT valueType,
+                           SQLSMALLINT parameterType, SQLULEN, SQLSMALLINT, SQLPOINTER value, SQLLEN bufferLength,
+                           SQLLEN* indicator) {
   Lock lock(Turn());
   fake_odbc::Log("SQLBindParameter");
+  fake_odbc::BoundParameter bound{number, valueType, parameterType, ""};
+  if (valueType == SQL_C_CHAR && value != nullptr && indicator != nullptr && *indicator >= 0 &&
+      *indicator <= bufferLength) {
+    bound.value.assign(static_cast<const char*>(value), static_cast<size_t>(*indicator));
+  }
+  S().parameters.push_back(bound);
   return SQL_SUCCESS;
 }
 

@@ -82,6 +82,17 @@ int CountCalls(const std::string& name);
 const std::vector<std::string>& ExecutedTexts();
 const std::vector<SQLINTEGER>& ExecutedLengths();
 
+// Texts passed to SQLPrepare, and the parameters bound by SQLBindParameter
+// (the value as its buffer held it when bound), in the order of the calls.
+struct BoundParameter {
+  SQLUSMALLINT number = 0;
+  SQLSMALLINT valueType = 0;      // the C type
+  SQLSMALLINT parameterType = 0;  // the SQL type
+  std::string value;
+};
+const std::vector<std::string>& PreparedTexts();
+const std::vector<BoundParameter>& BoundParameters();
+
 // Handles freed, by handle type.
 int FreedHandles(SQLSMALLINT type);
 
