@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "analysis/group_by.h"
 #include "analysis/grouped_day.h"
 #include "planning/busy_hour.h"
 #include "planning/call_replay.h"
@@ -97,7 +98,8 @@ void CPlanDays::OnDay(const DayOccupancy& day) {
     if (CallReplay* replay = counter.Replay(); replay != nullptr) {
       int32_t lines = 0;
       if (groupLines != nullptr) {
-        const auto given = groupLines->find(name);
+        static const std::string kNoName(kNoGroupName);
+        const auto given = groupLines->find(name.empty() ? kNoName : name);
         if (given != groupLines->end()) lines = given->second;
       }
       ReplayDayAttempts(*replay, lines, &group);

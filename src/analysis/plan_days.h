@@ -42,8 +42,9 @@ class CPlanDays final : public CDayObserver {
   // keeps its rows for that (CheckRequest::keepsAttempts). Set before the
   // range check.
   int32_t replayLines = 0;
-  // As replayLines, for each group by its name, when the rows are grouped;
-  // a group not named has no lines given. Not owned.
+  // As replayLines, for each group by its name as shown (GroupName in
+  // analysis/group_by.h), when the rows are grouped; a group not named has
+  // no lines given. Not owned.
   const std::map<std::string, int32_t>* groupLines = nullptr;
 
   // The days kept, oldest first, moved out: the object holds none after it.

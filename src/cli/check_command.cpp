@@ -200,12 +200,7 @@ CLI::App* AddCheckCommand(CLI::App* app, CheckOptions* options) {
       ->description("lines installed, N, or with --group-by a group's, GROUP=N (repeatable; (none) for the group "
                     "without a name); the peak thresholds are then percent of them");
   check->get_option("--lines-file")->description("lines installed per group: a CSV file group,lines");
-  check->add_option("--group", options->onlyGroup, "judge this group of --group-by alone ((none): NULL or empty)")
-      ->type_name("GROUP")
-      ->check([](const std::string& text) {
-        return text.empty() ? std::string("a group's name is needed; (none) for the group without one") : "";
-      })
-      ->needs(check->get_option("--group-by"));
+  check->get_option("--group")->description("judge this group of --group-by alone ((none): NULL or empty)");
   check->add_option("--gos", options->gradePercent, "grade of service of lines_needed and the months left")
       ->type_name("PERCENT")
       ->check(CLI::Validator(CheckPercent, "in (0 - 100)"))
@@ -313,9 +308,9 @@ int RunCheck(const CheckOptions& options) {
   GroupedSelects selects;
   if (options.group.Grouped()) {
     std::string reason;
-    const bool one = !options.onlyGroup.empty();
+    const bool one = !options.group.onlyGroup.empty();
     const GroupingFound found =
-        one ? FindOneGroupSelects(checker.Session, kind, options.group.grouping, options.onlyGroup, &selects, &reason)
+        one ? FindOneGroupSelects(checker.Session, kind, options.group.grouping, options.group.onlyGroup, &selects, &reason)
             : FindGroupedSelects(checker.Session, kind, options.group.grouping, &selects, &reason);
     switch (found) {
       case GroupingFound::kFound:
@@ -355,7 +350,7 @@ int RunCheck(const CheckOptions& options) {
     whole.lines = options.lines;
     if (monthsJudged && !PlanCheckMonths(&checker, options, kind, &whole, &stale, &reason)) return unknown(reason);
   } else {
-    groups = GroupsToJudge(checked, options.group.groupLines, options.onlyGroup.empty() ? nullptr : &options.onlyGroup);
+    groups = GroupsToJudge(checked, options.group.groupLines, options.group.onlyGroup.empty() ? nullptr : &options.group.onlyGroup);
     if (monthsJudged && !PlanGroupMonths(&checker, options, selects, &groups, &stale, &reason)) {
       return unknown(reason);
     }

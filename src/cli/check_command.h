@@ -107,7 +107,6 @@ struct CheckOptions {
   std::string day = "today";
   int32_t lines = 0;  // 0: not given (ungrouped)
   GroupOptions group;  // --group-by and the lines per group
-  std::string onlyGroup;  // --group; empty: every group
   double gradePercent = 1.0;
   double highGradePercent = 7.0;  // of lines_needed, as plan's
   std::string busyDays = "auto";  // of the months left, as plan's

@@ -44,5 +44,11 @@ void AddGroupOptions(CLI::App* command, GroupOptions* options, int32_t* lines) {
       ->type_name("N|GROUP=N");
   command->add_option("--lines-file", options->linesFile, "lines installed per group: a CSV file group,lines")
       ->type_name("FILE");
+  command->add_option("--group", options->onlyGroup, "this group of --group-by alone ((none): NULL or empty)")
+      ->type_name("GROUP")
+      ->check([](const std::string& text) {
+        return text.empty() ? std::string("a group's name is needed; (none) for the group without one") : "";
+      })
+      ->needs(command->get_option("--group-by"));
   command->parse_complete_callback([options, lines] { ReadGroupOptions(options, lines); });
 }

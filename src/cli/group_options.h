@@ -1,6 +1,8 @@
 // The options by which `plan` and `check` answer per group: --group-by
-// COLUMNS, and the lines installed as one --lines N or, grouped, as
-// --lines GROUP=N (repeatable) and --lines-file FILE. A value of the wrong
+// COLUMNS, --group GROUP (one group alone), and the lines installed as one
+// --lines N or, grouped, as --lines GROUP=N (repeatable) and --lines-file
+// FILE. A group is named as it is shown: kNoGroupName for the calls
+// without a value. A value of the wrong
 // form is a usage error that names the option (exit status 2).
 #pragma once
 
@@ -17,6 +19,7 @@ class App;
 
 struct GroupOptions {
   std::string groupBy;  // COLUMNS as given; empty: not grouped
+  std::string onlyGroup;  // --group: the one group kept, as shown; empty: every group
   GroupBy grouping;     // its columns as given, not yet found in the table
   GroupLines groupLines;
   // As given, read once the command line is parsed.

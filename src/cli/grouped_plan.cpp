@@ -144,7 +144,7 @@ struct PlannedGroup {
 void PlanGroup(const PlanOptions& options, const PlanReportHeader& header, const PlannedRecords& records,
                bool wantsRecords, bool wantsPage, PlannedGroup* group) {
   std::vector<DayFigures> days = records.groups.DaysOf(group->name, records.days);
-  const auto given = options.group.groupLines.find(group->name);
+  const auto given = options.group.groupLines.find(GroupName(group->name));
   const int32_t lines = given != options.group.groupLines.end() ? given->second : 0;
   const PlanRequest request =
       PlanRequestFor(options.gradePercent, options.highGradePercent, lines, options.months, options.busyDays);
@@ -189,10 +189,18 @@ int RunGroupedPlan(const PlanOptions& options, const CallKind& kind, const Plann
   header.horizonMonths = options.months;
 
   // The groups with calls, and those given lines without any: a site that
-  // went quiet is still answered for.
+  // went quiet is still answered for. With --group, that group alone (the
+  // other end of a call of it brings the other end's group too).
+  auto value = [](const std::string& shown) { return shown == kNoGroupName ? std::string() : shown; };
+  const std::string& one = options.group.onlyGroup;
   std::set<std::string> names;
-  for (const std::string& name : records.groups.Names()) names.insert(name);
-  for (const auto& [name, lines] : options.group.groupLines) names.insert(name);
+  for (const std::string& name : records.groups.Names()) {
+    if (one.empty() || name == value(one)) names.insert(name);
+  }
+  for (const auto& [shown, lines] : options.group.groupLines) {
+    if (one.empty() || shown == one) names.insert(value(shown));
+  }
+  if (!one.empty()) names.insert(value(one));
 
   std::string error;
   GroupedFiles files;

@@ -130,12 +130,15 @@ int RunPlan(const PlanOptions& options) {
   GroupedSelects grouped;
   if (options.group.Grouped()) {
     std::string reason;
+    const std::string& one = options.group.onlyGroup;
     const GroupingFound found =
-        FindGroupedSelects(checker.Session, kind, options.group.grouping, &grouped, &reason);
+        one.empty() ? FindGroupedSelects(checker.Session, kind, options.group.grouping, &grouped, &reason)
+                    : FindOneGroupSelects(checker.Session, kind, options.group.grouping, one, &grouped, &reason);
     if (found != GroupingFound::kFound) {
       checker.CloseDatabase();
-      std::fprintf(stderr, "nortesk-etp: --group-by: %s\n", reason.c_str());
-      return found == GroupingFound::kNoColumn ? kExitUsage : kExitFailed;
+      std::fprintf(stderr, "nortesk-etp: %s: %s\n", found == GroupingFound::kNoSuchGroup ? "--group" : "--group-by",
+                   reason.c_str());
+      return found == GroupingFound::kUnread ? kExitFailed : kExitUsage;
     }
   }
   PlanSource source;

@@ -19,8 +19,12 @@
 //   --group-by COLUMNS  one plan per group of calls (cli/group_options.h):
 //                  a summary by urgency, then each group's plan;
 //                  --lines GROUP=N (repeatable) and --lines-file FILE give
-//                  each group's lines; a column that is not CDRMAIN's
-//                  exits 2 naming the columns there are
+//                  each group's lines ((none) for the calls without a
+//                  value); a column that is not CDRMAIN's exits 2 naming
+//                  the columns there are; --csv, --html and --metrics
+//                  hold every group (--chart is refused)
+//   --group GROUP  with --group-by: that group alone, its rows picked by
+//                  the database with the name bound as a parameter
 //   --months H     projection horizon, 1-60 (default 12)
 //   --history-months N  months before the current one that are read, 1-120
 //                  (default 36)

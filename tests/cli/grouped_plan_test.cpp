@@ -127,9 +127,15 @@ TEST_P(GroupedPlanTest, EachSitesPlanIsThatOfATableOfItsCallsAlone) {
     EXPECT_EQ(FirstDifference(RowsOf(days, site), std::vector(siteDays.begin() + 1, siteDays.end())), "") << site;
     EXPECT_EQ(FirstDifference(RowsOf(months, site), std::vector(siteMonths.begin() + 1, siteMonths.end())), "")
         << site;
-    // The site's block reads as the site's own report from its answer on.
+    // The site's block reads as the site's own report from its answer on,
+    // and so does that of a run for the site alone (--group).
     const std::string body = run.out.substr(run.out.find("\nLines needed now: "));
     EXPECT_NE(grouped.out.find(body), std::string::npos) << site << "\n" << body << "\n" << grouped.out;
+    ToolRun one = Plan({"plan", "--group-by", "CallerSiteNodeId:CalleeSiteNodeId", "--group", site, "--lines",
+                        site + "=" + lines});
+    ASSERT_EQ(one.status, 0) << one.err;
+    EXPECT_NE(one.out.find("Trunk calls in 1 group,"), std::string::npos) << one.out;
+    EXPECT_NE(one.out.find(body), std::string::npos) << site << "\n" << one.out;
   }
 }
 
