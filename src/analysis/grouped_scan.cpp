@@ -1,5 +1,11 @@
 #include "analysis/grouped_scan.h"
 
+#include <strings.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -59,6 +65,50 @@ std::string GroupedDaySelect(const CallKind& kind, DayPass pass, const GroupBy& 
   if (groupBy.IsPair() && pass == DayPass::kSecond) select += "," + caller;
   return select + " from CDRMAIN where StartTime>=%d and StartTime<%d and EndTime<%d and " +
          (pass == DayPass::kFirst ? kind.oneEndWhere : kind.bothEndsWhere);
+}
+
+namespace {
+
+constexpr const char* kGroupedScanTimesAndEnds[] = {"StartTime", "EndTime", "CallerType", "TargetType", "ExitState"};
+
+}  // namespace
+
+std::vector<std::string> GroupedScanColumns(const GroupBy& groupBy) {
+  std::vector<std::string> columns(std::begin(kGroupedScanTimesAndEnds), std::end(kGroupedScanTimesAndEnds));
+  for (const std::string* group : {&groupBy.callerColumn, &groupBy.targetColumn}) {
+    if (group->empty()) continue;
+    const bool held = std::any_of(columns.begin(), columns.end(), [group](const std::string& column) {
+      return strcasecmp(column.c_str(), group->c_str()) == 0;
+    });
+    if (!held) columns.push_back(*group);
+  }
+  return columns;
+}
+
+std::string GroupedScanIndexName(const GroupBy& groupBy) {
+  // FNV-1a of the lowered names: the same grouping names the same index
+  // whatever case it is given in.
+  uint32_t hash = 2166136261u;
+  for (const std::string& column : GroupedScanColumns(groupBy)) {
+    for (const char c : column + ",") {
+      hash = (hash ^ static_cast<uint8_t>(std::tolower(static_cast<unsigned char>(c)))) * 16777619u;
+    }
+  }
+  char name[40];
+  std::snprintf(name, sizeof name, "CDRMAIN_GroupScan_%08x", static_cast<unsigned>(hash));
+  return name;
+}
+
+std::string GroupedScanIndexStatement(const GroupBy& groupBy, const std::string& quote) {
+  // The table's own columns unquoted, as the schema names them (a backend
+  // that folds names folds these alike); the grouping's as resolved.
+  std::string statement = "CREATE INDEX " + GroupedScanIndexName(groupBy) + " ON CDRMAIN (";
+  const std::vector<std::string> columns = GroupedScanColumns(groupBy);
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const bool group = i >= std::size(kGroupedScanTimesAndEnds);
+    statement += (i > 0 ? ", " : "") + (group ? QuotedIdentifier(columns[i], quote) : columns[i]);
+  }
+  return statement + ")";
 }
 
 GroupedSelects MakeGroupedSelects(const CallKind& kind, const GroupBy& groupBy, const std::string& quote) {

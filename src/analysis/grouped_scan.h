@@ -76,6 +76,17 @@ struct GroupedSelects {
 };
 GroupedSelects MakeGroupedSelects(const CallKind& kind, const GroupBy& groupBy, const std::string& quote);
 
+// The columns the grouped statements read, StartTime first: an index of
+// them all answers them from the index alone, as CDRMAIN_DayScan answers
+// the kind's own (db/cdr_schema.h), which holds no group column.
+std::vector<std::string> GroupedScanColumns(const GroupBy& groupBy);
+
+// The name of that index for `groupBy` (resolved): "CDRMAIN_GroupScan_"
+// and a hash of the grouping's columns, short enough for every backend;
+// and the statement that creates it, the names quoted with `quote`.
+std::string GroupedScanIndexName(const GroupBy& groupBy);
+std::string GroupedScanIndexStatement(const GroupBy& groupBy, const std::string& quote);
+
 enum class GroupingFound {
   kFound,     // the statements are made
   kNoColumn,  // a column of the grouping is not one of CDRMAIN's

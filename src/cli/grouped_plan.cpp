@@ -7,11 +7,12 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <new>
 #include <optional>
 #include <set>
 #include <span>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "analysis/format_thousands.h"
@@ -41,7 +42,8 @@ std::string BlockText(const PlanReportHeader& header, const std::string& name, s
   char* text = nullptr;
   size_t size = 0;
   std::FILE* out = open_memstream(&text, &size);
-  if (out == nullptr) return {};
+  // It fails only without memory: a block left out would pass unnoticed.
+  if (out == nullptr) throw std::bad_alloc();
   PrintGroupBlock(out, header, name, days, plan);
   std::fclose(out);
   std::string block(text, size);

@@ -3,6 +3,11 @@
 // from the index alone instead of the whole table.
 //
 //   --dsn NAME   data source (default "Internal Logger Database")
+//   --group-by COLUMNS  instead the index that covers the grouped
+//                statements of plan and check --group-by COLUMNS
+//                (analysis/grouped_scan.h): the group columns lie outside
+//                the day selects' index, so without it every row's table
+//                record is read (a column that is not CDRMAIN's exits 2)
 //
 // Creates the index when no index of CDRMAIN holds its columns with
 // StartTime first, and says so; says which index serves when one does.
@@ -21,6 +26,7 @@ class App;
 
 struct IndexOptions {
   std::string dsn;
+  std::string groupBy;  // empty: the day selects' index
 };
 
 // Adds the subcommand "index" to `app`; parsing fills `options`, which must

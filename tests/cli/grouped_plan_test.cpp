@@ -151,6 +151,19 @@ TEST_P(GroupedPlanTest, AColumnThatIsNotTheTablesExits2NamingTheColumnsThereAre)
   EXPECT_NE(said.find("targettenant"), std::string::npos) << run.err;
 }
 
+TEST_P(GroupedPlanTest, IndexGivesTheGroupedStatementsAnIndexOfTheirOwnOnce) {
+  AddDataSource(kLoggerDsn);
+  CreateCdrTable(kLoggerDsn);
+  ToolRun created = Plan({"index", "--group-by", "targettenant"});
+  ASSERT_EQ(created.status, 0) << created.err;
+  EXPECT_EQ(created.out.rfind("Created index CDRMAIN_GroupScan_", 0), 0u) << created.out;
+  ToolRun again = Plan({"index", "--group-by", "TargetTenant"});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("covers the statements of --group-by TargetTenant; nothing to do."), std::string::npos)
+      << again.out;
+  EXPECT_EQ(Plan({"index", "--group-by", "Tenant"}).status, 2);
+}
+
 INSTANTIATE_BACKENDS(GroupedPlanTest);
 
 }  // namespace
