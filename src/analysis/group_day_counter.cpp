@@ -13,8 +13,7 @@
 namespace {
 
 // The moments are sorted by their digits, 9 bits at a time, in two passes
-// (faster than a sort by comparison from a few dozen rows on, and as fast
-// below).
+// (faster than a sort by comparison from a few hundred moments on).
 constexpr int kMomentBits = 18;
 constexpr int kDigitBits = 9;
 constexpr uint32_t kDigits = 1u << kDigitBits;
@@ -94,6 +93,12 @@ void GroupDayCounter::CountOutcome(int32_t startTime, int32_t endTime, int32_t e
 }
 
 void GroupDayCounter::SortMoments() {
+  // Most groups of a day have a few dozen moments, for which clearing and
+  // summing the digits' 512 places costs more than sorting them outright.
+  if (moments_.size() < kDigits / 2) {
+    std::sort(moments_.begin(), moments_.end());
+    return;
+  }
   sortRoom_.resize(moments_.size());
   for (int shift = 0; shift < kMomentBits; shift += kDigitBits) {
     std::array<uint32_t, kDigits> place{};

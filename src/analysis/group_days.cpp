@@ -7,9 +7,22 @@
 
 namespace {
 
+// The numbers of a day's figures, at most: its number, five figures, the
+// busy hour's call-seconds, seven of the replay, its sizes and two numbers
+// for each, the busy quarters and four numbers for each.
+constexpr size_t kMostNumbers = 1 + 5 + 1 + 7 + 1 + 2 * kReplaySizes + 1 + 4 * kMaxQuarterHours;
+
+// One day packed, on the stack, before it joins its group's bytes in one
+// step: 10 bytes hold any 64-bit number.
+struct PackedDay {
+  uint8_t bytes[10 * kMostNumbers];
+  size_t size = 0;
+  void push_back(uint8_t byte) { bytes[size++] = byte; }
+};
+
 // Numbers as LEB128 (7 bits a byte), signed ones zigzagged first: most of a
 // day's figures are small.
-void PutNumber(uint64_t value, std::vector<uint8_t>* out) {
+void PutNumber(uint64_t value, PackedDay* out) {
   while (value >= 0x80) {
     out->push_back(static_cast<uint8_t>(value | 0x80));
     value >>= 7;
@@ -17,7 +30,7 @@ void PutNumber(uint64_t value, std::vector<uint8_t>* out) {
   out->push_back(static_cast<uint8_t>(value));
 }
 
-void PutSigned(int64_t value, std::vector<uint8_t>* out) {
+void PutSigned(int64_t value, PackedDay* out) {
   PutNumber((static_cast<uint64_t>(value) << 1) ^ static_cast<uint64_t>(value >> 63), out);
 }
 
@@ -49,7 +62,7 @@ class Reader {
 // they came from gives back the same double.
 int64_t CallSeconds(double erlangs, int32_t seconds) { return std::llround(erlangs * seconds); }
 
-void Pack(const DayFigures& day, std::vector<uint8_t>* out) {
+void Pack(const DayFigures& day, PackedDay* out) {
   PutSigned(DayNumber(day.year, day.month, day.day), out);
   for (const int32_t value : {day.calls, day.peakCalls, day.peakSecond, day.busyHourStart, day.blockedCalls}) {
     PutSigned(value, out);
@@ -143,7 +156,9 @@ DayFigures QuietDay(const DayFigures& scanned) {
 void GroupDays::Add(const std::string& name, const DayFigures& figures, int32_t sipTieRows) {
   auto found = groups_.find(name);
   if (found == groups_.end()) found = groups_.emplace(name, Packed{}).first;
-  Pack(figures, &found->second.bytes);
+  PackedDay packed;
+  Pack(figures, &packed);
+  found->second.bytes.insert(found->second.bytes.end(), packed.bytes, packed.bytes + packed.size);
   found->second.sipTieRows += sipTieRows;
 }
 

@@ -1,6 +1,8 @@
 #include "analysis/plan_days.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <string>
 #include <utility>
 
 #include "analysis/group_by.h"
@@ -45,12 +47,48 @@ DayFigures FiguresOfDay(const DayOccupancy& day) {
 }
 
 void FillDayFigures(const DayOccupancy& day, DayFigures* figures) {
-  SYSTEMTIME local{};
-  if (EpochToLocalFields(day.dayStart, &local)) {
-    figures->year = local.wYear;
-    figures->month = local.wMonth;
-    figures->day = local.wDay;
+  // The local date and where the clock changes, as the time zone tells
+  // them: the groups of a day ask for the same day hundreds of times, and
+  // every question takes the C library's zone lock, so each thread keeps
+  // the last answer, for the zone TZ named then.
+  struct Calendar {
+    bool known = false;
+    std::string zone;
+    int32_t dayStart = 0, quarters = 0;
+    int32_t year = 0, month = 0, day = 0;
+    int32_t clockChangeQuarter = -1, clockChangeShift = 0;
+  };
+  thread_local Calendar last;
+  const char* zone = std::getenv("TZ");
+  if (zone == nullptr) zone = "";
+  if (!last.known || last.dayStart != day.dayStart || last.quarters != figures->quarters || last.zone != zone) {
+    DayFigures frame;
+    frame.dayStart = day.dayStart;
+    frame.quarters = figures->quarters;
+    SYSTEMTIME local{};
+    if (EpochToLocalFields(day.dayStart, &local)) {
+      frame.year = local.wYear;
+      frame.month = local.wMonth;
+      frame.day = local.wDay;
+    }
+    FindClockChange(&frame);
+    last.known = true;
+    last.zone.assign(zone);  // in the room it has: nothing allocated per day
+    last.dayStart = day.dayStart;
+    last.quarters = frame.quarters;
+    last.year = frame.year;
+    last.month = frame.month;
+    last.day = frame.day;
+    last.clockChangeQuarter = frame.clockChangeQuarter;
+    last.clockChangeShift = frame.clockChangeShift;
   }
+  if (last.year != 0) {
+    figures->year = last.year;
+    figures->month = last.month;
+    figures->day = last.day;
+  }
+  figures->clockChangeQuarter = last.clockChangeQuarter;
+  figures->clockChangeShift = last.clockChangeShift;
   figures->dayStart = day.dayStart;
   figures->calls = day.rows;
   figures->peakCalls = day.peakValue;
@@ -60,7 +98,6 @@ void FillDayFigures(const DayOccupancy& day, DayFigures* figures) {
     figures->carriedAttempts[q] = day.carriedByQuarter != nullptr ? day.carriedByQuarter[q] : 0;
     figures->blockedAttempts[q] = day.blockedByQuarter != nullptr ? day.blockedByQuarter[q] : 0;
   }
-  FindClockChange(figures);
 }
 
 void ReplayDayAttempts(CallReplay& replay, int32_t lines, DayFigures* figures) {
