@@ -29,6 +29,8 @@ bool Resolve(const std::vector<TableColumn>& columns, std::string* column) {
 
 std::string GroupName(const std::string& value) { return value.empty() ? kNoGroupName : value; }
 
+std::string GroupValue(const std::string& name) { return name == kNoGroupName ? std::string() : name; }
+
 bool ParseGroupBy(const std::string& text, GroupBy* groupBy, std::string* reason) {
   const size_t colon = text.find(':');
   GroupBy parsed;

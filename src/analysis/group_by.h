@@ -22,6 +22,8 @@ inline constexpr char kNoGroupName[] = "(none)";
 // The name group `value` is shown and given by: the value, kNoGroupName for
 // the empty one.
 std::string GroupName(const std::string& value);
+// The value of the group named `name`: its inverse.
+std::string GroupValue(const std::string& name);
 
 struct GroupBy {
   std::string callerColumn;  // the one column, or the caller end's

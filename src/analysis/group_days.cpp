@@ -137,21 +137,25 @@ int32_t Unpack(Reader& in, DayFigures* day) {
   return number;
 }
 
-// A day of `scanned` as a group without rows on it has it.
-DayFigures QuietDay(const DayFigures& scanned) {
-  DayFigures day;
-  day.year = scanned.year;
-  day.month = scanned.month;
-  day.day = scanned.day;
-  day.dayStart = scanned.dayStart;
-  day.missing = scanned.missing;
-  day.quarters = scanned.quarters;
-  day.clockChangeQuarter = scanned.clockChangeQuarter;
-  day.clockChangeShift = scanned.clockChangeShift;
-  return day;
+// The date, start, quarter hours and clock change of `from`.
+void CopyCalendar(const DayFigures& from, DayFigures* to) {
+  to->year = from.year;
+  to->month = from.month;
+  to->day = from.day;
+  to->dayStart = from.dayStart;
+  to->quarters = from.quarters;
+  to->clockChangeQuarter = from.clockChangeQuarter;
+  to->clockChangeShift = from.clockChangeShift;
 }
 
 }  // namespace
+
+DayFigures QuietDay(const DayFigures& scanned) {
+  DayFigures day;
+  CopyCalendar(scanned, &day);
+  day.missing = scanned.missing;
+  return day;
+}
 
 void GroupDays::Add(const std::string& name, const DayFigures& figures, int32_t sipTieRows) {
   auto found = groups_.find(name);
@@ -195,15 +199,8 @@ std::vector<DayFigures> GroupDays::DaysOf(const std::string& name, std::span<con
     const auto at = std::lower_bound(numbers.begin(), numbers.end(), number);
     if (at == numbers.end() || *at != number) continue;
     DayFigures& day = days[static_cast<size_t>(at - numbers.begin())];
-    const DayFigures frame = QuietDay(day);
+    CopyCalendar(day, &unpacked);
     day = unpacked;
-    day.year = frame.year;
-    day.month = frame.month;
-    day.day = frame.day;
-    day.dayStart = frame.dayStart;
-    day.quarters = frame.quarters;
-    day.clockChangeQuarter = frame.clockChangeQuarter;
-    day.clockChangeShift = frame.clockChangeShift;
   }
   return days;
 }

@@ -17,6 +17,11 @@
 
 #include "planning/day_figures.h"
 
+// A day of `scanned` (a day of every group's rows together) as a group
+// without rows on it has it: its date, start, quarter hours and clock
+// change, no traffic, missing as it is.
+DayFigures QuietDay(const DayFigures& scanned);
+
 class GroupDays {
  public:
   // Files the figures of group `name` on the day they are of (their local

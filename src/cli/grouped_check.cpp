@@ -4,30 +4,16 @@
 #include <map>
 
 #include "analysis/group_by.h"
+#include "analysis/group_days.h"
 #include "report/plugin_text.h"
 
 namespace {
-
-// A day without a group's traffic: the day read, with none of its calls.
-DayFigures QuietDay(const DayFigures& day) {
-  DayFigures quiet;
-  quiet.year = day.year;
-  quiet.month = day.month;
-  quiet.day = day.day;
-  quiet.dayStart = day.dayStart;
-  quiet.quarters = day.quarters;
-  quiet.clockChangeQuarter = day.clockChangeQuarter;
-  quiet.clockChangeShift = day.clockChangeShift;
-  return quiet;
-}
 
 int32_t LinesOf(const GroupLines& lines, const std::string& value) {
   const auto given = lines.find(GroupName(value));
   return given == lines.end() ? 0 : given->second;
 }
 
-// The value of the group given by `name`.
-std::string ValueOf(const std::string& name) { return name == kNoGroupName ? "" : name; }
 
 std::string ShownName(const std::string& value) {
   std::string shown = PluginText(GroupName(value));
@@ -53,16 +39,16 @@ bool Worse(const JudgedGroup* a, const JudgedGroup* b) {
 std::vector<JudgedGroup> GroupsToJudge(const CheckedDay& checked, const GroupLines& lines, const std::string* only) {
   std::map<std::string, JudgedGroup> groups;
   for (const auto& [value, figures] : checked.groups) {
-    if (only != nullptr && value != ValueOf(*only)) continue;
+    if (only != nullptr && value != GroupValue(*only)) continue;
     JudgedGroup& group = groups[value];
     group.value = value;
     group.figures.day = figures;
   }
   std::vector<std::string> quiet;
   if (only != nullptr) {
-    quiet.push_back(ValueOf(*only));
+    quiet.push_back(GroupValue(*only));
   } else {
-    for (const auto& [name, count] : lines) quiet.push_back(ValueOf(name));
+    for (const auto& [name, count] : lines) quiet.push_back(GroupValue(name));
   }
   for (const std::string& value : quiet) {
     if (groups.count(value) > 0) continue;

@@ -183,26 +183,20 @@ void PlanGroups(const PlanOptions& options, const PlanReportHeader& header, cons
 }  // namespace
 
 int RunGroupedPlan(const PlanOptions& options, const CallKind& kind, const PlannedRecords& records) {
-  PlanReportHeader header;
-  header.dataSource = options.dsn;
-  header.callsCounted = kind.counted;
-  header.gradePercent = options.gradePercent;
-  header.highGradePercent = options.highGradePercent;
-  header.horizonMonths = options.months;
+  const PlanReportHeader header = PlanHeaderOf(options, kind);
 
   // The groups with calls, and those given lines without any: a site that
   // went quiet is still answered for. With --group, that group alone (the
   // other end of a call of it brings the other end's group too).
-  auto value = [](const std::string& shown) { return shown == kNoGroupName ? std::string() : shown; };
   const std::string& one = options.group.onlyGroup;
   std::set<std::string> names;
   for (const std::string& name : records.groups.Names()) {
-    if (one.empty() || name == value(one)) names.insert(name);
+    if (one.empty() || name == GroupValue(one)) names.insert(name);
   }
   for (const auto& [shown, lines] : options.group.groupLines) {
-    if (one.empty() || shown == one) names.insert(value(shown));
+    if (one.empty() || shown == one) names.insert(GroupValue(shown));
   }
-  if (!one.empty()) names.insert(value(one));
+  if (!one.empty()) names.insert(GroupValue(one));
 
   std::string error;
   GroupedFiles files;

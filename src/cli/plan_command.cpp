@@ -183,12 +183,7 @@ int RunPlan(const PlanOptions& options) {
     std::fprintf(stderr, "nortesk-etp: %s\n", stale.c_str());
   }
 
-  PlanReportHeader header;
-  header.dataSource = options.dsn;
-  header.callsCounted = kind.counted;
-  header.gradePercent = options.gradePercent;
-  header.highGradePercent = options.highGradePercent;
-  header.horizonMonths = options.months;
+  const PlanReportHeader header = PlanHeaderOf(options, kind);
   PrintPlanReport(stdout, header, days, plan);
   std::string error;
   if (!FlushStandardOutput(&error)) return Fail(error);

@@ -26,6 +26,16 @@ bool TemporaryFolder::Make(const std::string& parent) {
   return true;
 }
 
+PlanReportHeader PlanHeaderOf(const PlanOptions& options, const CallKind& kind) {
+  PlanReportHeader header;
+  header.dataSource = options.dsn;
+  header.callsCounted = kind.counted;
+  header.gradePercent = options.gradePercent;
+  header.highGradePercent = options.highGradePercent;
+  header.horizonMonths = options.months;
+  return header;
+}
+
 ChartRequest ChartOf(const CapacityPlan& plan, const std::string& dir, const std::string& output) {
   ChartRequest chart;
   chart.daysCsv = (std::filesystem::path(dir) / kDaysCsvName).string();

@@ -1,12 +1,15 @@
-// What `plan` and `plan --group-by` share to write their files: a private
-// folder removed with what it holds, the chart request of a plan drawn from
+// What `plan` and `plan --group-by` share to write their report and files:
+// the report's header, a private folder removed with what it holds, the chart request of a plan drawn from
 // its CSV files, the zone the page names, and both panels drawn for a page.
 #pragma once
 
 #include <string>
 
+#include "analysis/call_kinds.h"
+#include "cli/plan_command.h"
 #include "planning/capacity_plan.h"
 #include "report/plan_chart.h"
+#include "report/plan_report.h"
 
 // A private folder, removed with what it holds: for CSV files that only
 // the chart needs, or for the set of --csv while it is being written.
@@ -24,6 +27,9 @@ class TemporaryFolder {
  private:
   std::string path_;
 };
+
+// The report's header for `options`, counting calls of `kind`.
+PlanReportHeader PlanHeaderOf(const PlanOptions& options, const CallKind& kind);
 
 // The chart of `plan` drawn from the CSV files in `dir` into `output`.
 ChartRequest ChartOf(const CapacityPlan& plan, const std::string& dir, const std::string& output);

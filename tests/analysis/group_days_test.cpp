@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/group_days.h"
+#include "support/same_day_figures.h"
 #include "timeutil/time_conversions.h"
 
 namespace {
@@ -56,41 +57,6 @@ DayFigures Busy(int32_t day, int32_t quarters, int32_t seed) {
   return figures;
 }
 
-void ExpectSame(const DayFigures& got, const DayFigures& want) {
-  EXPECT_EQ(got.year, want.year);
-  EXPECT_EQ(got.month, want.month);
-  EXPECT_EQ(got.day, want.day);
-  EXPECT_EQ(got.dayStart, want.dayStart);
-  EXPECT_EQ(got.calls, want.calls);
-  EXPECT_EQ(got.peakCalls, want.peakCalls);
-  EXPECT_EQ(got.peakSecond, want.peakSecond);
-  EXPECT_EQ(got.busyHourStart, want.busyHourStart);
-  EXPECT_EQ(got.busyHourErlangs, want.busyHourErlangs);
-  EXPECT_EQ(got.blockedCalls, want.blockedCalls);
-  EXPECT_EQ(got.missing, want.missing);
-  EXPECT_EQ(got.records, want.records);
-  EXPECT_EQ(got.quarters, want.quarters);
-  for (int32_t q = 0; q < kMaxQuarterHours; ++q) {
-    EXPECT_EQ(got.traffic[q], want.traffic[q]) << q;
-    EXPECT_EQ(got.carriedAttempts[q], want.carriedAttempts[q]) << q;
-    EXPECT_EQ(got.blockedAttempts[q], want.blockedAttempts[q]) << q;
-  }
-  EXPECT_EQ(got.clockChangeQuarter, want.clockChangeQuarter);
-  EXPECT_EQ(got.clockChangeShift, want.clockChangeShift);
-  const DayReplay& a = got.replay;
-  const DayReplay& b = want.replay;
-  EXPECT_EQ(a.attempts, b.attempts);
-  EXPECT_EQ(a.peakAttempts, b.peakAttempts);
-  EXPECT_EQ(a.demand, b.demand);
-  EXPECT_EQ(a.lowest, b.lowest);
-  EXPECT_EQ(a.given, b.given);
-  EXPECT_EQ(a.givenLost, b.givenLost);
-  EXPECT_EQ(a.givenPeakLost, b.givenPeakLost);
-  for (int32_t i = 0; i < kReplaySizes; ++i) {
-    EXPECT_EQ(a.lost[i], b.lost[i]) << i;
-    EXPECT_EQ(a.peakLost[i], b.peakLost[i]) << i;
-  }
-}
 
 TEST(GroupDaysTest, EveryFigureComesBackAndAQuietDayHasNoTraffic) {
   // The scan's days: a long day, a day the group had no rows on, a missing
@@ -105,15 +71,15 @@ TEST(GroupDaysTest, EveryFigureComesBackAndAQuietDayHasNoTraffic) {
   EXPECT_EQ(groups.Names(), (std::vector<std::string>{"other", "site \"1\""}));
   const std::vector<DayFigures> days = groups.DaysOf("site \"1\"", scanned);
   ASSERT_EQ(days.size(), 4u);
-  ExpectSame(days[0], Busy(1, 100, 0));
-  ExpectSame(days[1], Frame(2, 96));
+  ExpectSameDayFigures(days[0], Busy(1, 100, 0));
+  ExpectSameDayFigures(days[1], Frame(2, 96));
   DayFigures missing = Frame(3, 96);
   missing.missing = true;
-  ExpectSame(days[2], missing);
-  ExpectSame(days[3], Busy(4, 92, 2));
+  ExpectSameDayFigures(days[2], missing);
+  ExpectSameDayFigures(days[3], Busy(4, 92, 2));
   const std::vector<DayFigures> quiet = groups.DaysOf("nobody", scanned);
   ASSERT_EQ(quiet.size(), 4u);
-  ExpectSame(quiet[0], Frame(1, 100));
+  ExpectSameDayFigures(quiet[0], Frame(1, 100));
 }
 
 }  // namespace
